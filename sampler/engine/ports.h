@@ -1,0 +1,83 @@
+#pragma once
+// The engine's view of the outside world. The engine (event list, run controller,
+// capture) talks to devices, time and the user only through these interfaces:
+// the program wires in the real devices (sampler/devices) and the window,
+// the engine's tests wire in fakes. Everything here is called on the one thread
+// that runs the sampling (the user-interface thread).
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace ntr {
+
+// A device or file operation failed. The message says what failed and why,
+// in words a musician can act on ("No audio input device found", ...).
+class DeviceError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The MIDI output that plays the notes (MIDI_MOD for real devices).
+// Channel and velocity are fixed for a run by SetChannelAndVelocity, right after
+// a successful open; the three Send calls use them.
+class MidiOutputPort {
+ public:
+  virtual ~MidiOutputPort() = default;
+  // Opens the selected device. Returns MIDI_RetCode: 0 on success, otherwise a
+  // device-specific non-zero code (the run shows it and ends).
+  virtual int OpenMidiOutput() = 0;
+  // A readable reason for the last failed open ("" when unknown).
+  virtual std::string LastOpenError() const { return {}; }
+  virtual void CloseMidiOutput() = 0;
+  virtual void SetChannelAndVelocity(int channel0to15, int velocity) = 0;
+  virtual void SendProgramChange(int program) = 0;
+  virtual void SendNoteOn(int note) = 0;
+  virtual void SendNoteOff(int note) = 0;
+};
+
+// The recording format chosen in the window, read at every event.
+struct RecordingFormat {
+  int samplesPerSec = 44100;  // 11025, 22050 or 44100
+  int bitsPerSample = 16;     // 8 (unsigned) or 16 (signed)
+  int channels = 2;           // 1 or 2
+};
+
+// The recorder that takes one event's audio. One recording lives from
+// NewRecording to Close. Every operation throws DeviceError when it fails
+// (no input device, refused format, stream error, overruns during the take,
+// a save that cannot be written); none fails silently.
+class RecorderPort {
+ public:
+  virtual ~RecorderPort() = default;
+  virtual void NewRecording() = 0;                      // a new, empty recording
+  virtual void SetFormat(const RecordingFormat& format) = 0;
+  virtual void Record() = 0;                            // start capturing
+  virtual void Stop() = 0;                              // stop capturing
+  virtual void Save(const std::string& path) = 0;       // PCM WAV of the format set
+  virtual void Close() = 0;                             // release the device; never throws
+};
+
+// Time and yielding. Now() is monotonic seconds (no midnight wrap).
+// Yield() lets the user interface handle what is pending (clicks on the run
+// buttons arrive re-entrantly through it). WaitUntil() returns once Now() has
+// reached the deadline, yielding meanwhile without keeping a core busy.
+class ClockPort {
+ public:
+  virtual ~ClockPort() = default;
+  virtual double Now() = 0;
+  virtual void Yield() = 0;
+  virtual void WaitUntil(double deadline) = 0;
+};
+
+// How the engine talks to the user: modal messages in the window, lines on
+// the terminal in batch mode, a list in tests.
+enum class MessageIcon { None, Information, Critical };
+
+class MessagePort {
+ public:
+  virtual ~MessagePort() = default;
+  virtual void ShowMessage(const std::string& title, const std::string& text, MessageIcon icon) = 0;
+};
+
+}  // namespace ntr
