@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace ntr {
 
@@ -34,6 +35,30 @@ class MidiOutputPort {
   virtual void SendProgramChange(int program) = 0;
   virtual void SendNoteOn(int note) = 0;
   virtual void SendNoteOff(int note) = 0;
+};
+
+// The list of MIDI outputs offered in the "MIDI Devices" menu (MIDI_MOD).
+// Entry 0 is "MIDI Mapper" (the built-in synthesizer); entries 1..9 are the
+// output ports found at start-up. The window stores the choice ("MidiDev").
+class MidiDevicesPort {
+ public:
+  virtual ~MidiDevicesPort() = default;
+  virtual std::vector<std::string> ListMidiDevices() = 0;  // captions, entry 0 first
+  virtual void SelectMidiDevice(int index) = 0;             // takes effect at the next open
+  virtual int SelectedMidiDevice() const = 0;
+};
+
+// The sound card mixer's three levels (VOLUME_MOD on the real mixer). Slider i:
+// 0 line input, 1 microphone, 2 output volume. Called on the user-interface thread.
+class MixerPort {
+ public:
+  virtual ~MixerPort() = default;
+  // Opens the default mixer, finds the three volume controls and turns them to
+  // their minimum. false when there is no mixer (the window says so once).
+  virtual bool OpenMixerDevice() = 0;
+  // Sets level i from its knob: pos is the knob's distance above its lowest
+  // position and travel the whole way it can move (both in twips).
+  virtual void ApplyKnobLevel(int slider, int pos, int travel) = 0;
 };
 
 // The recording format chosen in the window, read at every event.

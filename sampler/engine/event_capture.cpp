@@ -1,0 +1,190 @@
+#include "engine/event_capture.h"
+
+#include <cstdint>
+#include <exception>
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+#include "engine/sample_paths.h"
+#include "engine/text_numbers.h"
+#include "engine/unity_note_embedding.h"
+
+namespace ntr {
+
+CaptureError::CaptureError(CaptureStage stage, std::string cause, std::string targetFile, bool takeSaved)
+    : std::runtime_error(cause),
+      stage_(stage),
+      cause_(std::move(cause)),
+      targetFile_(std::move(targetFile)),
+      takeSaved_(takeSaved) {}
+
+std::string DescribeFormat(const RecordingFormat& format) {
+  const std::string channels = format.channels == 1   ? "mono"
+                               : format.channels == 2 ? "stereo"
+                                                      : std::to_string(format.channels) + " channels";
+  return std::to_string(format.samplesPerSec) + " Hz, " + std::to_string(format.bitsPerSample) + " bits, " +
+         channels;
+}
+
+namespace {
+
+constexpr std::int64_t kLongestMillis = 2147483647;
+
+// Closes the recorder on every way out of an event.
+class RecorderSession {
+ public:
+  explicit RecorderSession(RecorderPort& recorder) : recorder_(recorder) {}
+  ~RecorderSession() { Close(); }
+  RecorderSession(const RecorderSession&) = delete;
+  RecorderSession& operator=(const RecorderSession&) = delete;
+
+  void Close() {
+    if (open_) {
+      open_ = false;
+      recorder_.Close();
+    }
+  }
+
+ private:
+  RecorderPort& recorder_;
+  bool open_ = true;
+};
+
+// Sends the note off if the event is left while the note sounds.
+class SoundingNote {
+ public:
+  SoundingNote(MidiOutputPort& midi, int note) : midi_(midi), note_(note) {}
+  ~SoundingNote() {
+    if (!sounding_) return;
+    try {
+      midi_.SendNoteOff(note_);
+    } catch (...) {  // already leaving because of another failure
+    }
+  }
+  SoundingNote(const SoundingNote&) = delete;
+  SoundingNote& operator=(const SoundingNote&) = delete;
+
+  void Off() {
+    sounding_ = false;
+    midi_.SendNoteOff(note_);
+  }
+
+ private:
+  MidiOutputPort& midi_;
+  int note_;
+  bool sounding_ = true;
+};
+
+template <typename Operation>
+void RunStep(CaptureStage stage, const std::string& what, const std::string& target, Operation operation) {
+  try {
+    operation();
+  } catch (const std::exception& error) {
+    throw CaptureError(stage, what + ": " + error.what(), target, false);
+  }
+}
+
+void RemoveQuietly(const std::string& file) {
+  std::error_code ignored;
+  std::filesystem::remove(PathFromUtf8(file), ignored);
+}
+
+// Renames a complete take to its target; on failure the take stays where it is.
+void MoveIntoPlace(const std::string& take, const std::string& target) {
+  std::error_code error;
+  std::filesystem::rename(PathFromUtf8(take), PathFromUtf8(target), error);
+  if (error) {
+    throw CaptureError(CaptureStage::MoveIntoPlace,
+                       "the take could not be moved into place (" + error.message() + "); it is kept as \"" + take +
+                           "\"",
+                       target, false);
+  }
+}
+
+}  // namespace
+
+void EventCapture::Hold(double seconds) {
+  if (seconds <= 0.0) return;  // a zero duration does not yield at all
+  const double start = clock_.Now();
+  clock_.WaitUntil(start + seconds);
+}
+
+CapturedTake EventCapture::CaptureEvent(const CaptureRequest& request) {
+  const EventRow& row = request.row;
+  const std::string target = TargetFile(request.instrumentPath, request.programTag, row.Note);
+
+  const auto note = WholeNumberInRange(row.Number, 0, 127);
+  if (!note) {
+    throw CaptureError(CaptureStage::Row, "the note number \"" + row.Number + "\" is not a number from 0 to 127",
+                       target, false);
+  }
+  const auto holdMillis = WholeNumberInRange(row.Time, 0, kLongestMillis);
+  const auto decayMillis = WholeNumberInRange(row.Decay, 0, kLongestMillis);
+  if (!holdMillis || !decayMillis) {
+    throw CaptureError(CaptureStage::Row,
+                       "the duration \"" + row.Time + "\" or the decay \"" + row.Decay +
+                           "\" is not a number of milliseconds",
+                       target, false);
+  }
+  const int midiNote = static_cast<int>(*note);
+
+  RecorderSession session(recorder_);
+  RunStep(CaptureStage::NewRecording, "the recorder could not make a new recording", target,
+          [&] { recorder_.NewRecording(); });
+  RunStep(CaptureStage::Format, "the recorder refused the format " + DescribeFormat(request.format), target,
+          [&] { recorder_.SetFormat(request.format); });
+  RunStep(CaptureStage::Record, "the recording could not be started", target, [&] { recorder_.Record(); });
+  clock_.Yield();
+
+  RunStep(CaptureStage::Play, "the note could not be played", target, [&] {
+    midi_.SendNoteOn(midiNote);
+    SoundingNote sounding(midi_, midiNote);
+    Hold(static_cast<double>(*holdMillis) / 1000.0);
+    sounding.Off();
+  });
+  Hold(static_cast<double>(*decayMillis) / 1000.0);
+  RunStep(CaptureStage::StopRecording, "the recording could not be stopped", target, [&] { recorder_.Stop(); });
+
+  // The take is written beside its target and only then renamed, so the
+  // target never holds half a file and an older take is replaced only by a
+  // complete one.
+  const std::string take = TemporaryRecordingPath(target);
+  try {
+    recorder_.Save(take);
+  } catch (const std::exception& error) {
+    RemoveQuietly(take);
+    throw CaptureError(CaptureStage::Save, std::string("the take could not be saved: ") + error.what(), target,
+                       false);
+  }
+  clock_.Yield();
+  session.Close();
+  clock_.Yield();
+
+  if (!request.embedNote) {
+    MoveIntoPlace(take, target);
+    return {target, midiNote, false};
+  }
+
+  try {
+    EmbedUnityNote(take, target, midiNote);
+  } catch (const std::exception& error) {
+    // Never lose a take: without its tag it is still a good sample.
+    MoveIntoPlace(take, target);
+    throw CaptureError(CaptureStage::Embed,
+                       std::string("the note could not be embedded (the take was saved without it): ") +
+                           error.what(),
+                       target, true);
+  }
+
+  std::error_code error;
+  std::filesystem::remove(PathFromUtf8(take), error);
+  if (error) {
+    throw CaptureError(CaptureStage::RemoveTemporary,
+                       "the temporary recording \"" + take + "\" could not be removed: " + error.message(), target,
+                       true);
+  }
+  return {target, midiNote, true};
+}
+
+}  // namespace ntr

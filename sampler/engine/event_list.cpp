@@ -1,0 +1,45 @@
+#include "engine/event_list.h"
+
+#include <algorithm>
+
+#include "engine/note_names.h"
+#include "engine/text_numbers.h"
+
+namespace ntr {
+
+void EventList::GenerateEvents(EventSelection& selection, bool clearFirst) {
+  NormaliseNumberField(selection.velocity, "127", 0, 127);
+  NormaliseNumberField(selection.duration, "2000", 0, 32000);
+  NormaliseNumberField(selection.decay, "2000", 0, 32000);
+
+  if (clearFirst) rows_.clear();
+
+  for (int octave = 0; octave < kOctaveCount; ++octave) {
+    if (!selection.octaves[static_cast<std::size_t>(octave)]) continue;
+    const OctaveRange range = OctaveNotes(octave);
+    for (int note = range.low; note <= range.high; ++note) {
+      const auto pitch = static_cast<std::size_t>(note - range.low);
+      if (!selection.notes[pitch]) continue;
+      rows_.push_back(EventRow{std::string(NoteNames[pitch]) + std::to_string(octave), selection.velocity,
+                               selection.channel, selection.duration, selection.decay, std::to_string(note)});
+    }
+  }
+
+  slots_ = ParseProgramList(selection.programList);
+}
+
+std::int64_t EstimatedRunSeconds(const std::string& duration, const std::string& decay, std::size_t rows,
+                                 int patchCount) {
+  const auto millis = [](const std::string& text) {
+    // Edited rows aside, the fields hold 0..32000 after normalisation; the
+    // clamp only keeps a stray text from leaving the 32-bit range.
+    const auto value = ParseNumber(text);
+    if (!value) return std::int64_t{0};
+    return static_cast<std::int64_t>(std::clamp(RoundHalfEven(*value), -2147483648.0, 2147483647.0));
+  };
+  const std::int64_t perEvent = millis(duration) + millis(decay);
+  const std::int64_t totalMillis = perEvent * patchCount * static_cast<std::int64_t>(rows);
+  return static_cast<std::int64_t>(RoundHalfEven(static_cast<double>(totalMillis) / 1000.0));
+}
+
+}  // namespace ntr

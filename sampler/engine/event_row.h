@@ -1,0 +1,38 @@
+#pragma once
+// One row of the event list: six text columns, as the grid shows them.
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace ntr {
+
+enum class EventColumn { Note = 0, Vel, Chn, Time, Decay, Number };
+inline constexpr int kEventColumnCount = 6;
+
+// Column captions in column order (the Time column is shown as "Duration").
+inline constexpr std::array<std::string_view, kEventColumnCount> kEventColumnCaptions = {
+    "Note", "Vel", "Chn", "Duration", "Decay", "Number"};
+
+// Every value is text; the run converts what it needs. A row carries no
+// program: every program of the program list is sampled with every row.
+struct EventRow {
+  std::string Note;    // note name ("C#5"): names the file
+  std::string Vel;     // velocity 0..127 (shown only; the run uses the window's velocity)
+  std::string Chn;     // channel 1..16 (shown only; the run uses the window's channel)
+  std::string Time;    // how long the note is held, milliseconds
+  std::string Decay;   // how long recording goes on after note off, milliseconds
+  std::string Number;  // MIDI note number 0..127: the pitch played and the unity note
+
+  const std::string& Cell(EventColumn column) const;
+  std::string& Cell(EventColumn column);
+
+  // The six values joined by tabs, in column order ("C#5\t127\t1\t2000\t500\t61").
+  std::string ToTabText() const;
+  // The reverse; missing trailing values stay empty, extra ones are dropped.
+  static EventRow FromTabText(std::string_view text);
+
+  bool operator==(const EventRow&) const = default;
+};
+
+}  // namespace ntr

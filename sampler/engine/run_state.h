@@ -1,0 +1,92 @@
+#pragma once
+// What a sampling run shows: its state, the controls that follow from it,
+// its progress texts, and the observer through which front ends (the main
+// window, the batch mode) follow a run without the engine knowing them.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace ntr {
+
+// The five states of a run.
+enum class RunState {
+  Idle,              // no run on the stack
+  Running,           // playing events
+  SuspendRequested,  // "SUSPEND" clicked; the current event is still in progress
+  Suspended,         // waiting between events for RESUME or STOP
+  StopRequested,     // "STOP" clicked; the current event is still in progress
+};
+
+std::string_view RunStateName(RunState state);
+
+// What the window shows for a state: the Start button's caption and enabled
+// state, the Stop and Resume buttons, and the settings group (note keys,
+// selection and generation buttons, the eleven settings panels).
+struct RunControls {
+  std::string_view startCaption;  // "START" or "SUSPEND"
+  bool startEnabled;
+  bool stopEnabled;
+  bool resumeEnabled;
+  bool settingsEnabled;
+};
+RunControls ControlsFor(RunState state);
+
+inline constexpr std::string_view kEstimatedTitle = "Extimated";  // before the run's first event
+inline constexpr std::string_view kComputedTitle = "Computed";    // once the run has completed one
+
+// The progress panel: lbTitle(0) / lbData(0..2), plus the event counts for
+// front ends that draw a progress bar.
+struct RunProgress {
+  std::string estimateTitle{kEstimatedTitle};  // lbTitle(0)
+  std::string estimate;                        // lbData(0): estimated total time
+  std::string elapsed;                         // lbData(1): time since the run started
+  std::string nowPlaying;                      // lbData(2): note name of the event in progress
+  std::int64_t eventsDone = 0;                 // events completed in this run
+  std::int64_t eventsTotal = 0;                // events the run expects in all
+
+  bool operator==(const RunProgress&) const = default;
+};
+
+enum class RunOutcome {
+  Completed,       // every event of the list was captured
+  Stopped,         // STOP (or the batch mode's interrupt) ended it between events
+  FoldersFailed,   // a folder could not be made; nothing was played
+  MidiOpenFailed,  // the MIDI output did not open; nothing was played
+  EventFailed,     // an event failed; the run stopped there
+};
+
+struct RunResult {
+  RunOutcome outcome = RunOutcome::Completed;
+  std::int64_t takesSaved = 0;  // files written by this run (an untagged take counts)
+  std::string message;          // the message shown for a failure, empty otherwise
+};
+
+// A take that reached its target file.
+struct SavedTake {
+  std::size_t row = 0;     // the row's index in the event list
+  std::string note;        // the row's note name
+  std::string programTag;  // "XXX" or "000".."127"
+  std::string file;        // the target file
+  bool tagged = false;     // carries its unity note
+};
+
+// Everything is called on the user-interface thread, from inside the run
+// (which may itself be inside a yield) or from the button methods. An
+// observer may call the controller's Stop/Resume/StartOrSuspend from here.
+class RunObserver {
+ public:
+  virtual ~RunObserver() = default;
+  virtual void RunStateChanged(RunState /*state*/) {}
+  virtual void RunProgressChanged(const RunProgress& /*progress*/) {}
+  // The run's row index moved (pass start: 0; after each event: the next row,
+  // which equals the row count after the last row; run end: 0). The window
+  // mirrors it as the grid's current row; the grid never moves the run.
+  virtual void RunRowChanged(std::size_t /*row*/) {}
+  virtual void TakeSaved(const SavedTake& /*take*/) {}
+  // After the run has returned to Idle.
+  virtual void RunFinished(const RunResult& /*result*/) {}
+};
+
+}  // namespace ntr

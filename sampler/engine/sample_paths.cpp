@@ -1,0 +1,99 @@
+#include "engine/sample_paths.h"
+
+#include <atomic>
+#include <cstdio>
+#include <random>
+#include <system_error>
+
+#ifdef _WIN32
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace ntr {
+
+namespace {
+
+std::string CollapseDoubledSeparators(const std::string& path) {
+  std::string result;
+  result.reserve(path.size());
+  std::size_t i = 0;
+#ifdef _WIN32
+  if (path.size() >= 2 && path[0] == kPathSeparator && path[1] == kPathSeparator) {
+    result = path.substr(0, 2);
+    i = 2;
+  }
+#endif
+  while (i < path.size()) {
+    result += path[i];
+    i += (path[i] == kPathSeparator && i + 1 < path.size() && path[i + 1] == kPathSeparator) ? 2 : 1;
+  }
+  return result;
+}
+
+long ProcessId() {
+#ifdef _WIN32
+  return static_cast<long>(_getpid());
+#else
+  return static_cast<long>(getpid());
+#endif
+}
+
+// Drawn once per process: two copies of the program that see the same
+// process id (on two machines writing to one network folder) still differ.
+unsigned ProcessToken() {
+  static const unsigned token = [] {
+    std::random_device device;
+    return static_cast<unsigned>(device());
+  }();
+  return token;
+}
+
+}  // namespace
+
+std::string InstrumentPath(std::string_view saveFolder, std::string_view instrumentName) {
+  std::string name(instrumentName);
+  for (char& c : name) {
+    if (c == ' ') c = '_';
+  }
+  return CollapseDoubledSeparators(std::string(saveFolder) + kPathSeparator + name);
+}
+
+std::string ProgramTag(int program) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%03d", program);
+  return text;
+}
+
+std::string ProgramFolder(std::string_view instrumentPath, std::string_view programTag) {
+  return std::string(instrumentPath) + kPathSeparator + "PATCH_" + std::string(programTag);
+}
+
+std::string TargetFile(std::string_view instrumentPath, std::string_view programTag, std::string_view noteName) {
+  return ProgramFolder(instrumentPath, programTag) + kPathSeparator + "PATCH" + std::string(programTag) + "_" +
+         std::string(noteName) + ".WAV";
+}
+
+std::string TemporaryRecordingPath(std::string_view targetFile) {
+  static std::atomic<unsigned long> sequence{0};
+  const std::filesystem::path folder = PathFromUtf8(targetFile).parent_path();
+  for (;;) {
+    char name[80];
+    std::snprintf(name, sizeof name, "NTRXXX-%ld-%08x-%lu.tmp", ProcessId(), ProcessToken(), ++sequence);
+    const std::filesystem::path candidate = folder / name;
+    std::error_code error;
+    if (!std::filesystem::exists(candidate, error)) return Utf8FromPath(candidate);
+  }
+}
+
+std::filesystem::path PathFromUtf8(std::string_view text) {
+  return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
+
+std::string Utf8FromPath(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
+}  // namespace ntr

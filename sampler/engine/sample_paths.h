@@ -1,0 +1,49 @@
+#pragma once
+// Where a run's takes go and what they are called. Users' sampler libraries
+// rely on these names, so they never change:
+//   <save folder>/<instrument>/PATCH_005/PATCH005_C#4.WAV   (program 5)
+//   <save folder>/<instrument>/PATCH_XXX/PATCHXXX_C#4.WAV   (no program list)
+// Paths are UTF-8 text with the platform's separator.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace ntr {
+
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
+// The program tag of a run without a program list.
+inline constexpr std::string_view kSinglePassTag = "XXX";
+
+// The folder of the run: save folder, separator, instrument name with every
+// blank turned into "_"; then every doubled separator collapses into one (one
+// left-to-right pass, so a tripled one leaves two). The save folder is used as
+// typed. An empty instrument name leaves a trailing separator, so the program
+// folders below it carry a doubled separator, as they always have.
+// On Windows a leading "\\" (a network share) is kept.
+std::string InstrumentPath(std::string_view saveFolder, std::string_view instrumentName);
+
+// The program number with at least three digits: 0 -> "000", 5 -> "005".
+std::string ProgramTag(int program);
+
+// <instrument path>/PATCH_<tag>
+std::string ProgramFolder(std::string_view instrumentPath, std::string_view programTag);
+
+// <instrument path>/PATCH_<tag>/PATCH<tag>_<note name>.WAV (the note name unchanged).
+std::string TargetFile(std::string_view instrumentPath, std::string_view programTag, std::string_view noteName);
+
+// A name for a take while it is being written: in the target's own folder (so
+// renaming it into place never crosses file systems and never needs the current
+// directory), unique to this process and to this call, and not yet taken.
+std::string TemporaryRecordingPath(std::string_view targetFile);
+
+// Conversions between the engine's UTF-8 path texts and file-system paths.
+std::filesystem::path PathFromUtf8(std::string_view text);
+std::string Utf8FromPath(const std::filesystem::path& path);
+
+}  // namespace ntr

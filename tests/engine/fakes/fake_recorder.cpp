@@ -1,0 +1,133 @@
+#include "fakes/fake_recorder.h"
+
+#include <cmath>
+#include <fstream>
+#include <numbers>
+
+#include "quendal/wav.h"
+
+namespace ntr::fakes {
+
+namespace {
+
+bool Supported(const RecordingFormat& f) {
+  return (f.samplesPerSec == 11025 || f.samplesPerSec == 22050 || f.samplesPerSec == 44100) &&
+         (f.bitsPerSample == 8 || f.bitsPerSample == 16) && (f.channels == 1 || f.channels == 2);
+}
+
+}  // namespace
+
+std::string PcmTone(const RecordingFormat& format, long frames, double frequency) {
+  std::string bytes;
+  bytes.reserve(static_cast<std::size_t>(frames * format.channels * format.bitsPerSample / 8));
+  for (long i = 0; i < frames; ++i) {
+    const double value = 0.5 * std::sin(2.0 * std::numbers::pi * frequency * static_cast<double>(i) /
+                                        static_cast<double>(format.samplesPerSec));
+    for (int c = 0; c < format.channels; ++c) {
+      if (format.bitsPerSample == 8) {
+        bytes += static_cast<char>(static_cast<unsigned char>(std::lround(128.0 + 127.0 * value)));
+      } else {
+        const auto sample = static_cast<std::int16_t>(std::lround(32767.0 * value));
+        const auto u = static_cast<std::uint16_t>(sample);
+        bytes += static_cast<char>(u & 0xFF);
+        bytes += static_cast<char>(u >> 8);
+      }
+    }
+  }
+  return bytes;
+}
+
+void WritePcmWav(const std::string& path, const RecordingFormat& format, long frames,
+                 const std::function<void(quendal::Wav&)>& decorate) {
+  quendal::Wav wav;
+  wav.FileHeader->ChunkId = "RIFF";
+  wav.FileHeader->ChunkData = "WAVE";
+  auto& fmt = *wav.Fmt_Chunk;
+  fmt.ChunkId = "fmt ";
+  fmt.ChunkSize = 16;
+  fmt.CompressionCode = 1;
+  fmt.ChannelsNumber = format.channels;
+  fmt.SampleRate = format.samplesPerSec;
+  fmt.BytesPerSample = format.channels * format.bitsPerSample / 8;
+  fmt.BytesPerSecond = format.samplesPerSec * fmt.BytesPerSample;
+  fmt.BitsPerSample = format.bitsPerSample;
+  wav.DataChunk->ChunkId = "data";
+  wav.DataChunk->ChunkData = PcmTone(format, frames);
+  wav.DataChunk->ChunkSize = static_cast<std::int32_t>(wav.DataChunk->ChunkData.size());
+  if (decorate) decorate(wav);
+  if (wav.PutWavFile(path, true) != 0) throw DeviceError("the recording was not written to " + path);
+}
+
+void FakeRecorder::FailAt(RecorderOp op, std::string message, int occurrence) {
+  failures_.push_back({op, std::move(message), occurrence});
+}
+
+int FakeRecorder::Count(RecorderOp op) const {
+  int count = 0;
+  for (const RecorderCall& call : calls) count += call.op == op ? 1 : 0;
+  return count;
+}
+
+void FakeRecorder::Log(RecorderOp op, const std::string& path) { calls.push_back({op, clock_.Now(), path}); }
+
+void FakeRecorder::MaybeFail(RecorderOp op, const std::string& path) {
+  for (const Failure& failure : failures_) {
+    if (failure.op == op && failure.occurrence == Count(op)) {
+      if (op == RecorderOp::Save) std::ofstream(path, std::ios::binary) << "RIFF";
+      throw DeviceError(failure.message);
+    }
+  }
+}
+
+void FakeRecorder::NewRecording() {
+  Log(RecorderOp::NewRecording);
+  if (phase_ != Phase::Closed) violations.push_back("NewRecording while a recording is open");
+  MaybeFail(RecorderOp::NewRecording);
+  phase_ = Phase::Open;
+}
+
+void FakeRecorder::SetFormat(const RecordingFormat& format) {
+  Log(RecorderOp::SetFormat);
+  formatsSet.push_back(format);
+  if (phase_ != Phase::Open) violations.push_back("SetFormat outside a new recording");
+  MaybeFail(RecorderOp::SetFormat);
+  if (refuseOddFormats && !Supported(format)) throw DeviceError("the input device does not offer this format");
+  format_ = format;
+}
+
+void FakeRecorder::Record() {
+  Log(RecorderOp::Record);
+  if (phase_ != Phase::Open) violations.push_back("Record without a new recording");
+  MaybeFail(RecorderOp::Record);
+  recordStart_ = clock_.Now();
+  phase_ = Phase::Recording;
+}
+
+void FakeRecorder::Stop() {
+  Log(RecorderOp::Stop);
+  if (phase_ != Phase::Recording) violations.push_back("Stop while not recording");
+  MaybeFail(RecorderOp::Stop);
+  recordStop_ = clock_.Now();
+  phase_ = Phase::Stopped;
+}
+
+void FakeRecorder::Save(const std::string& path) {
+  Log(RecorderOp::Save, path);
+  if (onSave) onSave(path);
+  if (phase_ != Phase::Stopped) violations.push_back("Save before Stop");
+  MaybeFail(RecorderOp::Save, path);
+  const long frames = std::lround((recordStop_ - recordStart_) * format_.samplesPerSec);
+  try {
+    WritePcmWav(path, format_, frames, decorate);
+  } catch (const std::exception& error) {
+    throw DeviceError(std::string("the recording could not be saved: ") + error.what());
+  }
+  savedPaths.push_back(path);
+}
+
+void FakeRecorder::Close() {
+  Log(RecorderOp::Close);
+  phase_ = Phase::Closed;
+}
+
+}  // namespace ntr::fakes

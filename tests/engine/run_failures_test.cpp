@@ -1,0 +1,179 @@
+// Failures are never reported as success: the run stops at the first failed
+// event with a message naming the note, the file and the cause, and keeps
+// every take already saved.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <ostream>
+
+#include "engine/run_controller.h"
+#include "quendal/wav.h"
+#include "test_support.h"
+
+namespace ntr {
+namespace {
+
+using fakes::RecorderOp;
+using testing::Native;
+using testing::Rig;
+
+bool Mentions(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+struct RecorderFailure {
+  RecorderOp op;
+  bool notePlayed;  // the failure comes after the note was played
+  const char* cause;
+};
+
+void PrintTo(const RecorderFailure& failure, std::ostream* out) { *out << '"' << failure.cause << '"'; }
+
+class RecorderFailureTest : public ::testing::TestWithParam<RecorderFailure> {};
+
+TEST_P(RecorderFailureTest, StopsAtTheFailedEventAndKeepsWhatWasSaved) {
+  const RecorderFailure failure = GetParam();
+  Rig rig;
+  rig.AddRows({60, 62, 64});
+  rig.GeneratePrograms("7");
+  rig.recorder.FailAt(failure.op, failure.cause, 2);
+
+  rig.Start();
+
+  const std::vector<int> played = failure.notePlayed ? std::vector<int>{60, 62} : std::vector<int>{60};
+  EXPECT_EQ(rig.NotesOn(), played);
+  EXPECT_EQ(rig.midi.Messages().size(), 1 + 2 * played.size()) << "every note on has its note off";
+  EXPECT_EQ(testing::FilesBelow(rig.InstrumentFolder()), std::vector<std::string>{"PATCH_007/PATCH007_C5.WAV"});
+  EXPECT_EQ(rig.recorder.Count(RecorderOp::NewRecording), rig.recorder.Count(RecorderOp::Close));
+  EXPECT_EQ(rig.midi.closes, 1);
+
+  ASSERT_EQ(rig.messages.shown.size(), 1u);
+  const fakes::ShownMessage& message = rig.messages.shown[0];
+  EXPECT_EQ(message.title, "NTR - Notarra");
+  EXPECT_EQ(message.icon, MessageIcon::Critical);
+  EXPECT_TRUE(Mentions(message.text, "D5")) << message.text;
+  EXPECT_TRUE(Mentions(message.text, "program 007")) << message.text;
+  EXPECT_TRUE(Mentions(message.text, rig.InstrumentFolder() + Native("/PATCH_007/PATCH007_D5.WAV"))) << message.text;
+  EXPECT_TRUE(Mentions(message.text, failure.cause)) << message.text;
+
+  const RunResult& result = rig.observer.results.at(0);
+  EXPECT_EQ(result.outcome, RunOutcome::EventFailed);
+  EXPECT_EQ(result.takesSaved, 1);
+  EXPECT_EQ(result.message, message.text);
+  EXPECT_EQ(rig.controller.State(), RunState::Idle);
+}
+
+std::string OperationName(const ::testing::TestParamInfo<RecorderFailure>& info) {
+  static const char* const names[] = {"NewRecording", "SetFormat", "Record", "Stop", "Save", "Close"};
+  return names[static_cast<int>(info.param.op)];
+}
+
+INSTANTIATE_TEST_SUITE_P(EachOperation, RecorderFailureTest,
+                         ::testing::Values(RecorderFailure{RecorderOp::NewRecording, false, "No audio input device found"},
+                                           RecorderFailure{RecorderOp::SetFormat, false, "format refused by the card"},
+                                           RecorderFailure{RecorderOp::Record, false, "stream error"},
+                                           RecorderFailure{RecorderOp::Stop, true, "overruns during the take"},
+                                           RecorderFailure{RecorderOp::Save, true, "No space left on device"}),
+                         OperationName);
+
+TEST(RunFailures, AFormatTheDeviceRefusesIsNamedInTheMessage) {
+  Rig rig;
+  rig.AddRows({60});
+  rig.settings.format = {48000, 24, 2};
+  rig.Start();
+  ASSERT_EQ(rig.messages.shown.size(), 1u);
+  EXPECT_TRUE(Mentions(rig.messages.shown[0].text, "48000 Hz, 24 bits, stereo")) << rig.messages.shown[0].text;
+  EXPECT_TRUE(rig.NotesOn().empty());
+}
+
+TEST(RunFailures, ATakeThatCannotBeTaggedIsSavedUntaggedAndTheRunStops) {
+  Rig rig;
+  rig.AddRows({60, 62, 64});
+  rig.settings.embedNote = true;
+  int saves = 0;
+  // The second recording's format chunk has no rate: no sample period can be computed.
+  rig.recorder.decorate = [&](quendal::Wav& wav) {
+    if (++saves == 2) wav.Fmt_Chunk->SampleRate = 0;
+  };
+
+  rig.Start();
+
+  EXPECT_EQ(rig.NotesOn(), (std::vector<int>{60, 62}));
+  EXPECT_EQ(testing::FilesBelow(rig.InstrumentFolder()),
+            (std::vector<std::string>{"PATCH_XXX/PATCHXXX_C5.WAV", "PATCH_XXX/PATCHXXX_D5.WAV"}));
+  quendal::Wav untagged;
+  ASSERT_EQ(untagged.GetWavFile(rig.InstrumentFolder() + Native("/PATCH_XXX/PATCHXXX_D5.WAV")), 0);
+  EXPECT_EQ(untagged.SmplChunk->ChunkId, "");
+  EXPECT_FALSE(untagged.DataChunk->ChunkData.empty());
+
+  ASSERT_EQ(rig.messages.shown.size(), 1u);
+  EXPECT_TRUE(Mentions(rig.messages.shown[0].text, "D5"));
+  EXPECT_TRUE(Mentions(rig.messages.shown[0].text, "saved without it")) << rig.messages.shown[0].text;
+  ASSERT_EQ(rig.observer.takes.size(), 2u);
+  EXPECT_TRUE(rig.observer.takes[0].tagged);
+  EXPECT_FALSE(rig.observer.takes[1].tagged);
+  EXPECT_EQ(rig.observer.results.at(0).outcome, RunOutcome::EventFailed);
+  EXPECT_EQ(rig.observer.results.at(0).takesSaved, 2);
+}
+
+TEST(RunFailures, AFolderThatCannotBeMadeIsReportedBeforeAnyNote) {
+  for (const bool emptyFolder : {false, true}) {
+    Rig rig;
+    rig.AddRows({60});
+    testing::WriteBytes(rig.dir.Path() / "blocker", "a file");
+    rig.settings.saveFolder = emptyFolder ? "" : (rig.dir.Path() / "blocker" / "SAMPLES").string();
+
+    rig.Start();
+
+    ASSERT_EQ(rig.messages.shown.size(), 1u);
+    EXPECT_EQ(rig.messages.shown[0].icon, MessageIcon::Critical);
+    if (!emptyFolder) {
+      EXPECT_TRUE(Mentions(rig.messages.shown[0].text, rig.settings.saveFolder));
+    }
+    EXPECT_EQ(rig.midi.opens, 0);
+    EXPECT_TRUE(rig.recorder.calls.empty());
+    EXPECT_EQ(rig.observer.results.at(0).outcome, RunOutcome::FoldersFailed);
+    EXPECT_EQ(rig.controller.State(), RunState::Idle);
+  }
+}
+
+TEST(RunFailures, ASaveFolderWhoseParentsAreMissingStillReceivesItsFiles) {
+  Rig rig;
+  rig.AddRows({60});
+  rig.settings.saveFolder = (rig.dir.Path() / "new" / "deeper" / "My Samples").string();
+  rig.settings.instrumentName = "";
+  rig.Start();
+  EXPECT_EQ(testing::FilesBelow(rig.dir.Path()),
+            std::vector<std::string>{"new/deeper/My Samples/PATCH_XXX/PATCHXXX_C5.WAV"});
+  EXPECT_TRUE(rig.messages.shown.empty());
+}
+
+TEST(RunFailures, ARowThatCannotBePlayedStopsTheRunThere) {
+  Rig rig;
+  rig.AddRows({60});
+  rig.events.AppendRow({"X1", "127", "1", "100", "100", "not a note"});
+  rig.AddRows({64});
+  rig.Start();
+  EXPECT_EQ(rig.NotesOn(), std::vector<int>{60});
+  ASSERT_EQ(rig.messages.shown.size(), 1u);
+  EXPECT_TRUE(Mentions(rig.messages.shown[0].text, "not a note")) << rig.messages.shown[0].text;
+  EXPECT_EQ(rig.observer.results.at(0).outcome, RunOutcome::EventFailed);
+}
+
+TEST(RunFailures, AFailingMidiOutputEndsTheRunCleanly) {
+  Rig rig;
+  rig.AddRows({60});
+  rig.GeneratePrograms("1,2");
+  rig.midi.onSend = [&](std::uint32_t) {
+    if (rig.Programs().size() == 2) throw DeviceError("the MIDI port was unplugged");
+  };
+  rig.Start();
+  EXPECT_EQ(rig.NotesOn(), std::vector<int>{60});
+  ASSERT_EQ(rig.messages.shown.size(), 1u);
+  EXPECT_TRUE(Mentions(rig.messages.shown[0].text, "unplugged"));
+  EXPECT_EQ(rig.midi.closes, 1);
+  EXPECT_EQ(rig.observer.results.at(0).outcome, RunOutcome::EventFailed);
+  EXPECT_EQ(rig.controller.State(), RunState::Idle);
+}
+
+}  // namespace
+}  // namespace ntr
