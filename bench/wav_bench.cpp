@@ -1,0 +1,232 @@
+// Reading and writing a WAV file with a large data chunk: QuendalWav against
+// libsndfile's raw reads and writes and against plain fread/fwrite of the same
+// bytes, measured in one run. Prints the time ratios at the end.
+// Usage: wav_bench [--sizes=64,512] [google benchmark flags]
+
+#include <benchmark/benchmark.h>
+#include <sndfile.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "quendal/wav.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+constexpr int64_t kMiB = 1024 * 1024;
+constexpr int kChannels = 2, kRate = 44100;
+
+fs::path Folder() {
+  static const fs::path folder = [] {
+    const char* chosen = std::getenv("WAV_BENCH_DIR");
+    fs::path path = chosen ? fs::path(chosen) : fs::temp_directory_path() / "quendalwav-bench";
+    fs::create_directories(path);
+    return path;
+  }();
+  return folder;
+}
+
+fs::path SourceFile(int64_t mib) { return Folder() / ("source-" + std::to_string(mib) + "MiB.wav"); }
+fs::path TargetFile(const char* who) { return Folder() / (std::string("target-") + who + ".wav"); }
+
+std::string Le32(uint32_t v) {
+  std::string b(4, '\0');
+  for (int i = 0; i < 4; ++i) b[i] = static_cast<char>(v >> (8 * i));
+  return b;
+}
+
+// The canonical 44-byte header of 16-bit stereo PCM with dataBytes of samples.
+std::string Header(int64_t dataBytes) {
+  const auto d = static_cast<uint32_t>(dataBytes);
+  std::string h = "RIFF" + Le32(d + 36) + "WAVEfmt " + Le32(16);
+  h += std::string("\x01\x00\x02\x00", 4) + Le32(kRate) + Le32(kRate * 4) + std::string("\x04\x00\x10\x00", 4);
+  return h + "data" + Le32(d);
+}
+
+std::string SampleBytes(int64_t bytes) {
+  std::string data(static_cast<std::size_t>(bytes), '\0');
+  std::mt19937 random(7);
+  for (std::size_t i = 0; i + 4 <= data.size(); i += 4) {
+    const uint32_t v = random();
+    std::memcpy(&data[i], &v, 4);
+  }
+  return data;
+}
+
+void MakeSource(int64_t mib) {
+  const fs::path path = SourceFile(mib);
+  if (fs::exists(path) && fs::file_size(path) == static_cast<uintmax_t>(mib * kMiB + 44)) return;
+  const std::string data = SampleBytes(mib * kMiB);
+  std::FILE* f = std::fopen(path.string().c_str(), "wb");
+  const std::string header = Header(mib * kMiB);
+  std::fwrite(header.data(), 1, header.size(), f);
+  std::fwrite(data.data(), 1, data.size(), f);
+  std::fclose(f);
+}
+
+// ---- reading ------------------------------------------------------------
+
+void QuendalRead(benchmark::State& state) {
+  const std::string path = SourceFile(state.range(0)).string();
+  for (auto _ : state) {
+    quendal::Wav wav;
+    if (wav.GetWavFile(path) != 0) state.SkipWithError("not read");
+    benchmark::DoNotOptimize(wav.DataChunk->ChunkData.data());
+  }
+  state.SetBytesProcessed(state.iterations() * state.range(0) * kMiB);
+}
+
+void SndfileRawRead(benchmark::State& state) {
+  const std::string path = SourceFile(state.range(0)).string();
+  const int64_t bytes = state.range(0) * kMiB;
+  for (auto _ : state) {
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    std::unique_ptr<char[]> data(new char[static_cast<std::size_t>(bytes)]);
+    if (sf_read_raw(file, data.get(), bytes) != bytes) state.SkipWithError("short read");
+    sf_close(file);
+    benchmark::DoNotOptimize(data.get());
+  }
+  state.SetBytesProcessed(state.iterations() * bytes);
+}
+
+void PlainFread(benchmark::State& state) {
+  const std::string path = SourceFile(state.range(0)).string();
+  const int64_t bytes = state.range(0) * kMiB;
+  for (auto _ : state) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    char header[44];
+    std::unique_ptr<char[]> data(new char[static_cast<std::size_t>(bytes)]);
+    if (std::fread(header, 1, 44, file) != 44 || std::fread(data.get(), 1, static_cast<std::size_t>(bytes), file) != static_cast<std::size_t>(bytes)) {
+      state.SkipWithError("short read");
+    }
+    std::fclose(file);
+    benchmark::DoNotOptimize(data.get());
+  }
+  state.SetBytesProcessed(state.iterations() * bytes);
+}
+
+// ---- writing ------------------------------------------------------------
+
+void QuendalWrite(benchmark::State& state) {
+  quendal::Wav wav;
+  wav.GetWavFile(SourceFile(state.range(0)).string());
+  const std::string path = TargetFile("quendal").string();
+  for (auto _ : state) {
+    if (wav.PutWavFile(path, true) != 0) state.SkipWithError("not written");
+  }
+  state.SetBytesProcessed(state.iterations() * state.range(0) * kMiB);
+}
+
+void SndfileRawWrite(benchmark::State& state) {
+  const int64_t bytes = state.range(0) * kMiB;
+  const std::string data = SampleBytes(bytes);
+  const std::string path = TargetFile("sndfile").string();
+  for (auto _ : state) {
+    SF_INFO info{};
+    info.samplerate = kRate, info.channels = kChannels, info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    if (sf_write_raw(file, data.data(), bytes) != bytes) state.SkipWithError("short write");
+    sf_close(file);
+  }
+  state.SetBytesProcessed(state.iterations() * bytes);
+}
+
+void PlainFwrite(benchmark::State& state) {
+  const int64_t bytes = state.range(0) * kMiB;
+  const std::string data = SampleBytes(bytes);
+  const std::string header = Header(bytes);
+  const std::string path = TargetFile("fwrite").string();
+  for (auto _ : state) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    std::fwrite(header.data(), 1, header.size(), file);
+    if (std::fwrite(data.data(), 1, data.size(), file) != data.size()) state.SkipWithError("short write");
+    std::fclose(file);
+  }
+  state.SetBytesProcessed(state.iterations() * bytes);
+}
+
+// Collects each run's real time per iteration while printing as usual.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  RatioReporter() : ConsoleReporter(OO_Tabular) {}
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const auto& run : runs) {
+      if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
+        times_[run.run_name.function_name + "/" + run.run_name.args] = run.GetAdjustedRealTime();
+      }
+    }
+    ConsoleReporter::ReportRuns(runs);
+  }
+
+  void PrintRatios(const std::vector<int64_t>& sizes) const {
+    std::printf("\nRatios (QuendalWav time / other time; below 1 means QuendalWav is faster)\n");
+    for (const int64_t mib : sizes) {
+      const auto time = [&](const char* name) {
+        const auto found = times_.find(std::string(name) + "/" + std::to_string(mib));
+        return found == times_.end() ? 0.0 : found->second;
+      };
+      const auto ratio = [](double a, double b) { return b > 0 ? a / b : 0.0; };
+      std::printf("  %4lld MiB read : vs libsndfile raw %.2f   vs fread  %.2f\n", static_cast<long long>(mib),
+                  ratio(time("QuendalRead"), time("SndfileRawRead")), ratio(time("QuendalRead"), time("PlainFread")));
+      std::printf("  %4lld MiB write: vs libsndfile raw %.2f   vs fwrite %.2f\n", static_cast<long long>(mib),
+                  ratio(time("QuendalWrite"), time("SndfileRawWrite")), ratio(time("QuendalWrite"), time("PlainFwrite")));
+    }
+  }
+
+ private:
+  std::map<std::string, double> times_;
+};
+
+std::vector<int64_t> ParseSizes(int& argc, char** argv) {
+  std::vector<int64_t> sizes = {64, 512};
+  for (int i = 1; i < argc; ++i) {
+    if (std::strncmp(argv[i], "--sizes=", 8) != 0) continue;
+    sizes.clear();
+    for (const char* p = argv[i] + 8; *p != '\0';) {
+      char* end = nullptr;
+      sizes.push_back(std::strtoll(p, &end, 10));
+      p = *end == ',' ? end + 1 : end;
+    }
+    for (int j = i; j + 1 < argc; ++j) argv[j] = argv[j + 1];
+    --argc;
+    break;
+  }
+  return sizes;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<int64_t> sizes = ParseSizes(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  for (const int64_t mib : sizes) {
+    MakeSource(mib);
+    const int iterations = mib >= 256 ? 3 : 10;
+    for (auto [name, function] : {std::pair{"QuendalRead", &QuendalRead}, {"SndfileRawRead", &SndfileRawRead},
+                                  {"PlainFread", &PlainFread}, {"QuendalWrite", &QuendalWrite},
+                                  {"SndfileRawWrite", &SndfileRawWrite}, {"PlainFwrite", &PlainFwrite}}) {
+      benchmark::RegisterBenchmark(name, function)
+          ->Arg(mib)
+          ->Iterations(iterations)
+          ->Unit(benchmark::kMillisecond)
+          ->UseRealTime();
+    }
+  }
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  reporter.PrintRatios(sizes);
+  std::error_code ignored;
+  for (const char* who : {"quendal", "sndfile", "fwrite"}) fs::remove(TargetFile(who), ignored);
+  if (std::getenv("WAV_BENCH_KEEP") == nullptr) fs::remove_all(Folder(), ignored);
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,56 @@
+#pragma once
+// The file a Wav reads or writes, with the few operations the reader and the
+// writer need. Each Wav owns at most one of these, only while a read or a
+// write runs, so two Wav objects never share or close each other's file.
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace quendal::detail {
+
+class WavFileStream {
+ public:
+  // Opens an existing file for reading; throws FileAccessError.
+  static std::unique_ptr<WavFileStream> OpenForReading(const std::string& path);
+  // Creates a new file for writing; fails if the name is taken (so a temporary
+  // name never clobbers anything). Returns nullptr when the name exists,
+  // throws FileAccessError on any other failure.
+  static std::unique_ptr<WavFileStream> CreateNew(const std::filesystem::path& path);
+
+  ~WavFileStream();
+  WavFileStream(const WavFileStream&) = delete;
+  WavFileStream& operator=(const WavFileStream&) = delete;
+
+  // Reading. The position and the size are known, so no read allocates more
+  // than what is left of the file.
+  bool AtEnd() const { return position_ >= size_; }
+  int64_t Position() const { return position_; }
+  // Up to count bytes: fewer when fewer remain, "" for a count of 0 or below.
+  // Throws EndOfFileError when count is 1 or more and no byte is left; what
+  // names the field being read, for the message.
+  std::string Read(int64_t count, std::string_view what);
+  // The next byte without taking it, or -1 at the end.
+  int Peek();
+  // Moves forward to position, or to the end when it lies beyond; never back.
+  void SkipTo(int64_t position);
+
+  // Writing.
+  void Write(std::string_view bytes);
+  // Flushes and closes; throws FileAccessError when the data did not reach the file.
+  void Close();
+
+ private:
+  WavFileStream(std::FILE* file, std::string path, int64_t size);
+  [[noreturn]] void FailAccess(std::string_view action) const;
+
+  std::FILE* file_;
+  std::string path_;
+  int64_t position_ = 0;
+  int64_t size_ = 0;
+};
+
+}  // namespace quendal::detail
