@@ -46,6 +46,15 @@ void BM_BuiltInSynthTake(benchmark::State& state) {
   state.counters["audio_s_per_s"] = benchmark::Counter(audioSeconds, benchmark::Counter::kIsRate);
 }
 
+// Opening the built-in synthesizer, as every run does: a fresh synthesizer
+// with the SoundFont (the first open, outside the loop, reads the file).
+void BM_BuiltInSynthOpen(benchmark::State& state) {
+  BenchClock clock;
+  ntr::BuiltInSynth synth(clock);
+  synth.Open();
+  for (auto _ : state) synth.Open();
+}
+
 std::vector<float> CapturedSecond(int rate, int channels) {
   std::vector<float> samples(static_cast<std::size_t>(rate * channels));
   for (std::size_t i = 0; i < samples.size(); ++i) {
@@ -71,6 +80,7 @@ void BM_ConvertOneSecond(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_BuiltInSynthTake)->ArgName("notes")->Arg(1)->Arg(8)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BuiltInSynthOpen)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ConvertOneSecond)
     ->ArgNames({"from", "rate", "bits", "ch"})
     ->Args({44100, 44100, 16, 2})

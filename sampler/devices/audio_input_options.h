@@ -1,0 +1,22 @@
+#pragma once
+// Where the sound-card recorder takes its audio from.
+
+#include <string>
+#include <vector>
+
+namespace ntr {
+
+struct AudioInputOptions {
+  // The audio system: "jack", "pulse" or "alsa". Empty: the environment
+  // variable NTR_AUDIO_API, else JACK when a server runs, else PulseAudio,
+  // else ALSA (the first that offers an input).
+  std::string api;
+  // JACK only: the ports to record from, one per channel (two at most).
+  // Empty: the environment variable NTR_JACK_CAPTURE_PORTS ("a:x,b:y"),
+  // else the server's physical capture ports.
+  std::vector<std::string> jackSources;
+  // Room between the audio thread and the take, in seconds of audio.
+  double ringSeconds = 2.0;
+};
+
+}  // namespace ntr

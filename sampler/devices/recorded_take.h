@@ -1,0 +1,18 @@
+#pragma once
+// The audio of one take as a recorder captured it, before conversion to the
+// chosen format: interleaved float samples (full scale +-1) at the source rate.
+
+#include <cstddef>
+#include <vector>
+
+namespace ntr {
+
+struct RecordedTake {
+  std::vector<float> samples;  // interleaved, channels per frame
+  int sampleRate = 0;
+  int channels = 0;
+
+  std::size_t Frames() const { return channels > 0 ? samples.size() / static_cast<std::size_t>(channels) : 0; }
+};
+
+}  // namespace ntr

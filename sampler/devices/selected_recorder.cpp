@@ -1,0 +1,26 @@
+#include "devices/selected_recorder.h"
+
+namespace ntr {
+
+void SelectedRecorder::NewRecording() {
+  Close();
+  current_ = midi_.SelectedMidiDevice() == 0 ? &synthRecorder_ : &inputRecorder_;
+  current_->NewRecording();
+}
+
+RecorderPort& SelectedRecorder::Chosen() {
+  if (current_ == nullptr) throw DeviceError("No recording is open: NewRecording comes first");
+  return *current_;
+}
+
+void SelectedRecorder::SetFormat(const RecordingFormat& format) { Chosen().SetFormat(format); }
+void SelectedRecorder::Record() { Chosen().Record(); }
+void SelectedRecorder::Stop() { Chosen().Stop(); }
+void SelectedRecorder::Save(const std::string& path) { Chosen().Save(path); }
+
+void SelectedRecorder::Close() {
+  if (current_ != nullptr) current_->Close();
+  current_ = nullptr;
+}
+
+}  // namespace ntr

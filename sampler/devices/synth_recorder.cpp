@@ -1,0 +1,44 @@
+#include "devices/synth_recorder.h"
+
+#include "devices/recording_format.h"
+#include "devices/take_conversion.h"
+#include "devices/wav_saving.h"
+
+namespace ntr {
+
+void SynthRecorder::NewRecording() {
+  Close();
+  if (!synth_.IsOpen()) {
+    throw DeviceError("The built-in synthesizer is not playing: open the MIDI output (\"MIDI Mapper\") first");
+  }
+}
+
+void SynthRecorder::SetFormat(const RecordingFormat& format) {
+  CheckRecordingFormat(format);
+  format_ = format;
+}
+
+void SynthRecorder::Record() {
+  take_ = {};
+  synth_.BeginTake();
+  recording_ = true;
+}
+
+void SynthRecorder::Stop() {
+  if (!recording_) return;
+  recording_ = false;
+  take_ = synth_.EndTake();
+}
+
+void SynthRecorder::Save(const std::string& path) {
+  if (recording_) Stop();
+  SavePcmWav(path, format_, ConvertTake(take_, format_));
+}
+
+void SynthRecorder::Close() {
+  if (recording_) synth_.AbandonTake();
+  recording_ = false;
+  take_ = {};
+}
+
+}  // namespace ntr

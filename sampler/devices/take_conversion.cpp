@@ -1,0 +1,88 @@
+#include "devices/take_conversion.h"
+
+#include <soxr.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+
+namespace ntr {
+
+std::vector<float> ConvertChannels(const std::vector<float>& interleaved, int fromChannels, int toChannels) {
+  if (fromChannels == toChannels) return interleaved;
+  const auto from = static_cast<std::size_t>(fromChannels);
+  const auto to = static_cast<std::size_t>(toChannels);
+  const std::size_t frames = interleaved.size() / from;
+  std::vector<float> out(frames * to);
+  for (std::size_t f = 0; f < frames; ++f) {
+    const float* in = &interleaved[f * from];
+    float* o = &out[f * to];
+    if (to == 1) {
+      float sum = 0.0f;
+      for (std::size_t c = 0; c < from; ++c) sum += in[c];
+      o[0] = sum / static_cast<float>(from);
+    } else {
+      for (std::size_t c = 0; c < to; ++c) o[c] = in[std::min(c, from - 1)];
+    }
+  }
+  return out;
+}
+
+std::vector<float> Resample(const std::vector<float>& interleaved, int channels, int fromRate, int toRate) {
+  if (fromRate == toRate || interleaved.empty()) return interleaved;
+  const auto ch = static_cast<std::size_t>(channels);
+  const std::size_t inFrames = interleaved.size() / ch;
+  const double ratio = static_cast<double>(toRate) / fromRate;
+  const auto capacity = static_cast<std::size_t>(std::ceil(static_cast<double>(inFrames) * ratio)) + 16;
+  std::vector<float> out(capacity * ch);
+
+  const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
+  const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
+  std::size_t framesDone = 0;
+  const soxr_error_t error = soxr_oneshot(fromRate, toRate, static_cast<unsigned>(channels), interleaved.data(),
+                                          inFrames, nullptr, out.data(), capacity, &framesDone, &io, &quality,
+                                          nullptr);
+  if (error != nullptr) {
+    throw DeviceError(std::string("Sample-rate conversion failed: ") + error);
+  }
+  out.resize(framesDone * ch);
+  return out;
+}
+
+int16_t QuantiseTo16(float sample) {
+  if (std::isnan(sample)) return 0;
+  const float scaled = std::nearbyint(std::clamp(sample * 32768.0f, -32768.0f, 32767.0f));
+  return static_cast<int16_t>(scaled);
+}
+
+uint8_t QuantiseTo8(float sample) {
+  if (std::isnan(sample)) return 128;
+  const float scaled = std::nearbyint(std::clamp(sample * 128.0f, -128.0f, 127.0f));
+  return static_cast<uint8_t>(static_cast<int>(scaled) + 128);
+}
+
+std::string EncodePcm(const std::vector<float>& interleaved, int bitsPerSample) {
+  std::string bytes;
+  if (bitsPerSample == 8) {
+    bytes.resize(interleaved.size());
+    for (std::size_t i = 0; i < interleaved.size(); ++i) bytes[i] = static_cast<char>(QuantiseTo8(interleaved[i]));
+  } else {
+    bytes.resize(interleaved.size() * 2);
+    for (std::size_t i = 0; i < interleaved.size(); ++i) {
+      const auto v = static_cast<uint16_t>(QuantiseTo16(interleaved[i]));
+      bytes[2 * i] = static_cast<char>(v & 0xFFu);
+      bytes[2 * i + 1] = static_cast<char>(v >> 8);
+    }
+  }
+  return bytes;
+}
+
+std::string ConvertTake(const RecordedTake& take, const RecordingFormat& format) {
+  if (take.channels <= 0 || take.sampleRate <= 0) return {};
+  // Fewer channels first: the resampler then has less to do.
+  std::vector<float> audio = ConvertChannels(take.samples, take.channels, format.channels);
+  audio = Resample(audio, format.channels, take.sampleRate, format.samplesPerSec);
+  return EncodePcm(audio, format.bitsPerSample);
+}
+
+}  // namespace ntr

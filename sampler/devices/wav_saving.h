@@ -1,0 +1,15 @@
+#pragma once
+// Writing a take as a PCM WAV file through QuendalWav: "RIFF"/"WAVE", a 16-byte
+// "fmt " chunk and a "data" chunk, replacing a file of the same name.
+
+#include <string>
+
+#include "engine/ports.h"
+
+namespace ntr {
+
+// pcmBytes holds little-endian samples of format (one char per byte).
+// Throws DeviceError when the file cannot be written or would be too large.
+void SavePcmWav(const std::string& path, const RecordingFormat& format, const std::string& pcmBytes);
+
+}  // namespace ntr

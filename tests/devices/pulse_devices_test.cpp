@@ -1,0 +1,65 @@
+// The sound-card recorder on a real PulseAudio server, started by
+// scripts/with-pulse-server around this test program, whose default input is
+// a 440 Hz sine source at 48000 Hz (mono): through RtAudio's PulseAudio
+// system, and through ALSA's "default" device, which PulseAudio's ALSA
+// plugin serves.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "devices/audio_input_recorder.h"
+#include "support/audio_analysis.h"
+#include "support/temp_folder.h"
+
+namespace ntr {
+namespace {
+
+class Pulse : public testing::TestWithParam<const char*> {
+ protected:
+  void SetUp() override {
+    if (std::getenv("NTR_TEST_PULSE_SERVER") == nullptr) {
+      GTEST_SKIP() << "needs a PulseAudio server: run through scripts/with-pulse-server";
+    }
+  }
+};
+
+TEST_P(Pulse, RecordsTheDefaultInputAtItsOwnRateAndConverts) {
+  const double toneHz = std::atof(std::getenv("NTR_TEST_PULSE_TONE"));
+  AudioInputOptions options;
+  options.api = GetParam();
+  AudioInputRecorder recorder(options);
+  recorder.NewRecording();
+  const std::string source = recorder.SourceDescription();
+  EXPECT_NE(source.find("48000 Hz"), std::string::npos) << source;
+  recorder.Record();
+  std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+  recorder.Stop();
+  EXPECT_EQ(recorder.Take().sampleRate, 48000);
+  EXPECT_GE(recorder.Take().Frames(), 48000u * 8 / 10) << source;
+
+  test::TempFolder folder;
+  for (const RecordingFormat format : {RecordingFormat{44100, 16, 2}, RecordingFormat{11025, 8, 1}}) {
+    SCOPED_TRACE(format.samplesPerSec);
+    recorder.SetFormat(format);
+    recorder.Save(folder.File("tone.wav"));
+    const test::DecodedWav wav = test::ReadWav(folder.File("tone.wav"));
+    ASSERT_EQ(wav.sampleRate, format.samplesPerSec);
+    ASSERT_EQ(wav.channels, format.channels);
+    const std::vector<float> mono = test::Channel(wav, -1);
+    const auto start = static_cast<std::size_t>(wav.sampleRate) / 10;
+    const double hz = test::FundamentalNear(mono, wav.sampleRate, toneHz, start,
+                                            static_cast<std::size_t>(wav.sampleRate) * 4 / 10);
+    EXPECT_NEAR(test::Cents(hz, toneHz), 0.0, 5.0) << hz << " Hz";
+    if (format.channels == 2) {
+      EXPECT_EQ(test::Channel(wav, 0), test::Channel(wav, 1));  // a mono source, copied
+    }
+  }
+  recorder.Close();
+}
+
+INSTANTIATE_TEST_SUITE_P(AudioSystems, Pulse, testing::Values("pulse", "alsa"));
+
+}  // namespace
+}  // namespace ntr
