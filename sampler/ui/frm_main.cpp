@@ -1,0 +1,310 @@
+#include "ui/frm_main.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableView>
+#include <QTimer>
+
+#include "engine/note_names.h"
+#include "engine/program_slots.h"
+#include "ui/event_grid_model.h"
+#include "ui/frm_about.h"
+#include "ui/frm_edit.h"
+#include "ui/piano_keys.h"
+#include "ui/user_dialogs.h"
+
+namespace ntr::ui {
+
+namespace {
+
+QString FromView(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+frmMain::frmMain(const MainWindowParts& parts, QWidget* parent)
+    : QMainWindow(parent),
+      parts_(parts),
+      controller_(events_, *this, parts.midi, parts.recorder, parts.clock, parts.dialogs),
+      scale_(96.0) {
+  setObjectName(QStringLiteral("frmMain"));
+  // The layout follows the screen's logical DPI (twips are physical units).
+  scale_ = TwipScale::ForWidget(*this);
+  BuildMenus();
+  BuildForm();
+  Connect();
+  controller_.AddObserver(this);
+  ApplyControls(controller_.Controls());
+  layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+frmMain::~frmMain() { controller_.RemoveObserver(this); }
+
+void frmMain::Connect() {
+  for (PianoKey* key : chNote_) connect(key, &QAbstractButton::toggled, this, &frmMain::UpdateNotesCaption);
+  for (int k = 0; k < kOctaveCount; ++k) {
+    connect(chOctave_[static_cast<std::size_t>(k)], &QCheckBox::toggled, this, [this, k] { UpdateOctaveColour(k); });
+  }
+  connect(cbSelAllNotes_, &QPushButton::clicked, this, [this] {
+    for (PianoKey* key : chNote_) key->setChecked(true);
+  });
+  connect(cbUnselAllNotes_, &QPushButton::clicked, this, [this] {
+    for (PianoKey* key : chNote_) key->setChecked(false);
+  });
+  connect(cbSelAllOctaves_, &QPushButton::clicked, this, [this] {
+    for (QCheckBox* box : chOctave_) box->setChecked(true);
+  });
+  connect(cbUnselAllOctaves_, &QPushButton::clicked, this, [this] {
+    for (QCheckBox* box : chOctave_) box->setChecked(false);
+  });
+  connect(cbGenerateMIDI_, &QPushButton::clicked, this, [this] { GenerateEvents(true); });
+  connect(cbAddEvents_, &QPushButton::clicked, this, [this] { GenerateEvents(false); });
+
+  connect(cbStart_, &QPushButton::clicked, this, &frmMain::OnStartClicked);
+  connect(cbStop_, &QPushButton::clicked, this, [this] { controller_.Stop(); });
+  connect(cbResume_, &QPushButton::clicked, this, [this] { controller_.Resume(); });
+
+  connect(dbgEvents_, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
+    SetCurrentRow(index.row());
+    OpenEditor();
+  });
+
+  for (int i = 0; i < kMidiMenuEntries; ++i) {
+    connect(mMidiDev_[static_cast<std::size_t>(i)], &QAction::triggered, this, [this, i] { SelectMidiDevice(i); });
+  }
+  connect(mSave_, &QAction::triggered, this, &frmMain::OnSaveCommand);
+  connect(mLoad_, &QAction::triggered, this, &frmMain::OnLoadCommand);
+  connect(mExit_, &QAction::triggered, this, &frmMain::OnExit);
+  connect(mAbout_, &QAction::triggered, this, &frmMain::ShowAbout);
+
+  UpdateNotesCaption();
+  for (int k = 0; k < kOctaveCount; ++k) UpdateOctaveColour(k);
+}
+
+// ---- load and unload ------------------------------------------------------
+
+void frmMain::Load() {
+  setWindowTitle(QString::fromLatin1(kWindowTitle));
+  BuildMidiMenu();
+  SelectMidiDevice(parts_.settings.LoadMidiDevice());
+  if (!parts_.mixer.OpenMixerDevice()) {
+    // Said once, over the window once it is up; the sliders go on working without a mixer.
+    QTimer::singleShot(0, this, [this] { parts_.dialogs.ShowMessage(kShortTitle, kMixerFailedMessage, MessageIcon::None); });
+  }
+  InitialiseSettings();
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+  // While a run is on the stack (also a stopped one finishing its event) the
+  // devices are in use: closing is refused.
+  if (controller_.RunActive()) {
+    parts_.dialogs.Beep();
+    event->ignore();
+    return;
+  }
+  parts_.midi.CloseMidiOutput();
+  event->accept();
+}
+
+void frmMain::OnExit() {
+  if (controller_.RunActive()) {
+    parts_.dialogs.Beep();
+    return;
+  }
+  close();
+}
+
+// ---- device menu -----------------------------------------------------------
+
+void frmMain::BuildMidiMenu() {
+  const std::vector<std::string> captions = parts_.midiDevices.ListMidiDevices();
+  for (int i = 0; i < kMidiMenuEntries; ++i) {
+    QAction* entry = mMidiDev_[static_cast<std::size_t>(i)];
+    const bool present = static_cast<std::size_t>(i) < captions.size();
+    entry->setText(present ? QString::fromStdString(captions[static_cast<std::size_t>(i)]) : QString());
+    entry->setVisible(present);
+    entry->setEnabled(present);
+  }
+}
+
+void frmMain::SelectMidiDevice(int entry) {
+  if (entry < 0 || entry >= kMidiMenuEntries) entry = 0;
+  mMidiDev_[static_cast<std::size_t>(midiDeviceIndex_)]->setChecked(false);
+  mMidiDev_[static_cast<std::size_t>(entry)]->setChecked(true);
+  midiDeviceIndex_ = entry;
+  parts_.settings.SaveMidiDevice(entry);
+  if (controller_.RunActive()) {
+    pendingMidiDevice_ = entry;
+  } else {
+    parts_.midiDevices.SelectMidiDevice(entry);
+  }
+}
+
+// ---- selection and generation ----------------------------------------------
+
+void frmMain::UpdateNotesCaption() {
+  std::array<bool, 12> notes{};
+  for (std::size_t i = 0; i < notes.size(); ++i) notes[i] = chNote_[i]->isChecked();
+  pnlNotes_->setText(QString::fromStdString(SelectedNotesCaption(notes)));
+}
+
+void frmMain::UpdateOctaveColour(int octave) {
+  QCheckBox* box = chOctave_[static_cast<std::size_t>(octave)];
+  QPalette palette = box->palette();
+  const QColor colour = box->isChecked() ? QColor(0xFF, 0xFF, 0xFF) : QColor(0x80, 0x80, 0x80);
+  palette.setColor(QPalette::WindowText, colour);
+  palette.setColor(QPalette::ButtonText, colour);
+  box->setPalette(palette);
+}
+
+EventSelection frmMain::Selection() const {
+  EventSelection s;
+  for (std::size_t i = 0; i < s.notes.size(); ++i) s.notes[i] = chNote_[i]->isChecked();
+  for (std::size_t k = 0; k < s.octaves.size(); ++k) s.octaves[k] = chOctave_[k]->isChecked();
+  s.velocity = txtKeyVelocity_->text().toStdString();
+  s.duration = txtNotesDuration_->text().toStdString();
+  s.decay = txtNotesDecay_->text().toStdString();
+  s.channel = dbcMidiChannell_->currentText().toStdString();
+  s.programList = txtPatches_->text().toStdString();
+  return s;
+}
+
+void frmMain::GenerateEvents(bool clearFirst) {
+  EventSelection selection = Selection();
+  controller_.GenerateEvents(selection, clearFirst);
+  txtKeyVelocity_->setText(QString::fromStdString(selection.velocity));
+  txtNotesDuration_->setText(QString::fromStdString(selection.duration));
+  txtNotesDecay_->setText(QString::fromStdString(selection.decay));
+  gridModel_->RefreshAll();
+  SetCurrentRow(0);
+}
+
+int frmMain::CurrentRow() const {
+  const QModelIndex current = dbgEvents_->currentIndex();
+  return current.isValid() ? current.row() : -1;
+}
+
+void frmMain::SetCurrentRow(int row) {
+  if (row < 0 || row >= gridModel_->rowCount()) {
+    dbgEvents_->selectionModel()->clearCurrentIndex();
+    dbgEvents_->clearSelection();
+    return;
+  }
+  const QModelIndex index = gridModel_->index(row, 0);
+  dbgEvents_->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  dbgEvents_->scrollTo(index);
+}
+
+// The program list takes digits, "," and "-" as typed; other keys beep.
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == txtPatches_ && event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const QString text = key->text();
+    if (!text.isEmpty() && !ProgramListAcceptsKey(text.at(0).unicode())) {
+      parts_.dialogs.Beep();
+      return true;
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+// ---- editor and about box -------------------------------------------------------
+
+// A modal dialog opened while an event plays would hold the note until it
+// closes: dialogs wait for the run to be idle or suspended between events.
+bool frmMain::ModalAllowed() {
+  const RunState state = controller_.State();
+  if (state == RunState::Idle || state == RunState::Suspended) return true;
+  parts_.dialogs.Beep();
+  return false;
+}
+
+void frmMain::OpenEditor() {
+  if (!ModalAllowed()) return;
+  const int row = CurrentRow();
+  if (row < 0 || static_cast<std::size_t>(row) >= events_.RowCount()) return;
+  frmEdit editor(parts_.dialogs, this);
+  editor.Load(events_.Row(static_cast<std::size_t>(row)));
+  if (parts_.dialogs.RunModal(editor) != QDialog::Accepted) return;
+  // The list may have been rebuilt while the editor was open (a suspended run's window stays live).
+  if (static_cast<std::size_t>(row) >= events_.RowCount()) return;
+  events_.SetRow(static_cast<std::size_t>(row), editor.Edited());
+  gridModel_->RefreshRow(row);
+}
+
+void frmMain::ShowAbout() {
+  if (!ModalAllowed()) return;
+  frmAbout about(this);
+  parts_.dialogs.RunModal(about);
+}
+
+// ---- the run -------------------------------------------------------------------------
+
+void frmMain::OnStartClicked() {
+  // START returns when the run has ended; SUSPEND at once.
+  if (controller_.StartOrSuspend() == RunController::StartResult::Refused) parts_.dialogs.Beep();
+}
+
+void frmMain::SetSettingsEnabled(bool enabled) {
+  for (PianoKey* key : chNote_) key->setEnabled(enabled);
+  for (QPushButton* button :
+       {cbSelAllNotes_, cbUnselAllNotes_, cbSelAllOctaves_, cbUnselAllOctaves_, cbGenerateMIDI_, cbAddEvents_}) {
+    button->setEnabled(enabled);
+  }
+  for (QGroupBox* panel : ssPanels_) panel->setEnabled(enabled);
+}
+
+void frmMain::ApplyControls(const RunControls& controls) {
+  cbStart_->setText(FromView(controls.startCaption));
+  cbStart_->setEnabled(controls.startEnabled);
+  cbStop_->setEnabled(controls.stopEnabled);
+  cbResume_->setEnabled(controls.resumeEnabled);
+  SetSettingsEnabled(controls.settingsEnabled);
+}
+
+void frmMain::RunStateChanged(RunState state) {
+  ApplyControls(ControlsFor(state));
+  if (state == RunState::Idle && pendingMidiDevice_) {
+    parts_.midiDevices.SelectMidiDevice(*pendingMidiDevice_);
+    pendingMidiDevice_.reset();
+  }
+}
+
+void frmMain::RunProgressChanged(const RunProgress& progress) {
+  lbTitle_[0]->setText(QString::fromStdString(progress.estimateTitle));
+  lbData_[0]->setText(QString::fromStdString(progress.estimate));
+  lbData_[1]->setText(QString::fromStdString(progress.elapsed));
+  lbData_[2]->setText(QString::fromStdString(progress.nowPlaying));
+}
+
+void frmMain::RunRowChanged(std::size_t row) { SetCurrentRow(static_cast<int>(row)); }
+
+// ---- what a run reads --------------------------------------------------------------
+
+std::string frmMain::SaveFolder() const { return txtFolder_->text().toStdString(); }
+std::string frmMain::InstrumentName() const { return txtGear_->text().toStdString(); }
+std::string frmMain::ProgramListText() const { return txtPatches_->text().toStdString(); }
+std::string frmMain::VelocityText() const { return txtKeyVelocity_->text().toStdString(); }
+std::string frmMain::ChannelText() const { return dbcMidiChannell_->currentText().toStdString(); }
+bool frmMain::EmbedNote() const { return chSmpl_->isChecked(); }
+
+RecordingFormat frmMain::Format() const {
+  RecordingFormat format;
+  format.samplesPerSec = dbcSampleRate_->currentData().toInt();
+  format.bitsPerSample = dbcSampleBits_->currentData().toInt();
+  format.channels = dbcSampleMode_->currentData().toInt();
+  return format;
+}
+
+}  // namespace ntr::ui

@@ -1,0 +1,184 @@
+#pragma once
+// frmMain: the sampler's window. It holds the note and octave selection, the
+// note parameters, the recording format, the event grid, the run buttons with
+// the progress panel, the three level sliders and the menus.
+//
+// The window owns no device: it gets the MIDI output and device list, the
+// recorder, the mixer, the clock, the dialogs and the settings store from its
+// creator (main() or a test). It owns the event list and the run controller,
+// and shows the controller's state: the run buttons, the progress panel and
+// the settings group follow RunControls; nothing else changes them.
+//
+// Everything runs on the user-interface thread. A run is one long call made
+// from the START click; clicks on SUSPEND, STOP and RESUME arrive
+// re-entrantly while it waits (the clock yields to the event loop).
+
+#include <QMainWindow>
+#include <array>
+#include <memory>
+#include <optional>
+
+#include "engine/event_list.h"
+#include "engine/run_controller.h"
+#include "engine/run_settings.h"
+#include "ui/level_slider.h"
+#include "ui/settings_store.h"
+#include "ui/twips.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QTableView;
+
+namespace ntr::ui {
+
+class EventGridModel;
+class PianoKey;
+class UserDialogs;
+
+inline constexpr const char* kWindowTitle = "NTR - Notarra - 1.0 (Jan 2004)";
+inline constexpr const char* kMixerFailedMessage = "Couldn't open the mixer.";
+inline constexpr int kMidiMenuEntries = 10;
+inline constexpr int kSettingsPanels = 11;
+
+// What the window works with; every reference must outlive it.
+struct MainWindowParts {
+  MidiOutputPort& midi;
+  MidiDevicesPort& midiDevices;
+  RecorderPort& recorder;
+  MixerPort& mixer;
+  ClockPort& clock;
+  UserDialogs& dialogs;
+  SettingsStore& settings;
+};
+
+class frmMain : public QMainWindow, public RunSettingsSource, private RunObserver {
+  Q_OBJECT
+ public:
+  explicit frmMain(const MainWindowParts& parts, QWidget* parent = nullptr);
+  ~frmMain() override;
+
+  // The load sequence: title, device menu with the stored device, mixer,
+  // then the stored settings (or the first-start values), the levels and a
+  // generated event list. Called once, before the window is shown.
+  void Load();
+
+  // The window's values as a run reads them (RunSettingsSource).
+  std::string SaveFolder() const override;
+  std::string InstrumentName() const override;
+  std::string ProgramListText() const override;
+  std::string VelocityText() const override;
+  std::string ChannelText() const override;
+  bool EmbedNote() const override;
+  RecordingFormat Format() const override;
+
+  RunController& Controller() { return controller_; }
+  const EventList& Events() const { return events_; }
+
+  // The settings as the controls hold them, and the reverse (the knobs are
+  // placed but no level is sent).
+  StoredSettings CollectSettings() const;
+  void ApplySettings(const StoredSettings& settings);
+
+  // The handlers, callable as the menus and buttons call them.
+  void GenerateEvents(bool clearFirst);
+  void InitialiseSettings();
+  void LoadSettings();     // the store's values into the controls, levels applied
+  void SaveSettings();     // the controls' values into the store
+  void SelectMidiDevice(int entry);
+  void OpenEditor();       // the row editor on the grid's current row
+  void ShowAbout();
+  void SetSettingsEnabled(bool enabled);
+  int CurrentRow() const;
+  void SetCurrentRow(int row);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  // RunObserver
+  void RunStateChanged(RunState state) override;
+  void RunProgressChanged(const RunProgress& progress) override;
+  void RunRowChanged(std::size_t row) override;
+
+  // frm_main_layout.cpp: the controls, in twips.
+  void BuildMenus();
+  void BuildForm();
+  void BuildSelection(QWidget* form);
+  void BuildParameters(QWidget* form);
+  void BuildGrid(QWidget* form);
+  void BuildRunPanel(QWidget* form);
+  void BuildSliders(QWidget* form);
+  QGroupBox* MakePanel(QWidget* form, int number, const char* caption, int left, int top, int width, int height);
+  void Connect();
+
+  void BuildMidiMenu();
+  void UpdateNotesCaption();
+  void UpdateOctaveColour(int octave);
+  void ApplyControls(const RunControls& controls);
+  void ApplyKnobLevels();
+  void OnStartClicked();
+  void OnLoadCommand();
+  void OnSaveCommand();
+  void OnExit();
+  bool ModalAllowed();
+  EventSelection Selection() const;
+
+  MainWindowParts parts_;
+  EventList events_;
+  RunController controller_;
+  TwipScale scale_;
+  KnobDrag knobDrag_;
+  // A device picked during a run is handed to the devices when the run has
+  // returned: the run's recorder follows the device it opened.
+  std::optional<int> pendingMidiDevice_;
+
+  // Controls, named as the users' guide names them.
+  std::array<PianoKey*, 12> chNote_{};
+  std::array<QCheckBox*, 11> chOctave_{};
+  QLabel* pnlNotes_ = nullptr;
+  QPushButton* cbSelAllNotes_ = nullptr;
+  QPushButton* cbUnselAllNotes_ = nullptr;
+  QPushButton* cbSelAllOctaves_ = nullptr;
+  QPushButton* cbUnselAllOctaves_ = nullptr;
+  QComboBox* dbcMidiChannell_ = nullptr;
+  QLineEdit* txtKeyVelocity_ = nullptr;
+  QLineEdit* txtPatches_ = nullptr;
+  QLineEdit* txtNotesDuration_ = nullptr;
+  QLineEdit* txtNotesDecay_ = nullptr;
+  QTableView* dbgEvents_ = nullptr;
+  EventGridModel* gridModel_ = nullptr;
+  QPushButton* cbGenerateMIDI_ = nullptr;
+  QPushButton* cbAddEvents_ = nullptr;
+  QWidget* pnlNeededTime_ = nullptr;
+  std::array<QLabel*, 3> lbTitle_{};
+  std::array<QLabel*, 3> lbData_{};
+  QComboBox* dbcSampleRate_ = nullptr;
+  QComboBox* dbcSampleBits_ = nullptr;
+  QComboBox* dbcSampleMode_ = nullptr;
+  QLineEdit* txtGear_ = nullptr;
+  QLineEdit* txtFolder_ = nullptr;
+  QCheckBox* chSmpl_ = nullptr;
+  QPushButton* cbStart_ = nullptr;
+  QPushButton* cbStop_ = nullptr;
+  QPushButton* cbResume_ = nullptr;
+  std::array<LevelSlider*, kSliderCount> sliders_{};
+  std::array<QGroupBox*, kSettingsPanels> ssPanels_{};
+
+  QMenu* mFile_ = nullptr;
+  QMenu* mMidi_ = nullptr;
+  std::array<QAction*, kMidiMenuEntries> mMidiDev_{};
+  QAction* mSave_ = nullptr;
+  QAction* mLoad_ = nullptr;
+  QAction* mExit_ = nullptr;
+  QAction* mAbout_ = nullptr;
+  int midiDeviceIndex_ = 0;
+};
+
+}  // namespace ntr::ui

@@ -1,0 +1,23 @@
+#include "ui/program_parts.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QStyleFactory>
+
+namespace ntr::ui {
+
+ProgramParts::ProgramParts(std::unique_ptr<QSettings> settings, UserDialogs& dialogs)
+    : devices_(clock_),
+      settings_(std::move(settings)),
+      window_(MainWindowParts{devices_.Midi(), devices_.Midi(), devices_.Recorder(), mixer_, clock_, dialogs,
+                              settings_}) {}
+
+void ApplyProgramLook() {
+  // One style on every platform, so the window looks as designed everywhere.
+  if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"))) QApplication::setStyle(fusion);
+  QFont font = QApplication::font();
+  font.setPointSizeF(8.0);
+  QApplication::setFont(font);
+}
+
+}  // namespace ntr::ui

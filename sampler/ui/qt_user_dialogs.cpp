@@ -1,0 +1,42 @@
+#include "ui/qt_user_dialogs.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QMessageBox>
+
+namespace ntr::ui {
+
+namespace {
+
+QMessageBox::Icon BoxIcon(MessageIcon icon) {
+  switch (icon) {
+    case MessageIcon::Information: return QMessageBox::Information;
+    case MessageIcon::Critical: return QMessageBox::Critical;
+    case MessageIcon::None: break;
+  }
+  return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+QWidget* QtUserDialogs::Parent() const { return parent_ ? parent_.data() : QApplication::activeWindow(); }
+
+void QtUserDialogs::ShowMessage(const std::string& title, const std::string& text, MessageIcon icon) {
+  QMessageBox box(BoxIcon(icon), QString::fromStdString(title), QString::fromStdString(text), QMessageBox::Ok,
+                  Parent());
+  box.exec();
+}
+
+bool QtUserDialogs::AskYesNo(const std::string& title, const std::string& text) {
+  QMessageBox box(QMessageBox::Question, QString::fromStdString(title), QString::fromStdString(text),
+                  QMessageBox::Yes | QMessageBox::No, Parent());
+  box.setDefaultButton(QMessageBox::No);
+  box.setEscapeButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes;
+}
+
+int QtUserDialogs::RunModal(QDialog& dialog) { return dialog.exec(); }
+
+void QtUserDialogs::Beep() { QApplication::beep(); }
+
+}  // namespace ntr::ui

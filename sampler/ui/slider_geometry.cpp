@@ -1,0 +1,25 @@
+#include "ui/slider_geometry.h"
+
+#include <algorithm>
+
+#include "engine/text_numbers.h"
+
+namespace ntr::ui {
+
+int DefaultKnobTop(int slider) {
+  const SliderGeometry& g = kSliders.at(static_cast<std::size_t>(slider));
+  return static_cast<int>(RoundHalfEven(g.Travel() * 0.7 + g.trackTop));
+}
+
+int ClampKnobTop(int slider, double top) {
+  const SliderGeometry& g = kSliders.at(static_cast<std::size_t>(slider));
+  const double rounded = RoundHalfEven(top);
+  return static_cast<int>(std::clamp(rounded, static_cast<double>(g.trackTop), static_cast<double>(g.LowestKnobTop())));
+}
+
+int KnobPositionAboveBottom(int slider, int knobTop) {
+  const SliderGeometry& g = kSliders.at(static_cast<std::size_t>(slider));
+  return g.Travel() - (knobTop - g.trackTop);
+}
+
+}  // namespace ntr::ui

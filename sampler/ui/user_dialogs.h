@@ -1,0 +1,26 @@
+#pragma once
+// Every message, question and modal dialog of the window goes through this
+// interface: the program shows real message boxes and runs dialogs modally
+// (QtUserDialogs); the tests answer and drive them without a modal loop.
+// The engine's messages (MessagePort) arrive here too.
+
+#include <string>
+
+#include "engine/ports.h"
+
+class QDialog;
+
+namespace ntr::ui {
+
+class UserDialogs : public MessagePort {
+ public:
+  // A message with an OK button (MessagePort::ShowMessage).
+  // A question with Yes and No, a question icon and No as the default; true for Yes.
+  virtual bool AskYesNo(const std::string& title, const std::string& text) = 0;
+  // Shows a dialog modally and returns its result (QDialog::Accepted or Rejected).
+  virtual int RunModal(QDialog& dialog) = 0;
+  // The system beep: a refused key, a refused close.
+  virtual void Beep() = 0;
+};
+
+}  // namespace ntr::ui

@@ -1,0 +1,208 @@
+// Whole runs from the window with fake devices: the run buttons, the progress
+// panel and the settings group follow the run through Start, Suspend, Resume
+// and Stop; closing is refused while a run is on the stack.
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QDirIterator>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "support/window_rig.h"
+
+namespace ntr::uitest {
+namespace {
+
+struct Controls {
+  const char* start;
+  bool startEnabled;
+  bool stopEnabled;
+  bool resumeEnabled;
+  bool settingsEnabled;
+};
+
+constexpr Controls kIdle{"START", true, false, false, true};
+constexpr Controls kRunning{"SUSPEND", true, true, false, false};
+constexpr Controls kSuspendRequested{"SUSPEND", true, true, false, true};
+constexpr Controls kSuspended{"SUSPEND", false, true, true, true};
+constexpr Controls kStopRequested{"START", true, false, false, true};
+
+class RunTest : public ::testing::Test {
+ protected:
+  RunTest() : rig({}, false) {
+    rig.devices.captions = {"MIDI Mapper", "External"};
+    rig.window->Load();
+    rig.window->show();
+    QTest::mouseClick(rig.Button("cbUnselAllNotes"), Qt::LeftButton);
+    QTest::mouseClick(rig.Button("cbUnselAllOctaves"), Qt::LeftButton);
+    for (int key : {0, 2, 4}) QTest::mouseClick(rig.Button(QStringLiteral("chNote%1").arg(key)), Qt::LeftButton);
+    rig.Check("chOctave5")->click();
+    rig.Field("txtPatches")->setText("");
+    rig.Field("txtNotesDuration")->setText("1000");
+    rig.Field("txtNotesDecay")->setText("500");
+    rig.Field("txtGear")->setText("My Piano");
+    rig.Field("txtFolder")->setText(rig.dir.filePath("out"));
+    rig.List("dbcSampleRate")->setCurrentIndex(1);
+    QTest::mouseClick(rig.Button("cbGenerateMIDI"), Qt::LeftButton);
+  }
+
+  // The controls the state table gives, as the widgets show them.
+  void ExpectControls(const Controls& c, const char* where) {
+    SCOPED_TRACE(where);
+    EXPECT_EQ(rig.Button("cbStart")->text(), c.start);
+    EXPECT_EQ(rig.Button("cbStart")->isEnabled(), c.startEnabled);
+    EXPECT_EQ(rig.Button("cbStop")->isEnabled(), c.stopEnabled);
+    EXPECT_EQ(rig.Button("cbResume")->isEnabled(), c.resumeEnabled);
+    for (int i = 0; i < 12; ++i) {
+      EXPECT_EQ(rig.Button(QStringLiteral("chNote%1").arg(i))->isEnabled(), c.settingsEnabled) << i;
+    }
+    for (const char* name :
+         {"cbSelAllNotes", "cbUnselAllNotes", "cbSelAllOctaves", "cbUnselAllOctaves", "cbGenerateMIDI", "cbAddEvents"}) {
+      EXPECT_EQ(rig.Button(name)->isEnabled(), c.settingsEnabled) << name;
+    }
+    for (int k = 1; k <= 11; ++k) {
+      EXPECT_EQ(rig.Find<QGroupBox>(QStringLiteral("SSPanel%1").arg(k))->isEnabled(), c.settingsEnabled) << k;
+    }
+    EXPECT_EQ(rig.Field("txtFolder")->isEnabled(), c.settingsEnabled);
+    EXPECT_EQ(rig.Check("chOctave3")->isEnabled(), c.settingsEnabled);
+    // Never part of the group.
+    EXPECT_TRUE(rig.Check("chSmpl")->isEnabled());
+    EXPECT_TRUE(rig.Grid()->isEnabled());
+    EXPECT_TRUE(rig.Find<QWidget>("imgVolume0")->isEnabled());
+  }
+
+  QStringList FilesBelow(const QString& folder) {
+    QStringList files;
+    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) files << QDir(folder).relativeFilePath(it.next());
+    files.sort();
+    return files;
+  }
+
+  std::vector<int> NotesOn() const {
+    std::vector<int> notes;
+    for (const auto m : rig.midi.Messages()) {
+      if ((m & 0xF0u) == 0x90u) notes.push_back(static_cast<int>((m >> 8) & 0x7Fu));
+    }
+    return notes;
+  }
+
+  WindowRig rig;
+};
+
+TEST_F(RunTest, StartSuspendResumeStopFollowTheStateTable) {
+  ExpectControls(kIdle, "before the run");
+  const QString estimate = rig.Label("lbData0")->text();
+  EXPECT_EQ(estimate, "4\"");  // 3 x 1.5 s = 4.5 s, halves to even
+
+  enum Phase { FirstEvent, WaitForSuspended, WaitForSecondEvent, Stopped } phase = FirstEvent;
+  rig.clock.SetYieldHook([&] {
+    switch (phase) {
+      case FirstEvent:
+        ExpectControls(kRunning, "running");
+        EXPECT_EQ(rig.Label("lbData2")->text(), "C5");
+        // No modal dialog while a note sounds: it would hold the note until closed.
+        rig.Action("mAbout")->trigger();
+        rig.Action("mSave")->trigger();
+        EXPECT_EQ(rig.dialogs.modalCount, 0);
+        EXPECT_TRUE(rig.dialogs.questions.empty());
+        EXPECT_EQ(rig.dialogs.beeps, 2);
+        QTest::mouseClick(rig.Button("cbStart"), Qt::LeftButton);  // SUSPEND
+        ExpectControls(kSuspendRequested, "suspend requested");
+        phase = WaitForSuspended;
+        break;
+      case WaitForSuspended:
+        if (rig.window->Controller().State() != RunState::Suspended) break;
+        ExpectControls(kSuspended, "suspended");
+        // The suspension comes before the row moves on and the estimate is recomputed.
+        EXPECT_EQ(rig.Label("lbTitle0")->text(), "Extimated");
+        EXPECT_EQ(rig.window->CurrentRow(), 0);
+        // Closing and Exit are refused while the run waits.
+        EXPECT_FALSE(rig.window->close());
+        rig.Action("mExit")->trigger();
+        EXPECT_TRUE(rig.window->isVisible());
+        EXPECT_EQ(rig.dialogs.beeps, 4);
+        // Between events a dialog may open.
+        rig.Action("mAbout")->trigger();
+        EXPECT_EQ(rig.dialogs.modalCount, 1);
+        // A device picked now is for the next run.
+        rig.Action("mMidiDev1")->trigger();
+        EXPECT_EQ(rig.devices.selected, 0);
+        QTest::mouseClick(rig.Button("cbResume"), Qt::LeftButton);
+        ExpectControls(kRunning, "resumed");
+        phase = WaitForSecondEvent;
+        break;
+      case WaitForSecondEvent:
+        if (rig.Label("lbData2")->text() != "D5") break;
+        EXPECT_EQ(rig.Label("lbTitle0")->text(), "Computed");
+        EXPECT_FALSE(rig.Label("lbData1")->text().isEmpty());  // the elapsed time
+        QTest::mouseClick(rig.Button("cbStop"), Qt::LeftButton);
+        ExpectControls(kStopRequested, "stop requested");
+        EXPECT_EQ(rig.Label("lbData1")->text(), "");
+        // START while the stopped run finishes its event: refused with a beep; so is closing.
+        QTest::mouseClick(rig.Button("cbStart"), Qt::LeftButton);
+        EXPECT_FALSE(rig.window->close());
+        EXPECT_EQ(rig.dialogs.beeps, 6);
+        phase = Stopped;
+        break;
+      case Stopped:
+        break;
+    }
+  });
+
+  QTest::mouseClick(rig.Button("cbStart"), Qt::LeftButton);  // returns when the run has ended
+  rig.clock.SetYieldHook({});
+
+  EXPECT_EQ(phase, Stopped);
+  ExpectControls(kIdle, "after the run");
+  EXPECT_EQ(rig.Label("lbTitle0")->text(), "Computed");
+  EXPECT_EQ(rig.Label("lbData0")->text(), estimate);
+  EXPECT_EQ(rig.Label("lbData1")->text(), "");
+  EXPECT_EQ(rig.Label("lbData2")->text(), "");
+  EXPECT_EQ(rig.window->CurrentRow(), 0);
+  EXPECT_EQ(NotesOn(), (std::vector<int>{60, 62}));  // the stopped event was completed
+  EXPECT_EQ(rig.midi.opens, 1);
+  EXPECT_FALSE(rig.midi.isOpen);
+  EXPECT_EQ(rig.devices.selected, 1);
+  EXPECT_EQ(rig.recorder.formatsSet.at(0).samplesPerSec, 22050);
+  EXPECT_EQ(FilesBelow(rig.dir.filePath("out")),
+            (QStringList{"My_Piano/PATCH_XXX/PATCHXXX_C5.WAV", "My_Piano/PATCH_XXX/PATCHXXX_D5.WAV"}));
+  EXPECT_TRUE(rig.dialogs.messages.empty());
+
+  // Idle again: closing works.
+  EXPECT_TRUE(rig.window->close());
+}
+
+TEST_F(RunTest, AProgramListRunsEveryRowForEveryProgram) {
+  rig.Field("txtPatches")->setText("1,3");
+  QTest::mouseClick(rig.Button("cbGenerateMIDI"), Qt::LeftButton);
+  rig.Check("chSmpl")->setChecked(false);
+  QTest::mouseClick(rig.Button("cbStart"), Qt::LeftButton);
+  ExpectControls(kIdle, "after the run");
+  EXPECT_EQ(NotesOn(), (std::vector<int>{60, 62, 64, 60, 62, 64}));
+  const QStringList files = FilesBelow(rig.dir.filePath("out"));
+  EXPECT_EQ(files.size(), 6);
+  EXPECT_TRUE(files.contains("My_Piano/PATCH_003/PATCH003_E5.WAV"));
+  EXPECT_EQ(rig.midi.channel, 0);
+  EXPECT_EQ(rig.midi.velocity, 127);
+}
+
+TEST_F(RunTest, AMidiOutputThatDoesNotOpenEndsTheRunAtOnce) {
+  rig.midi.openResult = 11;
+  QTest::mouseClick(rig.Button("cbStart"), Qt::LeftButton);
+  ASSERT_EQ(rig.dialogs.messages.size(), 1u);
+  EXPECT_EQ(rig.dialogs.messages[0].title, "NTR");
+  EXPECT_EQ(rig.dialogs.messages[0].text.rfind("Couldn't open midi out, MIDI_RetCode = 11", 0), 0u);
+  EXPECT_TRUE(NotesOn().empty());
+  ExpectControls(kIdle, "after the failed open");
+}
+
+}  // namespace
+}  // namespace ntr::uitest
