@@ -1,12 +1,17 @@
 // NTR: the start-up routine. Shows the main window with the real devices and
 // the user's settings; the program runs as long as the window is open.
+// With --batch (or --help) it makes one run without a window instead.
 
 #include <QApplication>
 
+#include "batch/batch_mode.h"
 #include "ui/program_parts.h"
 #include "ui/qt_user_dialogs.h"
 
 int main(int argc, char* argv[]) {
+  // Before any window exists: the unattended mode needs no display.
+  if (ntr::batch::IsBatchCommandLine(argc, argv)) return ntr::batch::RunBatchMode(argc, argv);
+
   QApplication app(argc, argv);
   QApplication::setApplicationName(QString::fromLatin1(ntr::ui::kSettingsApplication));
   ntr::ui::ApplyProgramLook();

@@ -1,0 +1,84 @@
+#include "batch/batch_mode.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <cstdio>
+#include <exception>
+#include <memory>
+
+#include "batch/batch_run.h"
+#include "batch/batch_settings.h"
+#include "batch/exit_codes.h"
+#include "ui/settings_store.h"
+
+namespace ntr::batch {
+
+namespace {
+
+std::unique_ptr<QSettings> OpenSettings(const CommandLine& line) {
+  if (!line.settingsFile) return ui::SettingsStore::OpenUserSettings();
+  const QString path = QString::fromLocal8Bit(line.settingsFile->c_str());
+  const QFileInfo file(path);
+  if (!file.exists()) throw BatchError(kExitUsage, "the settings file " + *line.settingsFile + " does not exist");
+  if (!file.isFile() || !file.isReadable()) {
+    throw BatchError(kExitUsage, "the settings file " + *line.settingsFile + " cannot be read");
+  }
+  std::unique_ptr<QSettings> settings = ui::SettingsStore::OpenFile(path);
+  settings->childGroups();  // reads the file, so a damaged one shows in status()
+  if (settings->status() != QSettings::NoError) {
+    throw BatchError(kExitUsage, "the settings file " + *line.settingsFile + " is not an INI file of settings");
+  }
+  return settings;
+}
+
+// A file without "Channel" counts as never saved, so its other keys are not
+// read (as in the window): say so rather than sample with values nobody chose.
+void WarnAboutIgnoredKeys(const CommandLine& line, ui::SettingsStore& store) {
+  if (!line.settingsFile || !store.IsFirstStart()) return;
+  QSettings& backend = store.Backend();
+  backend.beginGroup(QString::fromLatin1(ui::kSettingsGroup));
+  const qsizetype keys = backend.childKeys().size();
+  backend.endGroup();
+  if (keys > 0 && !(keys == 1 && store.Read(QStringLiteral("MidiDev")))) {
+    std::fprintf(stderr,
+                 "NTR: %s has no \"Channel\" (or Channel=0), so it counts as never saved: the first-start "
+                 "values are used and only MidiDev and --set are taken from it.\n",
+                 line.settingsFile->c_str());
+  }
+}
+
+int BatchMain(int argc, char** argv) {
+  std::vector<std::string> arguments;
+  for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i] ? argv[i] : "");
+  const CommandLine line = ParseCommandLine(arguments);
+  if (line.help) {
+    std::fputs(UsageText().c_str(), stdout);
+    return kExitDone;
+  }
+
+  QCoreApplication app(argc, argv);
+  QCoreApplication::setApplicationName(QString::fromLatin1(ui::kSettingsApplication));
+  ui::SettingsStore store(OpenSettings(line));
+  WarnAboutIgnoredKeys(line, store);
+  BatchSettings settings = ReadStoredSettings(store);
+  for (const KeyValue& override : line.overrides) ApplyOverride(settings, override);
+
+  BatchRun run(settings);
+  return run.Run();
+}
+
+}  // namespace
+
+int RunBatchMode(int argc, char** argv) {
+  try {
+    return BatchMain(argc, argv);
+  } catch (const BatchError& error) {
+    std::fprintf(stderr, "NTR: %s\n", error.what());
+    return error.ExitCode();
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "NTR: %s\n", error.what());
+    return kExitRunFailed;
+  }
+}
+
+}  // namespace ntr::batch

@@ -1,0 +1,189 @@
+#include "batch/batch_run.h"
+
+#include <csignal>
+
+#include "batch/exit_codes.h"
+#include "batch/terminal.h"
+#include "engine/format_seconds.h"
+#include "engine/program_slots.h"
+#include "engine/sample_paths.h"
+#include "ui/slider_geometry.h"
+
+namespace ntr::batch {
+
+namespace {
+
+std::string SignalName(int signal) {
+  if (signal == SIGINT) return "Ctrl-C (SIGINT)";
+  if (signal == SIGTERM) return "SIGTERM";
+#ifdef SIGHUP
+  if (signal == SIGHUP) return "SIGHUP (the terminal closed)";
+#endif
+  return "signal " + std::to_string(signal);
+}
+
+std::string Plural(std::int64_t count, const std::string& word) {
+  return std::to_string(count) + " " + word + (count == 1 ? "" : "s");
+}
+
+}  // namespace
+
+void TerminalMessages::ShowMessage(const std::string& /*title*/, const std::string& text, MessageIcon /*icon*/) {
+  // Continuation lines line up under the first; empty lines stay empty.
+  std::string indented = "NTR: ";
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    indented += text[i];
+    if (text[i] == '\n' && i + 1 < text.size() && text[i + 1] != '\n') indented += "     ";
+  }
+  view_.Line(stderr, indented);
+}
+
+BatchRun::BatchRun(const BatchSettings& settings)
+    : settings_(settings),
+      clock_([this] { OnYield(); }),
+      view_(stdout, IsTerminal(stdout), TerminalColumns(stdout), clock_),
+      messages_(view_),
+      devices_(clock_),
+      controller_(events_, runSettings_, devices_.Midi(), devices_.Recorder(), clock_, messages_) {
+  controller_.AddObserver(&view_);
+}
+
+// The events as "Generate Events" makes them when the window opens; the
+// number fields are normalised the same way (velocity "abc" -> "127", ...).
+void BatchRun::Prepare() {
+  EventSelection selection = SelectionOf(settings_);
+  controller_.GenerateEvents(selection, true);
+  settings_.stored.velocity = QString::fromStdString(selection.velocity);
+  settings_.stored.duration = QString::fromStdString(selection.duration);
+  settings_.stored.decay = QString::fromStdString(selection.decay);
+  runSettings_ = RunSettingsOf(settings_);
+
+  const bool singlePass = IsProgramListEmpty(runSettings_.programList);
+  if (events_.RowCount() == 0 || (!singlePass && events_.Slots().PatchCount == 0)) {
+    throw BatchError(kExitUsage,
+                     "nothing to sample: the settings select no note (Notes, Octaves)" +
+                         std::string(singlePass ? "" : " or no program (Programs \"" + runSettings_.programList + "\")"));
+  }
+}
+
+// A device named in the settings that is not there fails now, with the list
+// of what is there, rather than after the folders were made.
+void BatchRun::CheckDevices() {
+  const std::vector<std::string> captions = devices_.Midi().ListMidiDevices();
+  if (settings_.midiDevice < 0 || static_cast<std::size_t>(settings_.midiDevice) >= captions.size()) {
+    std::string found;
+    for (std::size_t i = 0; i < captions.size(); ++i) found += "\n  " + std::to_string(i) + "  " + captions[i];
+    throw BatchError(kExitDevice, "MIDI device " + std::to_string(settings_.midiDevice) +
+                                      " (MidiDev) is not there. The \"MIDI Devices\" found now are:" + found +
+                                      "\nPick one with --set MidiDev=N.");
+  }
+  deviceCaption_ = captions[static_cast<std::size_t>(settings_.midiDevice)];
+  devices_.Midi().SelectMidiDevice(settings_.midiDevice);
+  if (settings_.midiDevice == 0) return;  // the built-in synthesizer records its own output
+
+  AudioInputRecorder& input = devices_.AudioInput();
+  try {
+    input.NewRecording();
+    input.SetFormat(runSettings_.format);
+  } catch (const DeviceError& error) {
+    input.Close();
+    throw BatchError(kExitDevice, std::string("the audio input cannot record: ") + error.what());
+  }
+  input.Close();
+}
+
+// As the window does when it opens: the mixer turned down, then each level
+// set from its knob. A machine without a mixer records at the levels it has.
+void BatchRun::ApplyRecordingLevels() {
+  if (!mixer_.OpenMixerDevice()) {
+    view_.Line(stdout, "No mixer (" + mixer_.LastError() + "): the recording levels are left as they are.");
+    return;
+  }
+  for (int i = 0; i < ui::kSliderCount; ++i) {
+    const int top = settings_.stored.knobTops[static_cast<std::size_t>(i)];
+    mixer_.ApplyKnobLevel(i, ui::KnobPositionAboveBottom(i, top), ui::kSliders[static_cast<std::size_t>(i)].Travel());
+  }
+}
+
+void BatchRun::PrintPlan() {
+  const bool singlePass = IsProgramListEmpty(runSettings_.programList);
+  const std::int64_t programs = singlePass ? 1 : events_.Slots().PatchCount;
+  const std::int64_t rows = static_cast<std::int64_t>(events_.RowCount());
+  std::string plan = "NTR batch run: " + Plural(programs * rows, "event");
+  plan += singlePass ? " (" + Plural(rows, "note") + ", no program change)"
+                     : " (" + Plural(programs, "program") + " x " + Plural(rows, "note") + ")";
+  view_.Line(stdout, plan);
+
+  const std::string source = settings_.midiDevice == 0 ? "the built-in synthesizer's own output"
+                                                       : devices_.AudioInput().SourceDescription();
+  view_.Line(stdout, "  MIDI device " + std::to_string(settings_.midiDevice) + ": " + deviceCaption_ + ", recording " +
+                         source);
+  const ui::StoredSettings& s = settings_.stored;
+  view_.Line(stdout, "  Format: " + s.rate.toStdString() + ", " + s.bits.toStdString() + " bits, " +
+                         s.channels.toStdString() + "; velocity " + s.velocity.toStdString() + ", channel " +
+                         s.channel.toStdString() + ", " + s.duration.toStdString() + " ms + " +
+                         s.decay.toStdString() + " ms decay; unity note " + (s.embedded ? "embedded" : "not embedded"));
+  view_.Line(stdout, "  Saving to: " + InstrumentPath(runSettings_.saveFolder, runSettings_.instrumentName));
+  const std::string estimate = controller_.Progress().estimate;
+  view_.Line(stdout, "  Estimated time: " + (estimate.empty() ? std::string("0\"") : estimate) +
+                         "  (Ctrl-C stops after the note in progress)");
+}
+
+// Called on every yield of the run: many times a second while a note sounds.
+void BatchRun::OnYield() {
+  const int count = signals_.Count();
+  if (count != signalsSeen_) {
+    signalsSeen_ = count;
+    if (controller_.RunActive()) {
+      const std::string playing = controller_.Progress().nowPlaying;
+      view_.Line(stderr, std::string(stopAnnounced_ ? "Still stopping" : "Stopping") + " (" +
+                             SignalName(signals_.First()) + "): the note in progress" +
+                             (playing.empty() ? std::string() : " (" + playing + ")") +
+                             " is finished and saved first.");
+      stopAnnounced_ = true;
+      controller_.Stop();
+    }
+  }
+  view_.Tick();
+}
+
+int BatchRun::Run() {
+  Prepare();
+  CheckDevices();
+  ApplyRecordingLevels();
+  PrintPlan();
+  if (signals_.First() != 0) {
+    view_.Line(stderr, "Stopped by " + SignalName(signals_.First()) + " before the first note; nothing was played.");
+    return kExitSignalBase + signals_.First();
+  }
+  controller_.StartOrSuspend();
+  return Finish(controller_.LastResult().value_or(RunResult{RunOutcome::EventFailed, 0, "the run did not start"}));
+}
+
+int BatchRun::Finish(const RunResult& result) {
+  const std::string where = InstrumentPath(runSettings_.saveFolder, runSettings_.instrumentName);
+  const std::string took = ElapsedText(view_.ElapsedSeconds());
+  const std::string takes = Plural(result.takesSaved, "take");
+  switch (result.outcome) {
+    case RunOutcome::Completed:
+      view_.Line(stdout, "Done: " + takes + " saved under " + where + " in " + took + ".");
+      return kExitDone;
+    case RunOutcome::Stopped: {
+      const int signal = signals_.First();
+      view_.Line(stdout, "Stopped" + (signal != 0 ? " by " + SignalName(signal) : std::string()) + " after " +
+                             std::to_string(result.takesSaved) + " of " + std::to_string(view_.EventsTotal()) +
+                             " events, in " + took + "; the " + takes + " made are saved under " + where + ".");
+      return signal != 0 ? kExitSignalBase + signal : kExitRunFailed;
+    }
+    case RunOutcome::FoldersFailed:
+      return kExitFolder;
+    case RunOutcome::MidiOpenFailed:
+      return kExitDevice;
+    case RunOutcome::EventFailed:
+      view_.Line(stderr, "NTR: the run failed after " + takes + " (saved under " + where + ").");
+      return kExitRunFailed;
+  }
+  return kExitRunFailed;
+}
+
+}  // namespace ntr::batch

@@ -1,0 +1,66 @@
+#pragma once
+// One unattended sampling run: the engine and the real devices as the window
+// wires them (MIDI_MOD with the built-in synthesizer, the recorders,
+// VOLUME_MOD), the events generated as the window generates them when it
+// opens, progress on the terminal, Ctrl-C and SIGTERM as STOP.
+// Runs on the calling thread; made and used after the QCoreApplication.
+
+#include <cstdio>
+#include <string>
+
+#include "batch/batch_settings.h"
+#include "batch/progress_view.h"
+#include "batch/stop_signals.h"
+#include "devices/device_layer.h"
+#include "devices/volume_mod.h"
+#include "engine/event_list.h"
+#include "engine/run_controller.h"
+#include "engine/steady_clock.h"
+
+namespace ntr::batch {
+
+// The engine's messages as lines on stderr (between redraws of the bar).
+class TerminalMessages : public MessagePort {
+ public:
+  explicit TerminalMessages(ProgressView& view) : view_(view) {}
+  void ShowMessage(const std::string& title, const std::string& text, MessageIcon icon) override;
+
+ private:
+  ProgressView& view_;
+};
+
+class BatchRun {
+ public:
+  explicit BatchRun(const BatchSettings& settings);
+  BatchRun(const BatchRun&) = delete;
+  BatchRun& operator=(const BatchRun&) = delete;
+
+  // Checks what can be checked before the first note (events to play, the
+  // MIDI device, the audio input), makes the run and returns the exit status.
+  // Throws BatchError for what stops the run before it begins.
+  int Run();
+
+ private:
+  void Prepare();
+  void CheckDevices();
+  void ApplyRecordingLevels();
+  void PrintPlan();
+  void OnYield();
+  int Finish(const RunResult& result);
+
+  BatchSettings settings_;
+  StopSignals signals_;
+  SteadyClock clock_;
+  ProgressView view_;
+  TerminalMessages messages_;
+  DeviceLayer devices_;
+  VOLUME_MOD mixer_;
+  EventList events_;
+  PlainRunSettings runSettings_;
+  RunController controller_;
+  std::string deviceCaption_;  // the "MIDI Devices" entry of the run
+  bool stopAnnounced_ = false;
+  int signalsSeen_ = 0;
+};
+
+}  // namespace ntr::batch

@@ -1,0 +1,112 @@
+#include "batch/command_line.h"
+
+#include <string_view>
+
+#include "batch/batch_settings.h"
+#include "batch/exit_codes.h"
+
+namespace ntr::batch {
+
+namespace {
+
+bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
+
+// "--name" or "--name=value".
+bool IsOption(std::string_view argument, std::string_view name) {
+  return argument == name || StartsWith(argument, std::string(name) + "=");
+}
+
+}  // namespace
+
+bool IsBatchCommandLine(int argc, const char* const* argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument = argv[i] ? argv[i] : "";
+    if (argument == "--batch" || argument == "--help" || argument == "-h" || IsOption(argument, "--settings") ||
+        IsOption(argument, "--set")) {
+      return true;
+    }
+  }
+  return false;
+}
+
+CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
+  CommandLine line;
+  // The value of an option: after "=" in the same argument, or the next argument.
+  auto valueOf = [&arguments](std::size_t& i, std::string_view name) -> std::string {
+    const std::string& argument = arguments[i];
+    if (argument.size() > name.size() && argument[name.size()] == '=') return argument.substr(name.size() + 1);
+    if (i + 1 >= arguments.size()) throw BatchError(kExitUsage, std::string(name) + " needs a value");
+    return arguments[++i];
+  };
+
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (argument == "--batch") {
+      line.batch = true;
+    } else if (argument == "--help" || argument == "-h") {
+      line.help = true;
+    } else if (IsOption(argument, "--settings")) {
+      line.settingsFile = valueOf(i, "--settings");
+      if (line.settingsFile->empty()) throw BatchError(kExitUsage, "--settings needs a file name");
+    } else if (IsOption(argument, "--set")) {
+      const std::string assignment = valueOf(i, "--set");
+      const std::size_t equals = assignment.find('=');
+      if (equals == std::string::npos || equals == 0) {
+        throw BatchError(kExitUsage, "--set " + assignment + ": write it as Key=Value, e.g. --set Duration=1500");
+      }
+      line.overrides.push_back({assignment.substr(0, equals), assignment.substr(equals + 1)});
+    } else {
+      throw BatchError(kExitUsage, "unknown argument \"" + argument + "\" (NTR --help lists the options)");
+    }
+  }
+  if (!line.help && !line.batch) {
+    throw BatchError(kExitUsage, "--settings and --set work with --batch only (NTR --help lists the options)");
+  }
+  return line;
+}
+
+std::string UsageText() {
+  std::string text =
+      "Usage: NTR                      open the sampler's window\n"
+      "       NTR --batch [OPTIONS]    one sampling run without a window\n"
+      "       NTR --help               this text\n"
+      "\n"
+      "--batch makes one run with the settings the window saved last (File > Save\n"
+      "Settings) and the MIDI device picked last in \"MIDI Devices\": the events are\n"
+      "generated as the window does when it opens, then played, recorded and saved\n"
+      "as START does. The settings are read, never written.\n"
+      "\n"
+      "Options:\n"
+      "  --settings FILE     read the settings from FILE (an INI file with a\n"
+      "                      [Parameters] group) instead of the user's settings\n"
+      "  --set Key=Value     change one setting for this run (repeatable; the last\n"
+      "                      one wins); keys are matched without regard to case\n"
+      "\n"
+      "Settings:\n";
+  for (const SettingKey& key : SettingKeys()) {
+    std::string name(key.key);
+    name.resize(12, ' ');
+    text += "  " + name + std::string(key.values) + "\n";
+  }
+  text +=
+      "\n"
+      "Progress: a bar with the events done, the time elapsed, the estimate and the\n"
+      "note playing on a terminal; one line per saved take otherwise.\n"
+      "Ctrl-C, SIGTERM or SIGHUP stops the run after the note in progress, whose take\n"
+      "is saved.\n"
+      "\n"
+      "Exit status:\n"
+      "  0    every event was played, recorded and saved\n"
+      "  1    an event failed during the run (the takes before it are kept)\n"
+      "  2    bad command line, settings file or setting value; nothing was played\n"
+      "  3    the MIDI device or the audio input is missing or does not open\n"
+      "  4    the save folder cannot be made or written\n"
+      "  130  stopped by Ctrl-C (SIGINT); 143 by SIGTERM, 129 by SIGHUP; the takes made\n"
+      "       are kept\n"
+      "\n"
+      "Environment: NTR_SOUNDFONT (the built-in synthesizer's SoundFont), NTR_AUDIO_API\n"
+      "(jack, pulse or alsa), NTR_JACK_CAPTURE_PORTS (JACK ports to record, \"a:x,b:y\").\n";
+  return text;
+}
+
+}  // namespace ntr::batch

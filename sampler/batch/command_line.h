@@ -1,0 +1,48 @@
+#pragma once
+// The command line of the unattended mode:
+//   NTR --batch [--settings FILE] [--set Key=Value]...
+//   NTR --help
+// Without any of these options the program opens its window as before.
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace ntr::batch {
+
+// Something the user must correct; the message says what, exitCode is one of exit_codes.h.
+class BatchError : public std::runtime_error {
+ public:
+  BatchError(int exitCode, const std::string& message) : std::runtime_error(message), exitCode_(exitCode) {}
+  int ExitCode() const { return exitCode_; }
+
+ private:
+  int exitCode_;
+};
+
+struct KeyValue {
+  std::string key;
+  std::string value;
+};
+
+struct CommandLine {
+  bool batch = false;
+  bool help = false;
+  std::optional<std::string> settingsFile;  // --settings FILE: this file instead of the user's settings
+  std::vector<KeyValue> overrides;          // --set Key=Value, in the order given (the last one wins)
+};
+
+// True when the arguments are the unattended mode's (--batch, --help, -h,
+// --settings, --set): main() then hands them over before any window exists.
+bool IsBatchCommandLine(int argc, const char* const* argv);
+
+// Parses the arguments after the program name. Throws BatchError (kExitUsage)
+// for an unknown option, a missing value, "--set" without "=", or --settings
+// or --set without --batch.
+CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
+
+// The text --help prints.
+std::string UsageText();
+
+}  // namespace ntr::batch

@@ -1,0 +1,288 @@
+// The unattended mode's own parts, without devices: the command line, the
+// settings and their --set values, the progress display and the stop signals.
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <signal.h>
+
+#include <csignal>
+#include <cstdio>
+
+#include "batch/batch_settings.h"
+#include "batch/command_line.h"
+#include "batch/exit_codes.h"
+#include "batch/progress_view.h"
+#include "batch/stop_signals.h"
+#include "fakes/fake_clock.h"
+
+namespace ntr::batch {
+namespace {
+
+int ExitCodeOf(const std::vector<std::string>& arguments) {
+  try {
+    ParseCommandLine(arguments);
+  } catch (const BatchError& error) {
+    return error.ExitCode();
+  }
+  return -1;
+}
+
+TEST(CommandLine, OptionsInBothSpellingsAndInOrder) {
+  const CommandLine line =
+      ParseCommandLine({"--batch", "--settings", "a.ini", "--set", "Gear=My Piano", "--set=Decay=10", "--set", "Gear="});
+  EXPECT_TRUE(line.batch);
+  EXPECT_FALSE(line.help);
+  EXPECT_EQ(line.settingsFile, "a.ini");
+  ASSERT_EQ(line.overrides.size(), 3u);
+  EXPECT_EQ(line.overrides[0].key, "Gear");
+  EXPECT_EQ(line.overrides[0].value, "My Piano");
+  EXPECT_EQ(line.overrides[1].key, "Decay");
+  EXPECT_EQ(line.overrides[1].value, "10");
+  EXPECT_EQ(line.overrides[2].value, "");  // an empty value is a value
+  EXPECT_EQ(ParseCommandLine({"--settings=b.ini", "--batch"}).settingsFile, "b.ini");
+  EXPECT_TRUE(ParseCommandLine({"-h"}).help);
+}
+
+TEST(CommandLine, MistakesAreUsageErrors) {
+  for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+           {"--batch", "--settings"}, {"--batch", "--set"}, {"--batch", "--set", "Gear"}, {"--batch", "--set", "=1"},
+           {"--batch", "--sets", "x=1"}, {"--batch", "extra"}, {"--set", "Gear=x"}, {"--settings", "a.ini"},
+           {"--batch", "--settings="}}) {
+    EXPECT_EQ(ExitCodeOf(arguments), kExitUsage) << arguments.back();
+  }
+}
+
+TEST(CommandLine, OnlyOurOptionsLeaveTheWindowBehind) {
+  const char* window[] = {"NTR", "-platform", "offscreen"};
+  EXPECT_FALSE(IsBatchCommandLine(3, window));
+  const char* batch[] = {"NTR", "--batch"};
+  EXPECT_TRUE(IsBatchCommandLine(2, batch));
+  const char* set[] = {"NTR", "--set=Gear=x"};
+  EXPECT_TRUE(IsBatchCommandLine(2, set));  // refused later, with a message, rather than ignored
+  const char* settingsLike[] = {"NTR", "--settingsfile"};
+  EXPECT_FALSE(IsBatchCommandLine(2, settingsLike));
+}
+
+class Settings : public testing::Test {
+ protected:
+  Settings() : store_(ui::SettingsStore::OpenFile(dir_.filePath("s.ini"))) {}
+  void Set(const std::string& key, const std::string& value) { ApplyOverride(settings_, {key, value}); }
+  bool Refused(const std::string& key, const std::string& value) {
+    try {
+      Set(key, value);
+    } catch (const BatchError& error) {
+      EXPECT_EQ(error.ExitCode(), kExitUsage);
+      EXPECT_NE(std::string(error.what()).find(key), std::string::npos) << error.what();
+      return true;
+    }
+    return false;
+  }
+
+  QTemporaryDir dir_;
+  ui::SettingsStore store_;
+  BatchSettings settings_;
+};
+
+TEST_F(Settings, AnEmptyStoreGivesTheWindowsFirstStart) {
+  settings_ = ReadStoredSettings(store_);
+  EXPECT_EQ(settings_.stored.programs, "0-127");
+  EXPECT_TRUE(settings_.stored.embedded);  // the window's box starts checked
+  EXPECT_EQ(settings_.midiDevice, 0);
+  const PlainRunSettings run = RunSettingsOf(settings_);
+  EXPECT_EQ(run.format.samplesPerSec, 44100);
+  EXPECT_EQ(run.format.bitsPerSample, 16);
+  EXPECT_EQ(run.format.channels, 2);
+}
+
+TEST_F(Settings, StoredValuesAreReadAndNeverWritten) {
+  store_.Write("Channel", "3");
+  store_.Write("Embedded", "0");
+  store_.Write("Rate", "11 kHz");
+  store_.Write("MIDIDev", "2");
+  store_.Sync();
+  settings_ = ReadStoredSettings(store_);
+  EXPECT_EQ(settings_.stored.channel, "3");
+  EXPECT_FALSE(settings_.stored.embedded);
+  EXPECT_EQ(settings_.midiDevice, 2);
+  EXPECT_EQ(RunSettingsOf(settings_).format.samplesPerSec, 11025);
+  Set("Channel", "9");
+  EXPECT_EQ(store_.Read("Channel"), "3");
+}
+
+TEST_F(Settings, EveryKeyTakesItsFormatWithoutRegardToCase) {
+  settings_ = ReadStoredSettings(store_);
+  Set("notes", "000000000000000000000001");
+  Set("OCTAVES", "0000000000000000000001");
+  Set("Channel", "16");
+  Set("Programs", " 1,,5-7 ");
+  Set("Velocity", "0");
+  Set("Duration", "32000");
+  Set("Decay", "0");
+  Set("Rate", "22khz");
+  Set("Bits", "8");
+  Set("Channels", "mono");
+  Set("Embedded", "0");
+  Set("Gear", "My Piano");
+  Set("Folder", "/tmp/x");
+  Set("LineVolume", "4260");
+  Set("MicVolume", "5415");
+  Set("OutVolume", "5000");
+  Set("mididev", "9");
+
+  const ui::StoredSettings& s = settings_.stored;
+  EXPECT_TRUE(s.notes[11]);
+  EXPECT_FALSE(s.notes[0]);
+  EXPECT_TRUE(s.octaves[10]);
+  EXPECT_EQ(s.rate, "22 kHz");
+  EXPECT_EQ(s.channels, "Mono");
+  EXPECT_EQ(s.knobTops, (std::array<int, 3>{4260, 5415, 5000}));
+  EXPECT_EQ(settings_.midiDevice, 9);
+
+  const EventSelection selection = SelectionOf(settings_);
+  EXPECT_EQ(selection.programList, " 1,,5-7 ");
+  EXPECT_EQ(selection.channel, "16");
+  const PlainRunSettings run = RunSettingsOf(settings_);
+  EXPECT_EQ(run.saveFolder, "/tmp/x");
+  EXPECT_EQ(run.instrumentName, "My Piano");
+  EXPECT_FALSE(run.embedNote);
+  EXPECT_EQ(run.format.samplesPerSec, 22050);
+  EXPECT_EQ(run.format.bitsPerSample, 8);
+  EXPECT_EQ(run.format.channels, 1);
+
+  Set("Rate", "44100");
+  Set("Channels", "2");
+  Set("Embedded", "-1");
+  EXPECT_EQ(RunSettingsOf(settings_).format.samplesPerSec, 44100);
+  EXPECT_EQ(RunSettingsOf(settings_).format.channels, 2);
+  EXPECT_TRUE(RunSettingsOf(settings_).embedNote);
+}
+
+TEST_F(Settings, ValuesOutsideTheirFormatAreRefusedAndChangeNothing) {
+  settings_ = ReadStoredSettings(store_);
+  const BatchSettings before = settings_;
+  EXPECT_TRUE(Refused("Notes", "01"));
+  EXPECT_TRUE(Refused("Notes", "0100000000000000000000x1"));
+  EXPECT_TRUE(Refused("Octaves", "000000000000000000000000"));
+  EXPECT_TRUE(Refused("Channel", "0"));
+  EXPECT_TRUE(Refused("Channel", "17"));
+  EXPECT_TRUE(Refused("Programs", "0-127;5"));
+  EXPECT_TRUE(Refused("Velocity", "128"));
+  EXPECT_TRUE(Refused("Velocity", "loud"));
+  EXPECT_TRUE(Refused("Duration", "-1"));
+  EXPECT_TRUE(Refused("Decay", "32001"));
+  EXPECT_TRUE(Refused("Rate", "48 kHz"));
+  EXPECT_TRUE(Refused("Bits", "24"));
+  EXPECT_TRUE(Refused("Channels", "Quad"));
+  EXPECT_TRUE(Refused("Embedded", "yes"));
+  EXPECT_TRUE(Refused("Folder", "  "));
+  EXPECT_TRUE(Refused("LineVolume", "4259"));
+  EXPECT_TRUE(Refused("OutVolume", "5416"));
+  EXPECT_TRUE(Refused("MidiDev", "10"));
+  EXPECT_TRUE(Refused("Instrument", "x"));
+  EXPECT_EQ(settings_.stored, before.stored);
+  EXPECT_EQ(settings_.midiDevice, before.midiDevice);
+}
+
+TEST(Help, NamesEveryKeyAndExitStatus) {
+  const std::string text = UsageText();
+  for (const SettingKey& key : SettingKeys()) EXPECT_NE(text.find("  " + std::string(key.key) + " "), std::string::npos);
+  for (const char* status : {"  0 ", "  1 ", "  2 ", "  3 ", "  4 ", "  130 ", "143"}) {
+    EXPECT_NE(text.find(status), std::string::npos) << status;
+  }
+}
+
+TEST(ProgressBar, FitsTheTerminalAndShowsTheRun) {
+  const BarContent content{12, 48, "1' 3\"", "4' 12\"", "C#5"};
+  const std::string line = ProgressBarLine(content, 100);
+  EXPECT_EQ(line.rfind("[##########.", 0), 0u) << line;  // a quarter of a 40-wide bar
+  EXPECT_NE(line.find("] 12/48  elapsed 1' 3\"  estimate 4' 12\"  playing C#5"), std::string::npos) << line;
+  for (const int width : {20, 40, 60, 80, 200}) EXPECT_LT(ProgressBarLine(content, width).size(), static_cast<std::size_t>(width));
+  EXPECT_EQ(ProgressBarLine({0, 0, "0\"", "", ""}, 80).find("estimate"), std::string::npos);
+  EXPECT_EQ(ProgressBarLine({5, 4, "1\"", "", ""}, 80).find('.'), std::string::npos);  // never past full
+  EXPECT_EQ(ElapsedText(0.2), "0\"");
+  EXPECT_EQ(ElapsedText(63.4), "1' 3\"");
+}
+
+std::string Contents(std::FILE* file) {
+  std::fflush(file);
+  std::rewind(file);
+  std::string text;
+  for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) text += static_cast<char>(c);
+  return text;
+}
+
+TEST(ProgressView, PlainLinesForALogAndABarForATerminal) {
+  fakes::FakeClock clock(0.0);
+  std::FILE* log = std::tmpfile();
+  ASSERT_NE(log, nullptr);
+  ProgressView plain(log, false, 80, clock);
+  plain.RunStateChanged(RunState::Running);
+  RunProgress progress;
+  progress.eventsTotal = 2;
+  progress.estimate = "10\"";
+  plain.RunProgressChanged(progress);
+  clock.Advance(3.0);
+  plain.TakeSaved({0, "C5", "005", "/s/P/PATCH_005/PATCH005_C5.WAV", true});
+  plain.Tick();
+  EXPECT_EQ(Contents(log), "[1/2] PATCH_005 C5 saved: /s/P/PATCH_005/PATCH005_C5.WAV  elapsed 3\"  estimate 10\"\n");
+  std::fclose(log);
+
+  std::FILE* tty = std::tmpfile();
+  ASSERT_NE(tty, nullptr);
+  ProgressView bar(tty, true, 80, clock);
+  bar.RunStateChanged(RunState::Running);
+  progress.nowPlaying = "C5";
+  bar.RunProgressChanged(progress);
+  clock.Advance(1.0);
+  bar.Tick();  // the elapsed time moves on: drawn again
+  bar.Tick();  // the same second: not drawn again
+  std::FILE* other = std::tmpfile();
+  ASSERT_NE(other, nullptr);
+  bar.Line(other, "a line of its own");
+  EXPECT_EQ(Contents(other), "a line of its own\n");
+  std::fclose(other);
+  bar.RunStateChanged(RunState::Idle);
+  bar.RunFinished({});
+  const std::string drawn = Contents(tty);
+  std::fclose(tty);
+  EXPECT_NE(drawn.find("\r[...."), std::string::npos) << drawn;
+  EXPECT_NE(drawn.find("\r\033[K\r[...."), std::string::npos) << "the bar is cleared and drawn again: " << drawn;
+  std::size_t draws = 0;
+  for (std::size_t at = drawn.find("\r["); at != std::string::npos; at = drawn.find("\r[", at + 1)) ++draws;
+  EXPECT_EQ(draws, 3u) << "drawn once the total is known, when the second changed and after the line: " << drawn;
+  EXPECT_NE(drawn.find("elapsed 1\"  estimate 10\"  playing C5\033[K"), std::string::npos) << drawn;
+  EXPECT_EQ(drawn.back(), '\n');
+  EXPECT_EQ(bar.TakesSaved(), 0);
+}
+
+TEST(StopSignals, RecordTheFirstSignalAndCountTheRest) {
+  {
+    StopSignals stops;
+    EXPECT_EQ(stops.First(), 0);
+    std::raise(SIGTERM);  // handled: the test goes on
+    std::raise(SIGINT);
+    EXPECT_EQ(stops.First(), SIGTERM);
+    EXPECT_EQ(stops.Count(), 2);
+  }
+  StopSignals again;  // a new run starts clean
+  EXPECT_EQ(again.First(), 0);
+}
+
+TEST(StopSignals, ASignalTheCallerIgnoresStaysIgnored) {
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  struct sigaction before {};
+  sigaction(SIGHUP, &ignore, &before);  // as nohup leaves it
+  {
+    StopSignals stops;
+    std::raise(SIGHUP);
+    EXPECT_EQ(stops.Count(), 0);
+  }
+  struct sigaction after {};
+  sigaction(SIGHUP, &before, &after);
+  EXPECT_EQ(after.sa_handler, SIG_IGN);
+}
+
+}  // namespace
+}  // namespace ntr::batch

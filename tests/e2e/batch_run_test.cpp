@@ -1,0 +1,177 @@
+// The unattended mode through the real program: `NTR --batch` with a
+// temporary settings file, sampling the built-in instrument, checked on disk;
+// Ctrl-C and SIGTERM in the middle of a run; the failures a user meets.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fstream>
+#include <thread>
+
+#include "support/child_process.h"
+#include "support/take_checks.h"
+#include "support/temp_folder.h"
+
+namespace ntr::e2e {
+namespace {
+
+const std::string kProgram = NTR_PROGRAM;
+
+// C, E and A in octaves 4 and 5 (notes 48 to 69).
+const std::vector<int> kNotes{48, 52, 57, 60, 64, 69};
+const std::vector<std::string> kNoteNames{"C4", "E4", "A4", "C5", "E5", "A5"};
+const char* const kNotesCEA = "010000000100000000010000";
+const char* const kOctaves45 = "0000000001010000000000";
+
+// A settings file as the window's "Save Settings" writes it.
+std::string SettingsText(const std::string& folder, const std::string& programs, const std::string& duration,
+                         const std::string& decay, const std::string& rate, const std::string& bits,
+                         const std::string& channels, const std::string& notes = kNotesCEA) {
+  return "[Parameters]\nNotes=" + notes + "\nOctaves=" + kOctaves45 + "\nChannel=1\nPrograms=" + programs +
+         "\nVelocity=100\nDuration=" + duration + "\nDecay=" + decay + "\nRate=" + rate + "\nBits=" + bits +
+         "\nChannels=" + channels + "\nEmbedded=-1\nGear=Grand Piano\nFolder=" + folder +
+         "\nLineVolume=5068\nMicVolume=5068\nOutVolume=5068\nMidiDev=0\n";
+}
+
+class Batch : public testing::Test {
+ protected:
+  std::string WriteSettings(const std::string& text) {
+    const std::string path = temp_.File("settings.ini");
+    std::ofstream(path) << text;
+    return path;
+  }
+  std::string Folder() const { return temp_.File("samples"); }
+  std::string Logs() const { return temp_.File(""); }
+
+  test::TempFolder temp_;
+};
+
+std::size_t CountLines(const std::string& text, const std::string& start) {
+  std::size_t count = 0;
+  for (std::size_t at = 0; (at = text.find("\n" + start, at)) != std::string::npos; ++at) ++count;
+  return count + (text.rfind(start, 0) == 0 ? 1 : 0);
+}
+
+TEST_F(Batch, SamplesTheBuiltInInstrumentIntoTaggedTakes) {
+  const std::string settings = WriteSettings(SettingsText(Folder(), "0,19", "400", "200", "44 kHz", "16", "Stereo"));
+  const Finished run = RunToEnd(kProgram, {"--batch", "--settings", settings}, Logs(), 90);
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+
+  EXPECT_EQ(FilesUnder(Folder()), ExpectedTakes("Grand_Piano", {"000", "019"}, kNoteNames));
+  for (const std::string tag : {"000", "019"}) {
+    for (std::size_t i = 0; i < kNotes.size(); ++i) {
+      const std::string file = Folder() + "/Grand_Piano/PATCH_" + tag + "/PATCH" + tag + "_" + kNoteNames[i] + ".WAV";
+      TakeExpectation expected{kNotes[i], 44100, 16, 2, true, 0.4, 0.2};
+      expected.longestOverheadSeconds = 0.05;
+      expected.shortestShortfallSeconds = 0.0;
+      ExpectGoodTake(file, expected);
+    }
+  }
+  // Not a terminal: one plain line per take and a closing line.
+  EXPECT_EQ(CountLines(run.out, "["), 12u) << run.out;
+  EXPECT_NE(run.out.find("[12/12] PATCH_019 A5 saved: "), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("Done: 12 takes saved under " + Folder() + "/Grand_Piano"), std::string::npos) << run.out;
+  EXPECT_EQ(run.out.find('\r'), std::string::npos);
+}
+
+// The file of the event that was playing when the signal came is whole, and
+// nothing else is left: no temporary take, no later note.
+void ExpectStoppedAfter(const std::string& folder, const std::vector<std::string>& saved, double held,
+                        double decay) {
+  std::set<std::string> expected;
+  for (const std::string& note : saved) expected.insert("Grand_Piano/PATCH_XXX/PATCHXXX_" + note + ".WAV");
+  EXPECT_EQ(FilesUnder(folder), expected);
+  for (std::size_t i = 0; i < saved.size(); ++i) {
+    TakeExpectation whole{kNotes[i], 11025, 8, 1, true, held, decay};
+    whole.shortestShortfallSeconds = 0.0;
+    ExpectGoodTake(folder + "/Grand_Piano/PATCH_XXX/PATCHXXX_" + saved[i] + ".WAV", whole);
+  }
+}
+
+TEST_F(Batch, SigtermStopsAfterTheNoteInProgress) {
+  const std::string settings = WriteSettings(SettingsText(Folder(), "", "1200", "300", "11 kHz", "8", "Mono"));
+  ChildProcess child(kProgram, {"--batch", "--settings", settings}, Logs());
+  ASSERT_TRUE(child.WaitForOutput("[2/6]", 30)) << child.Stdout() << child.Stderr();
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));  // well inside the third note
+  child.Signal(SIGTERM);
+  const int status = child.Wait(20);
+  EXPECT_EQ(status, 143) << child.Stdout() << child.Stderr();
+  ExpectStoppedAfter(Folder(), {"C4", "E4", "A4"}, 1.2, 0.3);
+  EXPECT_NE(child.Stdout().find("Stopped by SIGTERM after 3 of 6 events"), std::string::npos) << child.Stdout();
+  EXPECT_NE(child.Stderr().find("the note in progress (A4) is finished and saved first"), std::string::npos)
+      << child.Stderr();
+}
+
+TEST_F(Batch, CtrlCTwiceStillFinishesTheNote) {
+  const std::string settings = WriteSettings(SettingsText(Folder(), "", "900", "300", "11 kHz", "8", "Mono"));
+  ChildProcess child(kProgram, {"--batch", "--settings", settings}, Logs());
+  ASSERT_TRUE(child.WaitForOutput("Estimated time", 30)) << child.Stdout() << child.Stderr();
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  child.Signal(SIGINT);
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  child.Signal(SIGINT);
+  EXPECT_EQ(child.Wait(20), 130) << child.Stdout() << child.Stderr();
+  ExpectStoppedAfter(Folder(), {"C4"}, 0.9, 0.3);
+  EXPECT_NE(child.Stderr().find("Still stopping"), std::string::npos) << child.Stderr();
+}
+
+struct Refusal {
+  std::vector<std::string> arguments;
+  int status;
+  std::string message;
+};
+
+TEST_F(Batch, FailuresExitNonZeroWithAClearMessage) {
+  const std::string settings = WriteSettings(SettingsText(Folder(), "", "100", "50", "22 kHz", "16", "Mono"));
+  const std::string aFile = temp_.File("not-a-folder");
+  std::ofstream(aFile) << "x";
+  const std::vector<Refusal> refusals{
+      {{"--set", "Velocity=300"}, 2, "--set Velocity=300: Velocity takes 0 to 127"},
+      {{"--set", "Rate=48 kHz"}, 2, "Rate takes \"11 kHz\", \"22 kHz\" or \"44 kHz\""},
+      {{"--set", "Colour=red"}, 2, "there is no setting \"Colour\""},
+      {{"--set", "Notes=000000000000000000000000"}, 2, "nothing to sample"},
+      {{"--sett", "x"}, 2, "unknown argument \"--sett\""},
+      {{"--set", "MidiDev=5"}, 3, "MIDI device 5 (MidiDev) is not there"},
+      {{"--set", "Folder=" + aFile + "/samples"}, 4, aFile},
+  };
+  for (const Refusal& refusal : refusals) {
+    std::vector<std::string> arguments{"--batch", "--settings", settings};
+    arguments.insert(arguments.end(), refusal.arguments.begin(), refusal.arguments.end());
+    const Finished run = RunToEnd(kProgram, arguments, Logs(), 30);
+    EXPECT_EQ(run.status, refusal.status) << refusal.arguments.back() << "\n" << run.err;
+    EXPECT_NE(run.err.find(refusal.message), std::string::npos) << run.err;
+  }
+  const Finished missing = RunToEnd(kProgram, {"--batch", "--settings", temp_.File("none.ini")}, Logs(), 30);
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_NE(missing.err.find("none.ini does not exist"), std::string::npos) << missing.err;
+  EXPECT_FALSE(std::filesystem::exists(Folder())) << "a refused run made folders";
+}
+
+// --help is answered before anything of the window exists: it works where no
+// display can be opened. The terminal's "ntr" is the same program.
+TEST_F(Batch, HelpNeedsNoDisplay) {
+  const Finished help = RunToEnd(NTR_PROGRAM_LINK, {"--help"}, Logs(), 30,
+                                 {{"QT_QPA_PLATFORM", "xcb"}, {"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}});
+  EXPECT_EQ(help.status, 0) << help.err;
+  for (const char* text : {"NTR --batch", "--settings FILE", "--set Key=Value", "MidiDev", "OutVolume", "143"}) {
+    EXPECT_NE(help.out.find(text), std::string::npos) << text;
+  }
+}
+
+// Without --settings the run uses what the window stored, and stores nothing.
+TEST_F(Batch, UsesTheUsersStoredSettingsAndLeavesThemAlone) {
+  const std::string config = temp_.File("config");
+  std::filesystem::create_directories(config);
+  const std::string store = config + "/NTR - Notarra.ini";
+  const std::string text =
+      SettingsText(Folder(), "", "150", "50", "22 kHz", "16", "Mono", "000000000000000000010000");  // A only
+  std::ofstream(store) << text;
+  const Finished run = RunToEnd(kProgram, {"--batch", "--set", "octaves=0000000001000000000000"}, Logs(), 60,
+                                {{"XDG_CONFIG_HOME", config}, {"HOME", temp_.File("")}});
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_EQ(FilesUnder(Folder()), ExpectedTakes("Grand_Piano", {"XXX"}, {"A4"}));
+  std::ifstream after(store);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(after), {}), text);
+}
+
+}  // namespace
+}  // namespace ntr::e2e
