@@ -42,6 +42,7 @@ class TimedRecorder : public RecorderPort {
   void Stop() override;
   void Save(const std::string& path) override;
   void Close() override;
+  void EndOfRun() override { inner_.EndOfRun(); }
 
  private:
   RecorderPort& inner_;

@@ -17,6 +17,8 @@ struct AudioInputOptions {
   std::vector<std::string> jackSources;
   // Room between the audio thread and the take, in seconds of audio.
   double ringSeconds = 2.0;
+
+  bool operator==(const AudioInputOptions&) const = default;
 };
 
 }  // namespace ntr

@@ -7,6 +7,8 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -22,11 +24,11 @@ namespace {
 
 constexpr auto kDrainInterval = std::chrono::milliseconds(10);
 
-// Unique per process and recording, so the recorder's JACK ports have a name
+// Unique per process and stream, so the recorder's JACK ports have a name
 // known in advance (JACK would rename a second client of the same name).
 std::string NewJackClientName() {
-  static std::atomic<unsigned> recordings{0};
-  return "NTR recorder " + std::to_string(::getpid()) + "-" + std::to_string(++recordings);
+  static std::atomic<unsigned> streams{0};
+  return "NTR recorder " + std::to_string(::getpid()) + "-" + std::to_string(++streams);
 }
 
 }  // namespace
@@ -35,46 +37,87 @@ struct AudioInputRecorder::Stream {
   Stream(RtAudio::Api api, std::size_t ringSamples, unsigned channelCount)
       : ring(ringSamples), channels(channelCount), audio(std::make_unique<RtAudio>(api)) {}
   ~Stream() {
-    StopDrain();
     audio.reset();  // closes the device: no callback runs after this
+    StopDrain();
   }
 
   SpscRing<float> ring;
   unsigned channels;
-  std::atomic<uint64_t> overflows{0};      // the device reported lost input
-  std::atomic<uint64_t> droppedFrames{0};  // the ring was full
-  std::atomic<bool> stopDrain{false};
-  std::thread drain;
+  // Set by the user-interface thread for the length of a take; the callback
+  // keeps input only while it is set. inCallback tells Stop when a callback
+  // that saw it set has finished writing (both sequentially consistent).
+  std::atomic<bool> capturing{false};
+  std::atomic<bool> inCallback{false};
+  std::atomic<uint64_t> overflows{0};      // the device reported lost input during the take
+  std::atomic<uint64_t> droppedFrames{0};  // the ring was full during the take
   std::vector<float>* take = nullptr;
-  std::string clientName;  // on JACK
-  bool started = false;
-  std::unique_ptr<RtAudio> audio;  // last member: destroyed first, before what its callback uses
+
+  std::mutex drainMutex;
+  std::condition_variable drainWake;
+  bool stopDrain = false;  // guarded by drainMutex
+  std::thread drain;
+
+  std::string clientName;                   // on JACK
+  JackConnections connections;              // on JACK: source -> our input port
+  std::unique_ptr<JackConnector> connector;  // on JACK
+  bool running = false;                     // started (it runs until closed)
+  bool takeOpen = false;                    // between Record and Stop
+  std::unique_ptr<RtAudio> audio;           // last member: destroyed first, before what its callback uses
 
   // Runs on the audio thread: no locks, no allocation.
   static int OnAudio(void* /*output*/, void* input, unsigned frames, double /*time*/, RtAudioStreamStatus status,
                      void* self) {
     auto* stream = static_cast<Stream*>(self);
-    if ((status & RTAUDIO_INPUT_OVERFLOW) != 0) stream->overflows.fetch_add(1, std::memory_order_relaxed);
-    if (input != nullptr &&
-        !stream->ring.Write(static_cast<const float*>(input), static_cast<std::size_t>(frames) * stream->channels)) {
-      stream->droppedFrames.fetch_add(frames, std::memory_order_relaxed);
+    stream->inCallback.store(true);
+    if (stream->capturing.load()) {
+      if ((status & RTAUDIO_INPUT_OVERFLOW) != 0) stream->overflows.fetch_add(1, std::memory_order_relaxed);
+      if (input != nullptr &&
+          !stream->ring.Write(static_cast<const float*>(input), static_cast<std::size_t>(frames) * stream->channels)) {
+        stream->droppedFrames.fetch_add(frames, std::memory_order_relaxed);
+      }
     }
+    stream->inCallback.store(false);
     return 0;
   }
 
+  // The ring is empty here: every take drains it after the callback stopped writing.
+  void BeginTake() {
+    overflows.store(0);
+    droppedFrames.store(0);
+    StartDrain();
+    capturing.store(true);
+  }
+
+  // After this the callback writes no more and the take holds all it wrote.
+  void EndTake() {
+    capturing.store(false);
+    while (inCallback.load()) std::this_thread::yield();  // at most the rest of one short copy
+    StopDrain();
+  }
+
   void StartDrain() {
-    stopDrain.store(false);
+    {
+      const std::lock_guard lock(drainMutex);
+      stopDrain = false;
+    }
     drain = std::thread([this] {
-      while (!stopDrain.load(std::memory_order_acquire)) {
+      std::unique_lock lock(drainMutex);
+      while (!stopDrain) {
+        lock.unlock();
         ring.ReadAllInto(*take);
-        std::this_thread::sleep_for(kDrainInterval);
+        lock.lock();
+        drainWake.wait_for(lock, kDrainInterval, [this] { return stopDrain; });
       }
     });
   }
 
   void StopDrain() {
     if (!drain.joinable()) return;
-    stopDrain.store(true, std::memory_order_release);
+    {
+      const std::lock_guard lock(drainMutex);
+      stopDrain = true;
+    }
+    drainWake.notify_one();
     drain.join();
     ring.ReadAllInto(*take);  // what arrived after the last pass
   }
@@ -82,11 +125,26 @@ struct AudioInputRecorder::Stream {
 
 AudioInputRecorder::AudioInputRecorder(AudioInputOptions options) : options_(std::move(options)) {}
 
-AudioInputRecorder::~AudioInputRecorder() { Close(); }
+AudioInputRecorder::~AudioInputRecorder() { EndOfRun(); }
+
+bool AudioInputRecorder::StreamFits() const {
+  if (!stream_ || options_ != streamOptions_) return false;
+  if (!stream_->audio->isStreamOpen()) return false;
+  return !stream_->running || stream_->audio->isStreamRunning();  // not ended on its own
+}
 
 void AudioInputRecorder::NewRecording() {
   Close();
-  take_ = {};
+  take_.samples.clear();
+  if (!StreamFits()) {
+    CloseStream();
+    OpenStream();
+  }
+  take_.sampleRate = static_cast<int>(source_.sampleRate);
+  take_.channels = static_cast<int>(source_.channels);
+}
+
+void AudioInputRecorder::OpenStream() {
   source_ = ChooseAudioSource(options_);
   const auto api = static_cast<RtAudio::Api>(source_.api);
   const std::size_t ringSamples =
@@ -97,6 +155,7 @@ void AudioInputRecorder::NewRecording() {
   } catch (const std::exception& e) {
     throw DeviceError("Couldn't use the audio system " + source_.apiName + ": " + e.what());
   }
+  stream->take = &take_.samples;
 
   RtAudio::StreamParameters input;
   input.deviceId = source_.device;
@@ -110,17 +169,21 @@ void AudioInputRecorder::NewRecording() {
   unsigned bufferFrames = api == RtAudio::LINUX_PULSE ? 2048 : 512;
   try {
     stream->audio->openStream(nullptr, &input, RTAUDIO_FLOAT32, source_.sampleRate, &bufferFrames,
-                             &Stream::OnAudio, stream.get(), &streamOptions);
+                              &Stream::OnAudio, stream.get(), &streamOptions);
   } catch (const std::exception& e) {
     throw DeviceError("Couldn't open the audio input (" + SourceDescription() + "): " + e.what());
   }
   if (!stream->audio->isStreamOpen()) {
     throw DeviceError("Couldn't open the audio input (" + SourceDescription() + ")");
   }
+  if (api == RtAudio::UNIX_JACK) {
+    stream->connector = std::make_unique<JackConnector>();
+    for (std::size_t i = 0; i < source_.jackSources.size(); ++i) {
+      stream->connections.emplace_back(source_.jackSources[i], stream->clientName + ":inport " + std::to_string(i));
+    }
+  }
   source_.sampleRate = stream->audio->getStreamSampleRate();
-  take_.sampleRate = static_cast<int>(source_.sampleRate);
-  take_.channels = static_cast<int>(source_.channels);
-  stream->take = &take_.samples;
+  streamOptions_ = options_;
   stream_ = std::move(stream);
 }
 
@@ -131,60 +194,70 @@ void AudioInputRecorder::SetFormat(const RecordingFormat& format) {
 
 void AudioInputRecorder::Record() {
   if (!stream_) throw DeviceError("The audio input is not open: no new recording was made");
-  if (stream_->started) return;
-  take_.samples.clear();
-  stream_->StartDrain();
+  if (stream_->takeOpen) return;
   try {
-    stream_->audio->startStream();
-  } catch (const std::exception& e) {
-    stream_->StopDrain();
+    if (!stream_->running) {
+      try {
+        stream_->audio->startStream();
+      } catch (const std::exception& e) {
+        throw DeviceError("Couldn't start recording (" + SourceDescription() + "): " + e.what());
+      }
+      stream_->running = true;
+    }
+    // At every take: a source that went away and came back is wired again.
+    // Only possible once the stream runs.
+    if (stream_->connector) stream_->connector->Connect(stream_->connections);
+    take_.samples.clear();
+    stream_->BeginTake();
+  } catch (const DeviceError&) {
+    CloseStream();
+    throw;
+  } catch (const std::exception& e) {  // no thread for the take
+    CloseStream();
     throw DeviceError("Couldn't start recording (" + SourceDescription() + "): " + e.what());
   }
-  stream_->started = true;
-  if (static_cast<RtAudio::Api>(source_.api) == RtAudio::UNIX_JACK) {
-    std::vector<std::pair<std::string, std::string>> connections;
-    for (std::size_t i = 0; i < source_.jackSources.size(); ++i) {
-      connections.emplace_back(source_.jackSources[i], stream_->clientName + ":inport " + std::to_string(i));
-    }
-    ConnectJackPorts(connections);  // only possible once the stream runs
-  }
+  stream_->takeOpen = true;
+}
+
+void AudioInputRecorder::EndTake() {
+  if (!stream_ || !stream_->takeOpen) return;
+  stream_->takeOpen = false;
+  stream_->EndTake();
 }
 
 void AudioInputRecorder::Stop() {
-  if (!stream_ || !stream_->started) return;
-  stream_->started = false;
+  if (!stream_ || !stream_->takeOpen) return;
+  EndTake();
   const bool endedOnItsOwn = !stream_->audio->isStreamOpen() || !stream_->audio->isStreamRunning();
-  std::string stopError;
-  if (!endedOnItsOwn) {
-    try {
-      stream_->audio->stopStream();
-    } catch (const std::exception& e) {
-      stopError = e.what();
-    }
-  }
-  stream_->StopDrain();
-
+  const uint64_t overflows = stream_->overflows.load();
+  const uint64_t dropped = stream_->droppedFrames.load();
   if (endedOnItsOwn) {
+    CloseStream();
     throw DeviceError("The audio input stopped during the take (" + SourceDescription() +
                       "); was the audio server shut down?");
   }
-  if (!stopError.empty()) throw DeviceError("Couldn't stop recording: " + stopError);
-  const uint64_t overflows = stream_->overflows.load();
-  const uint64_t dropped = stream_->droppedFrames.load();
   if (overflows != 0 || dropped != 0) {
+    CloseStream();  // the next take starts from a fresh stream
     std::string what = "Audio was lost during the take (" + SourceDescription() + "):";
     if (overflows != 0) what += " " + std::to_string(overflows) + " input overrun(s) reported by the audio system";
     if (dropped != 0) what += " " + std::to_string(dropped) + " frames the recorder could not keep up with";
-    throw DeviceError(what);
+    throw AudioDropoutError(what);
   }
 }
 
 void AudioInputRecorder::Save(const std::string& path) {
-  if (stream_ && stream_->started) Stop();
+  if (stream_ && stream_->takeOpen) Stop();
   SavePcmWav(path, format_, ConvertTake(take_, format_));
 }
 
-void AudioInputRecorder::Close() {
+void AudioInputRecorder::Close() { EndTake(); }
+
+void AudioInputRecorder::EndOfRun() {
+  Close();
+  CloseStream();
+}
+
+void AudioInputRecorder::CloseStream() {
   if (!stream_) return;
   try {
     if (stream_->audio->isStreamRunning()) stream_->audio->abortStream();
@@ -192,7 +265,7 @@ void AudioInputRecorder::Close() {
   } catch (const std::exception&) {
     // Closing is best effort; the object below releases the device anyway.
   }
-  stream_->StopDrain();
+  stream_->EndTake();
   stream_.reset();
 }
 

@@ -4,10 +4,18 @@
 // else ALSA) at the device's own rate, and converts the take to the chosen
 // rate (libsoxr), channel count and sample size when it is saved.
 //
-// The audio callback only copies into a preallocated lock-free ring; a helper
-// thread moves the audio from there into the take. Lost audio (an overrun of
-// the device or of the ring) fails the take at Stop.
-// The RecorderPort calls come from the user-interface thread.
+// The input stream is opened at the first NewRecording of a run and kept
+// running, with its JACK connections, until EndOfRun: setting up the audio
+// system for every take would cost far more than the pause between takes.
+// Between takes the audio callback discards its input. The stream is opened
+// anew when the options changed, when it ended on its own, and after any
+// failure.
+//
+// The audio callback only copies into a preallocated lock-free ring while a
+// take is recorded; a helper thread moves the audio from there into the take.
+// Lost audio (an overrun of the device or of the ring) fails the take at Stop
+// with an AudioDropoutError. The RecorderPort calls come from the
+// user-interface thread.
 
 #include <memory>
 #include <string>
@@ -26,29 +34,42 @@ class AudioInputRecorder : public RecorderPort {
   AudioInputRecorder(const AudioInputRecorder&) = delete;
   AudioInputRecorder& operator=(const AudioInputRecorder&) = delete;
 
-  // Takes effect at the next NewRecording.
+  // Takes effect at the next NewRecording (the input is then opened anew).
   void SetOptions(AudioInputOptions options) { options_ = std::move(options); }
   const AudioInputOptions& Options() const { return options_; }
 
-  // Chooses the input device and opens it (capture starts at Record).
+  // Starts an empty take; chooses the input device and opens it unless the
+  // run's input is still open and fits.
   void NewRecording() override;
   void SetFormat(const RecordingFormat& format) override;
   // Starts capturing; on JACK the source ports are connected before it returns.
   void Record() override;
-  // Stops capturing. Throws DeviceError when audio was lost or the stream
-  // ended on its own; what was captured stays in the take.
+  // Stops capturing. Throws AudioDropoutError when audio was lost and
+  // DeviceError when the stream ended on its own; what was captured stays in
+  // the take.
   void Stop() override;
   void Save(const std::string& path) override;
+  // Ends the take; the input stays open for the next one.
   void Close() override;
+  // Closes the input.
+  void EndOfRun() override;
 
   // The source of the open recording, e.g. "JACK, system, 2 channels at 44100 Hz".
   std::string SourceDescription() const;
   // The captured take, before conversion (for tests and diagnostics).
   const RecordedTake& Take() const { return take_; }
+  // The input stream is open (between the takes of a run, too).
+  bool InputOpen() const { return stream_ != nullptr; }
 
  private:
   struct Stream;
+  bool StreamFits() const;
+  void OpenStream();
+  void CloseStream();
+  void EndTake();
+
   AudioInputOptions options_;
+  AudioInputOptions streamOptions_;  // what the open stream was chosen with
   RecordingFormat format_;
   AudioSourceChoice source_;
   std::unique_ptr<Stream> stream_;

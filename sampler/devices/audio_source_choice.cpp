@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "devices/jack_capture_ports.h"
+#include "devices/library_noise.h"
 #include "engine/ports.h"
 
 namespace ntr {
@@ -112,6 +113,7 @@ unsigned DeviceRate(unsigned preferred, const std::vector<unsigned>& offered) {
 }
 
 AudioSourceChoice ChooseAudioSource(const AudioInputOptions& options) {
+  QuietDeviceLibraries();
   std::string tried;
   for (const RtAudio::Api api : ApisToTry(options)) {
     const std::string name = RtAudio::getApiDisplayName(api);

@@ -1,5 +1,7 @@
 #include "devices/device_layer.h"
 
+#include "devices/library_noise.h"
+
 namespace ntr {
 
 DeviceLayer::DeviceLayer(ClockPort& clock, SynthOptions synthOptions, AudioInputOptions inputOptions)
@@ -7,6 +9,8 @@ DeviceLayer::DeviceLayer(ClockPort& clock, SynthOptions synthOptions, AudioInput
       midi_(synth_),
       synthRecorder_(synth_),
       inputRecorder_(std::move(inputOptions)),
-      recorder_(midi_, synthRecorder_, inputRecorder_) {}
+      recorder_(midi_, synthRecorder_, inputRecorder_) {
+  QuietDeviceLibraries();
+}
 
 }  // namespace ntr

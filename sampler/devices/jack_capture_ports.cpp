@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <memory>
 
+#include "devices/library_noise.h"
 #include "engine/ports.h"
 
 namespace ntr {
@@ -18,6 +19,7 @@ using JackClient = std::unique_ptr<jack_client_t, JackClientCloser>;
 
 // Never starts a server: recording goes to a server the user runs.
 JackClient OpenHelperClient() {
+  QuietDeviceLibraries();  // a missing server is reported by the callers
   return JackClient(jack_client_open("NTR connector", JackNoStartServer, nullptr));
 }
 
@@ -59,17 +61,26 @@ std::vector<std::string> JackPhysicalCapturePorts() {
   return ports;
 }
 
-void ConnectJackPorts(const std::vector<std::pair<std::string, std::string>>& connections) {
-  const JackClient client = OpenHelperClient();
-  if (!client) throw DeviceError("Couldn't reach the JACK server to connect the recording inputs");
+struct JackConnector::Client {
+  JackClient handle;
+};
+
+JackConnector::JackConnector() : client_(std::make_unique<Client>(Client{OpenHelperClient()})) {
+  if (!client_->handle) throw DeviceError("Couldn't reach the JACK server to connect the recording inputs");
+}
+
+JackConnector::~JackConnector() = default;
+
+void JackConnector::Connect(const JackConnections& connections) {
+  jack_client_t* client = client_->handle.get();
   for (const auto& [source, destination] : connections) {
-    if (jack_port_by_name(client.get(), source.c_str()) == nullptr) {
+    if (jack_port_by_name(client, source.c_str()) == nullptr) {
       throw DeviceError("The JACK port to record from does not exist: " + source);
     }
-    if (jack_port_by_name(client.get(), destination.c_str()) == nullptr) {
+    if (jack_port_by_name(client, destination.c_str()) == nullptr) {
       throw DeviceError("The recorder's JACK input port does not exist: " + destination);
     }
-    const int result = jack_connect(client.get(), source.c_str(), destination.c_str());
+    const int result = jack_connect(client, source.c_str(), destination.c_str());
     if (result != 0 && result != EEXIST) {
       throw DeviceError("Couldn't connect the JACK port " + source + " to " + destination);
     }

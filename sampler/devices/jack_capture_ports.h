@@ -1,8 +1,9 @@
 #pragma once
 // Connections on a JACK server for the recorder: which ports it records from
-// and wiring them to its own input ports. A short-lived JACK client of its own
-// does the wiring (the audio library does not hand out its client).
+// and wiring them to its own input ports. A JACK client of its own does the
+// wiring (the audio library does not hand out its client).
 
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,8 +20,26 @@ std::string JackClientOf(const std::string& portName);
 // empty when no server runs.
 std::vector<std::string> JackPhysicalCapturePorts();
 
-// Connects each (source, destination) pair. Throws DeviceError naming the
-// pair that failed (no server, a port that does not exist, ...).
-void ConnectJackPorts(const std::vector<std::pair<std::string, std::string>>& connections);
+using JackConnections = std::vector<std::pair<std::string, std::string>>;
+
+// A JACK client that only makes connections, kept open so that a run's takes
+// do not each pay for a client of their own. Used on one thread at a time.
+class JackConnector {
+ public:
+  // Throws DeviceError when no server can be reached (none is ever started).
+  JackConnector();
+  ~JackConnector();
+  JackConnector(const JackConnector&) = delete;
+  JackConnector& operator=(const JackConnector&) = delete;
+
+  // Connects each (source, destination) pair; pairs already connected are
+  // left as they are. Throws DeviceError naming the pair that failed (a port
+  // that does not exist, a server that went away, ...).
+  void Connect(const JackConnections& connections);
+
+ private:
+  struct Client;
+  std::unique_ptr<Client> client_;
+};
 
 }  // namespace ntr

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "devices/library_noise.h"
 #include "devices/midi_retcodes.h"
 
 namespace ntr {
@@ -56,6 +57,8 @@ std::vector<MidiOutputDevice> FindMidiOutputDevices(std::size_t most) {
   RtMidi::getCompiledApi(apis);
   for (const RtMidi::Api api : apis) {
     if (devices.size() >= most) break;
+    std::string whyNot;
+    if (!MidiSystemReachable(static_cast<int>(api), whyNot)) continue;  // it offers nothing
     try {
       CapturedMidiError quiet;
       RtMidiOut out(api, kMidiClientName);
@@ -89,6 +92,11 @@ int MidiPortOutput::Open(const MidiOutputDevice& device, std::string& reason) {
   const auto api = static_cast<RtMidi::Api>(device.api);
   const std::string system = RtMidi::getApiDisplayName(api);
   impl_->errors.text.clear();
+  std::string whyNot;
+  if (!MidiSystemReachable(device.api, whyNot)) {
+    reason = "The " + system + " MIDI system is not available: " + whyNot;
+    return midi_retcode::kNoDriver;
+  }
   try {
     impl_->out = std::make_unique<RtMidiOut>(api, kMidiClientName);
   } catch (const std::exception& e) {

@@ -23,4 +23,10 @@ void SelectedRecorder::Close() {
   current_ = nullptr;
 }
 
+void SelectedRecorder::EndOfRun() {
+  Close();
+  synthRecorder_.EndOfRun();
+  inputRecorder_.EndOfRun();
+}
+
 }  // namespace ntr

@@ -3,6 +3,8 @@
 // follows the MIDI device of the run: with "MIDI Mapper" (the built-in
 // synthesizer) it records the synthesizer's own audio, with any other device
 // the sound card's input. The other calls go to the recorder chosen there.
+// A recorder may keep its device open between the takes of a run; EndOfRun
+// releases both.
 
 #include <string>
 
@@ -21,6 +23,8 @@ class SelectedRecorder : public RecorderPort {
   void Stop() override;
   void Save(const std::string& path) override;
   void Close() override;
+  // Both recorders: a run may have used either.
+  void EndOfRun() override;
 
   // The recorder of the current recording (nullptr before NewRecording).
   RecorderPort* Current() const { return current_; }

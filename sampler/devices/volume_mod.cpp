@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "devices/library_noise.h"
+
 namespace ntr {
 
 namespace {
@@ -47,6 +49,7 @@ void VOLUME_MOD::CloseMixer() {
 }
 
 bool VOLUME_MOD::OpenMixerDevice() {
+  QuietDeviceLibraries();  // failures are reported through lastError_
   CloseMixer();
   lastError_.clear();
   auto mixer = std::make_unique<Mixer>();

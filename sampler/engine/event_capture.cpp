@@ -30,6 +30,10 @@ std::string DescribeFormat(const RecordingFormat& format) {
 namespace {
 
 constexpr std::int64_t kLongestMillis = 2147483647;
+// How often one event is recorded before lost audio fails the run, and the
+// pause before another try (the note off was sent; the decay has passed).
+constexpr int kTakeAttempts = 3;
+constexpr double kDropoutSettleSeconds = 0.1;
 
 // Closes the recorder on every way out of an event.
 class RecorderSession {
@@ -38,6 +42,13 @@ class RecorderSession {
   ~RecorderSession() { Close(); }
   RecorderSession(const RecorderSession&) = delete;
   RecorderSession& operator=(const RecorderSession&) = delete;
+
+  // A new recording (one per try of the event).
+  void Begin() {
+    Close();
+    open_ = true;
+    recorder_.NewRecording();
+  }
 
   void Close() {
     if (open_) {
@@ -48,7 +59,7 @@ class RecorderSession {
 
  private:
   RecorderPort& recorder_;
-  bool open_ = true;
+  bool open_ = false;
 };
 
 // Sends the note off if the event is left while the note sounds.
@@ -130,21 +141,40 @@ CapturedTake EventCapture::CaptureEvent(const CaptureRequest& request) {
   const int midiNote = static_cast<int>(*note);
 
   RecorderSession session(recorder_);
-  RunStep(CaptureStage::NewRecording, "the recorder could not make a new recording", target,
-          [&] { recorder_.NewRecording(); });
-  RunStep(CaptureStage::Format, "the recorder refused the format " + DescribeFormat(request.format), target,
-          [&] { recorder_.SetFormat(request.format); });
-  RunStep(CaptureStage::Record, "the recording could not be started", target, [&] { recorder_.Record(); });
-  clock_.Yield();
+  for (int attempt = 1;; ++attempt) {
+    RunStep(CaptureStage::NewRecording, "the recorder could not make a new recording", target,
+            [&] { session.Begin(); });
+    RunStep(CaptureStage::Format, "the recorder refused the format " + DescribeFormat(request.format), target,
+            [&] { recorder_.SetFormat(request.format); });
+    RunStep(CaptureStage::Record, "the recording could not be started", target, [&] { recorder_.Record(); });
+    clock_.Yield();
 
-  RunStep(CaptureStage::Play, "the note could not be played", target, [&] {
-    midi_.SendNoteOn(midiNote);
-    SoundingNote sounding(midi_, midiNote);
-    Hold(static_cast<double>(*holdMillis) / 1000.0);
-    sounding.Off();
-  });
-  Hold(static_cast<double>(*decayMillis) / 1000.0);
-  RunStep(CaptureStage::StopRecording, "the recording could not be stopped", target, [&] { recorder_.Stop(); });
+    RunStep(CaptureStage::Play, "the note could not be played", target, [&] {
+      midi_.SendNoteOn(midiNote);
+      SoundingNote sounding(midi_, midiNote);
+      Hold(static_cast<double>(*holdMillis) / 1000.0);
+      sounding.Off();
+    });
+    Hold(static_cast<double>(*decayMillis) / 1000.0);
+    try {
+      recorder_.Stop();
+      break;
+    } catch (const AudioDropoutError& error) {
+      // A take with a gap is no sample, but one dropout should not end an
+      // unattended run: the note is over, so the event is simply made again.
+      if (attempt == kTakeAttempts) {
+        throw CaptureError(CaptureStage::StopRecording,
+                           "the recording could not be stopped (audio was lost on " +
+                               std::to_string(kTakeAttempts) + " tries): " + error.what(),
+                           target, false);
+      }
+      session.Close();
+      Hold(kDropoutSettleSeconds);
+    } catch (const std::exception& error) {
+      throw CaptureError(CaptureStage::StopRecording, std::string("the recording could not be stopped: ") + error.what(),
+                         target, false);
+    }
+  }
 
   // The take is written beside its target and only then renamed, so the
   // target never holds half a file and an older take is replaced only by a

@@ -19,6 +19,13 @@ class DeviceError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// A take lost audio (an overrun of the device or of the recorder): the device
+// itself still works, so the event can be recorded again.
+class AudioDropoutError : public DeviceError {
+ public:
+  using DeviceError::DeviceError;
+};
+
 // The MIDI output that plays the notes (MIDI_MOD for real devices).
 // Channel and velocity are fixed for a run by SetChannelAndVelocity, right after
 // a successful open; the three Send calls use them.
@@ -70,8 +77,11 @@ struct RecordingFormat {
 
 // The recorder that takes one event's audio. One recording lives from
 // NewRecording to Close. Every operation throws DeviceError when it fails
-// (no input device, refused format, stream error, overruns during the take,
-// a save that cannot be written); none fails silently.
+// (no input device, refused format, stream error, a save that cannot be
+// written; overruns during the take are an AudioDropoutError from Stop);
+// none fails silently. A recorder may keep its device open from one
+// recording to the next; EndOfRun, called once at the end of every run,
+// releases it.
 class RecorderPort {
  public:
   virtual ~RecorderPort() = default;
@@ -80,7 +90,8 @@ class RecorderPort {
   virtual void Record() = 0;                            // start capturing
   virtual void Stop() = 0;                              // stop capturing
   virtual void Save(const std::string& path) = 0;       // PCM WAV of the format set
-  virtual void Close() = 0;                             // release the device; never throws
+  virtual void Close() = 0;                             // end the recording; never throws
+  virtual void EndOfRun() {}                            // release the device; never throws
 };
 
 // Time and yielding. Now() is monotonic seconds (no midnight wrap).

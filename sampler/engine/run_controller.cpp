@@ -51,6 +51,7 @@ RunController::RunController(EventList& events, const RunSettingsSource& setting
     : events_(events),
       settings_(settings),
       midi_(midi),
+      recorder_(recorder),
       clock_(clock),
       messages_(messages),
       capture_(midi, recorder, clock) {}
@@ -139,7 +140,6 @@ RunController::StartResult RunController::StartOrSuspend() {
     stopRequested_ = true;
     PerformStop(false);
   }
-
   progress_.elapsed.clear();
   progress_.nowPlaying.clear();
   NotifyProgress();
@@ -214,6 +214,19 @@ RunResult RunController::RunSampling() {
     PerformStop(false);
     return {RunOutcome::MidiOpenFailed, 0, message};
   }
+
+  // The takes may keep the recording device open from one to the next: every
+  // way out of a run that played, failed ones too, releases it.
+  class ReleaseRecorderAtEnd {
+   public:
+    explicit ReleaseRecorderAtEnd(RecorderPort& recorder) : recorder_(recorder) {}
+    ~ReleaseRecorderAtEnd() { recorder_.EndOfRun(); }
+    ReleaseRecorderAtEnd(const ReleaseRecorderAtEnd&) = delete;
+    ReleaseRecorderAtEnd& operator=(const ReleaseRecorderAtEnd&) = delete;
+
+   private:
+    RecorderPort& recorder_;
+  } releaseRecorder(recorder_);
 
   progress_.eventsDone = 0;
   progress_.eventsTotal = EventsTotal(plan);

@@ -94,6 +94,7 @@ class RunController {
   EventList& events_;
   const RunSettingsSource& settings_;
   MidiOutputPort& midi_;
+  RecorderPort& recorder_;
   ClockPort& clock_;
   MessagePort& messages_;
   EventCapture capture_;

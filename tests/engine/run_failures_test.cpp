@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <ostream>
 
@@ -44,6 +45,8 @@ TEST_P(RecorderFailureTest, StopsAtTheFailedEventAndKeepsWhatWasSaved) {
   EXPECT_EQ(rig.midi.Messages().size(), 1 + 2 * played.size()) << "every note on has its note off";
   EXPECT_EQ(testing::FilesBelow(rig.InstrumentFolder()), std::vector<std::string>{"PATCH_007/PATCH007_C5.WAV"});
   EXPECT_EQ(rig.recorder.Count(RecorderOp::NewRecording), rig.recorder.Count(RecorderOp::Close));
+  EXPECT_EQ(rig.recorder.Count(RecorderOp::EndOfRun), 1);
+  EXPECT_EQ(rig.recorder.calls.back().op, RecorderOp::EndOfRun);
   EXPECT_EQ(rig.midi.closes, 1);
 
   ASSERT_EQ(rig.messages.shown.size(), 1u);
@@ -171,8 +174,93 @@ TEST(RunFailures, AFailingMidiOutputEndsTheRunCleanly) {
   ASSERT_EQ(rig.messages.shown.size(), 1u);
   EXPECT_TRUE(Mentions(rig.messages.shown[0].text, "unplugged"));
   EXPECT_EQ(rig.midi.closes, 1);
+  EXPECT_EQ(rig.recorder.Count(RecorderOp::EndOfRun), 1);
   EXPECT_EQ(rig.observer.results.at(0).outcome, RunOutcome::EventFailed);
   EXPECT_EQ(rig.controller.State(), RunState::Idle);
+}
+
+// A take that lost audio is made again (the note played anew) before it may
+// end an unattended run.
+TEST(Dropouts, ATakeThatLostAudioOnceIsRecordedAgain) {
+  Rig rig;
+  rig.AddRows({60, 62}, 1000, 500);
+  rig.recorder.DropoutAt(RecorderOp::Stop, "Audio was lost during the take", 1);
+
+  rig.Start();
+
+  EXPECT_EQ(rig.NotesOn(), (std::vector<int>{60, 60, 62}));
+  EXPECT_EQ(rig.midi.Messages().size(), 6u) << "every note on has its note off";
+  EXPECT_EQ(testing::FilesBelow(rig.InstrumentFolder()),
+            (std::vector<std::string>{"PATCH_XXX/PATCHXXX_C5.WAV", "PATCH_XXX/PATCHXXX_D5.WAV"}));
+  EXPECT_EQ(rig.recorder.savedPaths.size(), 2u);
+  EXPECT_TRUE(rig.recorder.violations.empty());
+  EXPECT_EQ(rig.recorder.Count(RecorderOp::NewRecording), 3);
+  EXPECT_EQ(rig.recorder.Count(RecorderOp::Close), 3);
+  EXPECT_TRUE(rig.messages.shown.empty());
+  const RunResult& result = rig.observer.results.at(0);
+  EXPECT_EQ(result.outcome, RunOutcome::Completed);
+  EXPECT_EQ(result.takesSaved, 2);
+  ASSERT_EQ(rig.observer.takes.size(), 2u);
+  EXPECT_EQ(rig.observer.takes[0].note, "C5");
+
+  // The new take starts only once the lost one is closed and a short pause
+  // has passed, and is as long as a take is.
+  double lostClosed = 0;
+  for (const auto& call : rig.recorder.calls) {
+    if (call.op == RecorderOp::Close && lostClosed == 0) lostClosed = call.time;
+  }
+  const auto secondTake = std::find_if(rig.recorder.calls.begin() + 1, rig.recorder.calls.end(),
+                                       [](const auto& c) { return c.op == RecorderOp::NewRecording; });
+  ASSERT_NE(secondTake, rig.recorder.calls.end());
+  EXPECT_GE(secondTake->time - lostClosed, 0.05);
+  EXPECT_LE(secondTake->time - lostClosed, 0.5);
+}
+
+TEST(Dropouts, ThreeLostTakesInARowStopTheRunAsAnyFailure) {
+  Rig rig;
+  rig.AddRows({60, 62, 64});
+  for (const int occurrence : {2, 3, 4}) {
+    rig.recorder.DropoutAt(RecorderOp::Stop, "Audio was lost during the take", occurrence);
+  }
+
+  rig.Start();
+
+  EXPECT_EQ(rig.NotesOn(), (std::vector<int>{60, 62, 62, 62}));
+  EXPECT_EQ(rig.midi.Messages().size(), 8u);
+  EXPECT_EQ(testing::FilesBelow(rig.InstrumentFolder()), std::vector<std::string>{"PATCH_XXX/PATCHXXX_C5.WAV"});
+  EXPECT_EQ(rig.recorder.Count(RecorderOp::NewRecording), rig.recorder.Count(RecorderOp::Close));
+  EXPECT_EQ(rig.recorder.Count(RecorderOp::EndOfRun), 1);
+  ASSERT_EQ(rig.messages.shown.size(), 1u);
+  const std::string& text = rig.messages.shown[0].text;
+  EXPECT_TRUE(Mentions(text, "Sampling stopped at note D5")) << text;
+  EXPECT_TRUE(Mentions(text, rig.InstrumentFolder() + Native("/PATCH_XXX/PATCHXXX_D5.WAV"))) << text;
+  EXPECT_TRUE(Mentions(text, "Audio was lost during the take")) << text;
+  EXPECT_TRUE(Mentions(text, "3 tries")) << text;
+  EXPECT_EQ(rig.observer.results.at(0).outcome, RunOutcome::EventFailed);
+  EXPECT_EQ(rig.observer.results.at(0).takesSaved, 1);
+}
+
+// The recorder may keep its device open between takes; every run that played
+// hands it back exactly once, after its last take.
+TEST(RunEnd, TheRecorderIsReleasedOnceAtTheEndOfEveryRun) {
+  for (const bool stopEarly : {false, true}) {
+    Rig rig;
+    rig.AddRows({60, 62, 64});
+    rig.clock.SetYieldHook([&] {
+      if (stopEarly && rig.NotesOn().size() == 2) rig.controller.Stop();
+    });
+    rig.Start();
+    EXPECT_EQ(rig.recorder.Count(RecorderOp::EndOfRun), 1) << stopEarly;
+    EXPECT_EQ(rig.recorder.calls.back().op, RecorderOp::EndOfRun);
+    EXPECT_TRUE(rig.recorder.violations.empty());
+    EXPECT_EQ(rig.observer.results.at(0).outcome, stopEarly ? RunOutcome::Stopped : RunOutcome::Completed);
+    EXPECT_EQ(rig.recorder.Count(RecorderOp::Save), stopEarly ? 2 : 3);
+  }
+  Rig unplayed;  // nothing played: the recorder was never touched
+  unplayed.AddRows({60});
+  unplayed.midi.openResult = 3;
+  unplayed.Start();
+  EXPECT_TRUE(unplayed.recorder.calls.empty());
 }
 
 }  // namespace

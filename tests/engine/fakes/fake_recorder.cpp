@@ -59,7 +59,11 @@ void WritePcmWav(const std::string& path, const RecordingFormat& format, long fr
 }
 
 void FakeRecorder::FailAt(RecorderOp op, std::string message, int occurrence) {
-  failures_.push_back({op, std::move(message), occurrence});
+  failures_.push_back({op, std::move(message), occurrence, false});
+}
+
+void FakeRecorder::DropoutAt(RecorderOp op, std::string message, int occurrence) {
+  failures_.push_back({op, std::move(message), occurrence, true});
 }
 
 int FakeRecorder::Count(RecorderOp op) const {
@@ -74,6 +78,7 @@ void FakeRecorder::MaybeFail(RecorderOp op, const std::string& path) {
   for (const Failure& failure : failures_) {
     if (failure.op == op && failure.occurrence == Count(op)) {
       if (op == RecorderOp::Save) std::ofstream(path, std::ios::binary) << "RIFF";
+      if (failure.dropout) throw AudioDropoutError(failure.message);
       throw DeviceError(failure.message);
     }
   }
@@ -128,6 +133,11 @@ void FakeRecorder::Save(const std::string& path) {
 void FakeRecorder::Close() {
   Log(RecorderOp::Close);
   phase_ = Phase::Closed;
+}
+
+void FakeRecorder::EndOfRun() {
+  Log(RecorderOp::EndOfRun);
+  if (phase_ != Phase::Closed) violations.push_back("EndOfRun while a recording is open");
 }
 
 }  // namespace ntr::fakes

@@ -16,7 +16,7 @@ class Wav;
 
 namespace ntr::fakes {
 
-enum class RecorderOp { NewRecording, SetFormat, Record, Stop, Save, Close };
+enum class RecorderOp { NewRecording, SetFormat, Record, Stop, Save, Close, EndOfRun };
 
 struct RecorderCall {
   RecorderOp op;
@@ -34,11 +34,14 @@ class FakeRecorder : public RecorderPort {
   void Stop() override;
   void Save(const std::string& path) override;
   void Close() override;
+  void EndOfRun() override;
 
   // The occurrence-th call of op (counted from 1 over the recorder's life)
   // throws DeviceError(message). A failing Save first writes a few bytes to
   // its file, as a device that fails half-way would.
   void FailAt(RecorderOp op, std::string message, int occurrence = 1);
+  // The same, with AudioDropoutError (a take that lost audio).
+  void DropoutAt(RecorderOp op, std::string message, int occurrence = 1);
 
   // Only 11025/22050/44100 Hz, 8/16 bits and 1/2 channels are accepted (as a
   // real device would refuse others); SetFormat throws otherwise.
@@ -69,6 +72,7 @@ class FakeRecorder : public RecorderPort {
     RecorderOp op;
     std::string message;
     int occurrence;
+    bool dropout;
   };
   std::vector<Failure> failures_;
 };
