@@ -205,55 +205,40 @@ void ReadList(ChunkReader& r, WavList& list, int32_t size) {
   }
 }
 
+// The chunk object that a header found in the file fills: its id and size
+// are stored before the body is read, so a failure in the body leaves them set.
+template <typename T>
+T& StartChunk(const std::shared_ptr<T>& object, const char* name, const std::string& id, int32_t size) {
+  T& chunk = Held(object, name);
+  chunk.ChunkId = id;
+  chunk.ChunkSize = size;
+  return chunk;
+}
+
 // Reads the body of a chunk whose id is known; false for any other id.
 bool ReadKnownChunk(ChunkReader& r, Wav& wav, const std::string& id, int32_t size) {
   if (id == "fmt ") {
-    auto& fmt = Held(wav.Fmt_Chunk, "Fmt_Chunk");
-    fmt.ChunkId = id;
-    fmt.ChunkSize = size;
-    ReadFmt(r, fmt, size);
+    ReadFmt(r, StartChunk(wav.Fmt_Chunk, "Fmt_Chunk", id, size), size);
   } else if (id == "data" || id == "wavl" || id == "PAD ") {
-    auto& chunk = id == "data" ? Held(wav.DataChunk, "DataChunk")
-                  : id == "wavl" ? Held(wav.WavlChunk, "WavlChunk")
-                                 : Held(wav.PAD_Chunk, "PAD_Chunk");
-    chunk.ChunkId = id;
-    chunk.ChunkSize = size;
+    auto& chunk = id == "data" ? StartChunk(wav.DataChunk, "DataChunk", id, size)
+                  : id == "wavl" ? StartChunk(wav.WavlChunk, "WavlChunk", id, size)
+                                 : StartChunk(wav.PAD_Chunk, "PAD_Chunk", id, size);
     chunk.ChunkData = r.Bytes(size, "the body of \"" + id + "\"");
   } else if (id == "fact") {
-    auto& fact = Held(wav.FactChunk, "FactChunk");
-    fact.ChunkId = id;
-    fact.ChunkSize = size;
-    ReadFact(r, fact, size);
+    ReadFact(r, StartChunk(wav.FactChunk, "FactChunk", id, size), size);
   } else if (id == "slnt") {
-    auto& slnt = Held(wav.SlntChunk, "SlntChunk");
-    slnt.ChunkId = id;
-    slnt.ChunkSize = size;
+    auto& slnt = StartChunk(wav.SlntChunk, "SlntChunk", id, size);
     slnt.SilentSamplesNumber = r.Number(4, "the silent sample count of \"slnt\"");
   } else if (id == "cue ") {
-    auto& cue = Held(wav.CueChunk, "CueChunk");
-    cue.ChunkId = id;
-    cue.ChunkSize = size;
-    ReadCue(r, cue);
+    ReadCue(r, StartChunk(wav.CueChunk, "CueChunk", id, size));
   } else if (id == "plst") {
-    auto& plst = Held(wav.PlstChunk, "PlstChunk");
-    plst.ChunkId = id;
-    plst.ChunkSize = size;
-    ReadPlst(r, plst);
+    ReadPlst(r, StartChunk(wav.PlstChunk, "PlstChunk", id, size));
   } else if (id == "list" || id == "LIST") {
-    auto& list = Held(wav.ListChunk, "ListChunk");
-    list.ChunkId = id;
-    list.ChunkSize = size;
-    ReadList(r, list, size);
+    ReadList(r, StartChunk(wav.ListChunk, "ListChunk", id, size), size);
   } else if (id == "smpl") {
-    auto& smpl = Held(wav.SmplChunk, "SmplChunk");
-    smpl.ChunkId = id;
-    smpl.ChunkSize = size;
-    ReadSmpl(r, smpl);
+    ReadSmpl(r, StartChunk(wav.SmplChunk, "SmplChunk", id, size));
   } else if (id == "inst") {
-    auto& inst = Held(wav.InstChunk, "InstChunk");
-    inst.ChunkId = id;
-    inst.ChunkSize = size;
-    ReadInst(r, inst);
+    ReadInst(r, StartChunk(wav.InstChunk, "InstChunk", id, size));
   } else {
     return false;
   }
