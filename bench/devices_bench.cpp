@@ -10,8 +10,8 @@
 #include <numbers>
 #include <vector>
 
-#include "devices/builtin_synth.h"
-#include "devices/take_conversion.h"
+#include "devices/synth/builtin_synth.h"
+#include "devices/common/take_conversion.h"
 #include "engine/midi_messages.h"
 #include "engine/ports.h"
 

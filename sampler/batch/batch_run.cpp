@@ -5,6 +5,7 @@
 #include "batch/exit_codes.h"
 #include "batch/terminal.h"
 #include "engine/format_seconds.h"
+#include "engine/midi_device_menu.h"
 #include "engine/program_slots.h"
 #include "engine/sample_paths.h"
 #include "ui/slider_geometry.h"
@@ -79,7 +80,7 @@ void BatchRun::CheckDevices() {
   }
   deviceCaption_ = captions[static_cast<std::size_t>(settings_.midiDevice)];
   devices_.Midi().SelectMidiDevice(settings_.midiDevice);
-  if (settings_.midiDevice == 0) return;  // the built-in synthesizer records its own output
+  if (IsBuiltInSynthEntry(settings_.midiDevice)) return;  // the built-in synthesizer records its own output
 
   AudioInputRecorder& input = devices_.AudioInput();
   try {
@@ -114,7 +115,7 @@ void BatchRun::PrintPlan() {
                      : " (" + Plural(programs, "program") + " x " + Plural(rows, "note") + ")";
   view_.Line(stdout, plan);
 
-  const std::string source = settings_.midiDevice == 0 ? "the built-in synthesizer's own output"
+  const std::string source = IsBuiltInSynthEntry(settings_.midiDevice) ? "the built-in synthesizer's own output"
                                                        : devices_.AudioInput().SourceDescription();
   view_.Line(stdout, "  MIDI device " + std::to_string(settings_.midiDevice) + ": " + deviceCaption_ + ", recording " +
                          source);

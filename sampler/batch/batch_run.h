@@ -12,7 +12,7 @@
 #include "batch/progress_view.h"
 #include "batch/stop_signals.h"
 #include "devices/device_layer.h"
-#include "devices/volume_mod.h"
+#include "devices/mixer/volume_mod.h"
 #include "engine/event_list.h"
 #include "engine/run_controller.h"
 #include "engine/steady_clock.h"

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "batch/exit_codes.h"
+#include "engine/midi_device_menu.h"
 #include "engine/text_numbers.h"
 #include "ui/slider_geometry.h"
 
@@ -169,7 +170,7 @@ void ApplyOverride(BatchSettings& settings, const KeyValue& override) {
   } else if (is("OutVolume")) {
     s.knobTops[2] = KnobTop("OutVolume", value, 2);
   } else if (is("MidiDev")) {
-    settings.midiDevice = static_cast<int>(WholeNumber("MidiDev", value, 0, 9).toInt());
+    settings.midiDevice = static_cast<int>(WholeNumber("MidiDev", value, 0, kLastMidiMenuEntry).toInt());
   } else {
     std::string keys;
     for (const SettingKey& k : kKeys) keys += (keys.empty() ? "" : ", ") + std::string(k.key);

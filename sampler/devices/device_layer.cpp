@@ -1,6 +1,6 @@
 #include "devices/device_layer.h"
 
-#include "devices/library_noise.h"
+#include "devices/common/quiet_libraries.h"
 
 namespace ntr {
 

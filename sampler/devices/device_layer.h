@@ -5,11 +5,11 @@
 // device menu from Midi() (a MidiDevicesPort too). The mixer (VOLUME_MOD) is
 // separate: the window opens it once at load.
 
-#include "devices/audio_input_recorder.h"
-#include "devices/builtin_synth.h"
-#include "devices/midi_mod.h"
-#include "devices/selected_recorder.h"
-#include "devices/synth_recorder.h"
+#include "devices/recorders/audio_input_recorder.h"
+#include "devices/synth/builtin_synth.h"
+#include "devices/midi/midi_mod.h"
+#include "devices/recorders/selected_recorder.h"
+#include "devices/recorders/synth_recorder.h"
 #include "engine/ports.h"
 
 namespace ntr {

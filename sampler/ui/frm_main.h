@@ -19,6 +19,7 @@
 #include <optional>
 
 #include "engine/event_list.h"
+#include "engine/midi_device_menu.h"
 #include "engine/run_controller.h"
 #include "engine/run_settings.h"
 #include "ui/level_slider.h"
@@ -43,7 +44,6 @@ class UserDialogs;
 
 inline constexpr const char* kWindowTitle = "NTR - Notarra - 1.0 (Jan 2004)";
 inline constexpr const char* kMixerFailedMessage = "Couldn't open the mixer.";
-inline constexpr int kMidiMenuEntries = 10;
 inline constexpr int kSettingsPanels = 11;
 
 // What the window works with; every reference must outlive it.

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QStringList>
 
+#include "engine/midi_device_menu.h"
 #include "engine/text_numbers.h"
 #include "ui/slider_geometry.h"
 
@@ -187,7 +188,7 @@ int SettingsStore::LoadMidiDevice() const {
   const auto entry = Number(Read(QStringLiteral("MIDIDev")));
   if (!entry) return 0;
   const double rounded = RoundHalfEven(*entry);
-  return rounded >= 0.0 && rounded <= 9.0 ? static_cast<int>(rounded) : 0;
+  return rounded >= 0.0 && rounded <= kLastMidiMenuEntry ? static_cast<int>(rounded) : kBuiltInSynthEntry;
 }
 
 void SettingsStore::SaveMidiDevice(int entry) {

@@ -12,9 +12,9 @@
 #include <map>
 #include <thread>
 
-#include "devices/audio_input_recorder.h"
+#include "devices/recorders/audio_input_recorder.h"
 #include "devices/device_layer.h"
-#include "devices/midi_mod.h"
+#include "devices/midi/midi_mod.h"
 #include "engine/steady_clock.h"
 #include "support/audio_analysis.h"
 #include "support/engine_run.h"

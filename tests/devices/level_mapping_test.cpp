@@ -3,7 +3,7 @@
 
 #include <limits>
 
-#include "devices/level_mapping.h"
+#include "devices/mixer/level_mapping.h"
 
 namespace ntr {
 namespace {

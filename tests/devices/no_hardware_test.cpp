@@ -6,10 +6,10 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "devices/audio_input_recorder.h"
+#include "devices/recorders/audio_input_recorder.h"
 #include "devices/device_layer.h"
-#include "devices/midi_mod.h"
-#include "devices/volume_mod.h"
+#include "devices/midi/midi_mod.h"
+#include "devices/mixer/volume_mod.h"
 #include "support/manual_clock.h"
 
 namespace ntr {

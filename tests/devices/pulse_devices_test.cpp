@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <thread>
 
-#include "devices/audio_input_recorder.h"
+#include "devices/recorders/audio_input_recorder.h"
 #include "support/audio_analysis.h"
 #include "support/temp_folder.h"
 

@@ -6,8 +6,8 @@
 #include <limits>
 #include <numbers>
 
-#include "devices/spsc_ring.h"
-#include "devices/take_conversion.h"
+#include "devices/recorders/spsc_ring.h"
+#include "devices/common/take_conversion.h"
 #include "support/audio_analysis.h"
 
 namespace ntr {

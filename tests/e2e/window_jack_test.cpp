@@ -19,7 +19,7 @@
 
 #include "support/take_checks.h"
 #include "support/window_rig.h"
-#include "ui/program_parts.h"
+#include "app/program_parts.h"
 
 namespace ntr::e2e {
 namespace {

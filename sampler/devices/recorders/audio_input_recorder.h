@@ -20,9 +20,9 @@
 #include <memory>
 #include <string>
 
-#include "devices/audio_input_options.h"
-#include "devices/audio_source_choice.h"
-#include "devices/recorded_take.h"
+#include "devices/recorders/audio_input_options.h"
+#include "devices/recorders/audio_source_choice.h"
+#include "devices/common/recorded_take.h"
 #include "engine/ports.h"
 
 namespace ntr {

@@ -1,4 +1,4 @@
-#include "devices/level_mapping.h"
+#include "devices/mixer/level_mapping.h"
 
 #include <algorithm>
 #include <cmath>

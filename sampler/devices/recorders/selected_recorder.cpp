@@ -1,10 +1,12 @@
-#include "devices/selected_recorder.h"
+#include "devices/recorders/selected_recorder.h"
+
+#include "engine/midi_device_menu.h"
 
 namespace ntr {
 
 void SelectedRecorder::NewRecording() {
   Close();
-  current_ = midi_.SelectedMidiDevice() == 0 ? &synthRecorder_ : &inputRecorder_;
+  current_ = IsBuiltInSynthEntry(midi_.SelectedMidiDevice()) ? &synthRecorder_ : &inputRecorder_;
   current_->NewRecording();
 }
 

@@ -1,11 +1,11 @@
-#include "devices/jack_capture_ports.h"
+#include "devices/recorders/jack_capture_ports.h"
 
 #include <jack/jack.h>
 
 #include <cerrno>
 #include <memory>
 
-#include "devices/library_noise.h"
+#include "devices/common/quiet_libraries.h"
 #include "engine/ports.h"
 
 namespace ntr {

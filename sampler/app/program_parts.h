@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "devices/device_layer.h"
-#include "devices/volume_mod.h"
+#include "devices/mixer/volume_mod.h"
 #include "ui/frm_main.h"
 #include "ui/qt_clock.h"
 #include "ui/settings_store.h"

@@ -1,4 +1,4 @@
-#include "devices/take_conversion.h"
+#include "devices/common/take_conversion.h"
 
 #include <soxr.h>
 

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "devices/builtin_synth.h"
-#include "devices/recorded_take.h"
+#include "devices/synth/builtin_synth.h"
+#include "devices/common/recorded_take.h"
 #include "engine/ports.h"
 
 namespace ntr {

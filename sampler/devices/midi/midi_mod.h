@@ -14,16 +14,16 @@
 #include <string>
 #include <vector>
 
-#include "devices/builtin_synth.h"
-#include "devices/midi_port_list.h"
-#include "devices/midi_retcodes.h"
+#include "devices/synth/builtin_synth.h"
+#include "devices/midi/midi_port_list.h"
+#include "devices/midi/midi_retcodes.h"
+#include "engine/midi_device_menu.h"
 #include "engine/ports.h"
 
 namespace ntr {
 
 class MIDI_MOD : public MidiOutputPort, public MidiDevicesPort {
  public:
-  static constexpr int kMenuEntries = 10;  // "MIDI Mapper" and at most nine devices
   static constexpr const char* kMapperCaption = "MIDI Mapper";
 
   explicit MIDI_MOD(BuiltInSynth& synth);

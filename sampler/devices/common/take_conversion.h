@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "devices/recorded_take.h"
+#include "devices/common/recorded_take.h"
 #include "engine/ports.h"
 
 namespace ntr {

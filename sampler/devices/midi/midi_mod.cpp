@@ -1,4 +1,4 @@
-#include "devices/midi_mod.h"
+#include "devices/midi/midi_mod.h"
 
 #include <algorithm>
 
@@ -17,7 +17,7 @@ MIDI_MOD::MIDI_MOD(BuiltInSynth& synth) : synth_(synth) {}
 MIDI_MOD::~MIDI_MOD() { Close(); }
 
 std::vector<std::string> MIDI_MOD::ListMidiDevices() {
-  devices_ = FindMidiOutputDevices(kMenuEntries - 1);
+  devices_ = FindMidiOutputDevices(kMidiMenuEntries - 1);
   std::vector<std::string> captions{kMapperCaption};
   for (const auto& device : devices_) captions.push_back(device.caption);
   return captions;

@@ -1,11 +1,11 @@
-#include "devices/builtin_synth.h"
+#include "devices/synth/builtin_synth.h"
 
 #include <fluidsynth.h>
 
 #include <algorithm>
 #include <cmath>
 
-#include "devices/fluid_log.h"
+#include "devices/synth/fluid_log.h"
 #include "engine/midi_messages.h"
 
 namespace ntr {

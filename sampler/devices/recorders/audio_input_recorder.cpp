@@ -1,4 +1,4 @@
-#include "devices/audio_input_recorder.h"
+#include "devices/recorders/audio_input_recorder.h"
 
 #include <unistd.h>
 
@@ -12,11 +12,11 @@
 #include <thread>
 #include <vector>
 
-#include "devices/jack_capture_ports.h"
-#include "devices/recording_format.h"
-#include "devices/spsc_ring.h"
-#include "devices/take_conversion.h"
-#include "devices/wav_saving.h"
+#include "devices/recorders/jack_capture_ports.h"
+#include "devices/common/recording_format.h"
+#include "devices/recorders/spsc_ring.h"
+#include "devices/common/take_conversion.h"
+#include "devices/common/wav_saving.h"
 
 namespace ntr {
 

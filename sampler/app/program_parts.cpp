@@ -1,4 +1,4 @@
-#include "ui/program_parts.h"
+#include "app/program_parts.h"
 
 #include <QApplication>
 #include <QFont>

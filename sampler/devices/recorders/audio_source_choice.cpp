@@ -1,4 +1,4 @@
-#include "devices/audio_source_choice.h"
+#include "devices/recorders/audio_source_choice.h"
 
 #include <RtAudio.h>
 
@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <optional>
 
-#include "devices/jack_capture_ports.h"
-#include "devices/library_noise.h"
+#include "devices/recorders/jack_capture_ports.h"
+#include "devices/common/quiet_libraries.h"
 #include "engine/ports.h"
 
 namespace ntr {

@@ -1,4 +1,4 @@
-#include "devices/recording_format.h"
+#include "devices/common/recording_format.h"
 
 #include <string>
 

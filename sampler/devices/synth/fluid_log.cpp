@@ -1,4 +1,4 @@
-#include "devices/fluid_log.h"
+#include "devices/synth/fluid_log.h"
 
 #include <fluidsynth.h>
 

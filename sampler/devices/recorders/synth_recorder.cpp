@@ -1,8 +1,8 @@
-#include "devices/synth_recorder.h"
+#include "devices/recorders/synth_recorder.h"
 
-#include "devices/recording_format.h"
-#include "devices/take_conversion.h"
-#include "devices/wav_saving.h"
+#include "devices/common/recording_format.h"
+#include "devices/common/take_conversion.h"
+#include "devices/common/wav_saving.h"
 
 namespace ntr {
 

@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "devices/level_mapping.h"
+#include "devices/mixer/level_mapping.h"
 #include "engine/ports.h"
 
 namespace ntr {

@@ -1,4 +1,4 @@
-#include "devices/library_noise.h"
+#include "devices/common/quiet_libraries.h"
 
 #include <RtMidi.h>
 #include <alsa/asoundlib.h>

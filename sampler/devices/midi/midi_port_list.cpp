@@ -1,4 +1,4 @@
-#include "devices/midi_port_list.h"
+#include "devices/midi/midi_port_list.h"
 
 #include <RtMidi.h>
 
@@ -7,8 +7,8 @@
 #include <stdexcept>
 #include <thread>
 
-#include "devices/library_noise.h"
-#include "devices/midi_retcodes.h"
+#include "devices/common/quiet_libraries.h"
+#include "devices/midi/midi_retcodes.h"
 
 namespace ntr {
 

@@ -1,4 +1,4 @@
-#include "devices/wav_saving.h"
+#include "devices/common/wav_saving.h"
 
 #include <quendal/wav.h>
 

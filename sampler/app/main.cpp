@@ -5,7 +5,7 @@
 #include <QApplication>
 
 #include "batch/batch_mode.h"
-#include "ui/program_parts.h"
+#include "app/program_parts.h"
 #include "ui/qt_user_dialogs.h"
 
 int main(int argc, char* argv[]) {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "devices/audio_input_options.h"
+#include "devices/recorders/audio_input_options.h"
 
 namespace ntr {
 

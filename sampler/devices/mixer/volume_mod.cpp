@@ -1,10 +1,10 @@
-#include "devices/volume_mod.h"
+#include "devices/mixer/volume_mod.h"
 
 #include <alsa/asoundlib.h>
 
 #include <vector>
 
-#include "devices/library_noise.h"
+#include "devices/common/quiet_libraries.h"
 
 namespace ntr {
 

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "devices/recorded_take.h"
-#include "devices/soundfont_locator.h"
+#include "devices/common/recorded_take.h"
+#include "devices/synth/soundfont_locator.h"
 #include "engine/ports.h"
 
 namespace ntr {

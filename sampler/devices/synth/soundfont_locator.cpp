@@ -1,4 +1,4 @@
-#include "devices/soundfont_locator.h"
+#include "devices/synth/soundfont_locator.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -14,7 +14,7 @@
 #include <QWindow>
 #include <cstdio>
 
-#include "ui/program_parts.h"
+#include "app/program_parts.h"
 #include "ui/user_dialogs.h"
 
 namespace {
