@@ -5,7 +5,7 @@
 #include <QApplication>
 
 #include "batch/batch_mode.h"
-#include "app/program_parts.h"
+#include "app/window_with_devices.h"
 #include "ui/qt_user_dialogs.h"
 
 int main(int argc, char* argv[]) {
@@ -13,11 +13,11 @@ int main(int argc, char* argv[]) {
   if (ntr::batch::IsBatchCommandLine(argc, argv)) return ntr::batch::RunBatchMode(argc, argv);
 
   QApplication app(argc, argv);
-  QApplication::setApplicationName(QString::fromLatin1(ntr::ui::kSettingsApplication));
-  ntr::ui::ApplyProgramLook();
+  QApplication::setApplicationName(QString::fromLatin1(ntr::session::kSettingsApplication));
+  ntr::app::ApplyProgramLook();
 
   ntr::ui::QtUserDialogs dialogs;
-  ntr::ui::ProgramParts program(ntr::ui::SettingsStore::OpenUserSettings(), dialogs);
+  ntr::app::WindowWithDevices program(ntr::session::SettingsStore::OpenUserSettings(), dialogs);
   dialogs.SetParent(&program.Window());
   program.Window().Load();
   program.Window().show();

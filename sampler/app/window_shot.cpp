@@ -14,7 +14,7 @@
 #include <QWindow>
 #include <cstdio>
 
-#include "app/program_parts.h"
+#include "app/window_with_devices.h"
 #include "ui/user_dialogs.h"
 
 namespace {
@@ -42,9 +42,9 @@ int main(int argc, char* argv[]) {
   const QString settingsFile =
       argc > 2 ? QString::fromLocal8Bit(argv[2]) : QDir(scratch.path()).filePath(QStringLiteral("settings.ini"));
 
-  ntr::ui::ApplyProgramLook();
+  ntr::app::ApplyProgramLook();
   PrintedDialogs dialogs;
-  ntr::ui::ProgramParts program(ntr::ui::SettingsStore::OpenFile(settingsFile), dialogs);
+  ntr::app::WindowWithDevices program(ntr::session::SettingsStore::OpenFile(settingsFile), dialogs);
   ntr::ui::frmMain& window = program.Window();
   window.Load();
   window.move(0, 0);

@@ -7,23 +7,23 @@
 #include <memory>
 
 #include "batch/batch_run.h"
-#include "batch/batch_settings.h"
 #include "batch/exit_codes.h"
-#include "ui/settings_store.h"
+#include "session/setting_keys.h"
+#include "session/settings_store.h"
 
 namespace ntr::batch {
 
 namespace {
 
 std::unique_ptr<QSettings> OpenSettings(const CommandLine& line) {
-  if (!line.settingsFile) return ui::SettingsStore::OpenUserSettings();
+  if (!line.settingsFile) return session::SettingsStore::OpenUserSettings();
   const QString path = QString::fromLocal8Bit(line.settingsFile->c_str());
   const QFileInfo file(path);
   if (!file.exists()) throw BatchError(kExitUsage, "the settings file " + *line.settingsFile + " does not exist");
   if (!file.isFile() || !file.isReadable()) {
     throw BatchError(kExitUsage, "the settings file " + *line.settingsFile + " cannot be read");
   }
-  std::unique_ptr<QSettings> settings = ui::SettingsStore::OpenFile(path);
+  std::unique_ptr<QSettings> settings = session::SettingsStore::OpenFile(path);
   settings->childGroups();  // reads the file, so a damaged one shows in status()
   if (settings->status() != QSettings::NoError) {
     throw BatchError(kExitUsage, "the settings file " + *line.settingsFile + " is not an INI file of settings");
@@ -33,12 +33,9 @@ std::unique_ptr<QSettings> OpenSettings(const CommandLine& line) {
 
 // A file without "Channel" counts as never saved, so its other keys are not
 // read (as in the window): say so rather than sample with values nobody chose.
-void WarnAboutIgnoredKeys(const CommandLine& line, ui::SettingsStore& store) {
+void WarnAboutIgnoredKeys(const CommandLine& line, session::SettingsStore& store) {
   if (!line.settingsFile || !store.IsFirstStart()) return;
-  QSettings& backend = store.Backend();
-  backend.beginGroup(QString::fromLatin1(ui::kSettingsGroup));
-  const qsizetype keys = backend.childKeys().size();
-  backend.endGroup();
+  const qsizetype keys = store.KeyCount();
   if (keys > 0 && !(keys == 1 && store.Read(QStringLiteral("MidiDev")))) {
     std::fprintf(stderr,
                  "NTR: %s has no \"Channel\" (or Channel=0), so it counts as never saved: the first-start "
@@ -57,11 +54,17 @@ int BatchMain(int argc, char** argv) {
   }
 
   QCoreApplication app(argc, argv);
-  QCoreApplication::setApplicationName(QString::fromLatin1(ui::kSettingsApplication));
-  ui::SettingsStore store(OpenSettings(line));
+  QCoreApplication::setApplicationName(QString::fromLatin1(session::kSettingsApplication));
+  session::SettingsStore store(OpenSettings(line));
   WarnAboutIgnoredKeys(line, store);
-  BatchSettings settings = ReadStoredSettings(store);
-  for (const KeyValue& override : line.overrides) ApplyOverride(settings, override);
+  session::SessionSettings settings = store.LoadSession();
+  for (const KeyValue& override : line.overrides) {
+    try {
+      session::ApplyOverride(settings, override.key, override.value);
+    } catch (const session::SettingError& error) {
+      throw BatchError(kExitUsage, error.what());
+    }
+  }
 
   BatchRun run(settings);
   return run.Run();

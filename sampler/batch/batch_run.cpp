@@ -2,13 +2,14 @@
 
 #include <csignal>
 
+#include "batch/command_line.h"
 #include "batch/exit_codes.h"
 #include "batch/terminal.h"
 #include "engine/format_seconds.h"
 #include "engine/midi_device_menu.h"
 #include "engine/program_slots.h"
 #include "engine/sample_paths.h"
-#include "ui/slider_geometry.h"
+#include "session/run_setup.h"
 
 namespace ntr::batch {
 
@@ -39,28 +40,26 @@ void TerminalMessages::ShowMessage(const std::string& /*title*/, const std::stri
   view_.Line(stderr, indented);
 }
 
-BatchRun::BatchRun(const BatchSettings& settings)
+BatchRun::BatchRun(const session::SessionSettings& settings)
     : settings_(settings),
       clock_([this] { OnYield(); }),
       view_(stdout, IsTerminal(stdout), TerminalColumns(stdout), clock_),
       messages_(view_),
       devices_(clock_),
-      controller_(events_, runSettings_, devices_.Midi(), devices_.Recorder(), clock_, messages_) {
+      session_({devices_.Midi(), devices_.Recorder(), clock_, messages_, mixer_}, [this] { return settings_; }),
+      controller_(session_.Controller()) {
   controller_.AddObserver(&view_);
 }
 
 // The events as "Generate Events" makes them when the window opens; the
 // number fields are normalised the same way (velocity "abc" -> "127", ...).
 void BatchRun::Prepare() {
-  EventSelection selection = SelectionOf(settings_);
-  controller_.GenerateEvents(selection, true);
-  settings_.stored.velocity = QString::fromStdString(selection.velocity);
-  settings_.stored.duration = QString::fromStdString(selection.duration);
-  settings_.stored.decay = QString::fromStdString(selection.decay);
-  runSettings_ = RunSettingsOf(settings_);
+  settings_.stored = session_.GenerateEvents(true);
+  runSettings_ = session::RunSettingsOf(settings_);
 
+  const EventList& events = session_.Events();
   const bool singlePass = IsProgramListEmpty(runSettings_.programList);
-  if (events_.RowCount() == 0 || (!singlePass && events_.Slots().PatchCount == 0)) {
+  if (events.RowCount() == 0 || (!singlePass && events.Slots().PatchCount == 0)) {
     throw BatchError(kExitUsage,
                      "nothing to sample: the settings select no note (Notes, Octaves)" +
                          std::string(singlePass ? "" : " or no program (Programs \"" + runSettings_.programList + "\")"));
@@ -100,16 +99,13 @@ void BatchRun::ApplyRecordingLevels() {
     view_.Line(stdout, "No mixer (" + mixer_.LastError() + "): the recording levels are left as they are.");
     return;
   }
-  for (int i = 0; i < ui::kSliderCount; ++i) {
-    const int top = settings_.stored.knobTops[static_cast<std::size_t>(i)];
-    mixer_.ApplyKnobLevel(i, ui::KnobPositionAboveBottom(i, top), ui::kSliders[static_cast<std::size_t>(i)].Travel());
-  }
+  session_.ApplyLevels(settings_.stored);
 }
 
 void BatchRun::PrintPlan() {
   const bool singlePass = IsProgramListEmpty(runSettings_.programList);
-  const std::int64_t programs = singlePass ? 1 : events_.Slots().PatchCount;
-  const std::int64_t rows = static_cast<std::int64_t>(events_.RowCount());
+  const std::int64_t programs = singlePass ? 1 : session_.Events().Slots().PatchCount;
+  const std::int64_t rows = static_cast<std::int64_t>(session_.Events().RowCount());
   std::string plan = "NTR batch run: " + Plural(programs * rows, "event");
   plan += singlePass ? " (" + Plural(rows, "note") + ", no program change)"
                      : " (" + Plural(programs, "program") + " x " + Plural(rows, "note") + ")";
@@ -119,7 +115,7 @@ void BatchRun::PrintPlan() {
                                                        : devices_.AudioInput().SourceDescription();
   view_.Line(stdout, "  MIDI device " + std::to_string(settings_.midiDevice) + ": " + deviceCaption_ + ", recording " +
                          source);
-  const ui::StoredSettings& s = settings_.stored;
+  const session::StoredSettings& s = settings_.stored;
   view_.Line(stdout, "  Format: " + s.rate.toStdString() + ", " + s.bits.toStdString() + " bits, " +
                          s.channels.toStdString() + "; velocity " + s.velocity.toStdString() + ", channel " +
                          s.channel.toStdString() + ", " + s.duration.toStdString() + " ms + " +

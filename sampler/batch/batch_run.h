@@ -8,14 +8,14 @@
 #include <cstdio>
 #include <string>
 
-#include "batch/batch_settings.h"
 #include "batch/progress_view.h"
 #include "batch/stop_signals.h"
 #include "devices/device_layer.h"
 #include "devices/mixer/volume_mod.h"
-#include "engine/event_list.h"
 #include "engine/run_controller.h"
 #include "engine/steady_clock.h"
+#include "session/sampling_session.h"
+#include "session/session_settings.h"
 
 namespace ntr::batch {
 
@@ -31,7 +31,7 @@ class TerminalMessages : public MessagePort {
 
 class BatchRun {
  public:
-  explicit BatchRun(const BatchSettings& settings);
+  explicit BatchRun(const session::SessionSettings& settings);
   BatchRun(const BatchRun&) = delete;
   BatchRun& operator=(const BatchRun&) = delete;
 
@@ -48,16 +48,16 @@ class BatchRun {
   void OnYield();
   int Finish(const RunResult& result);
 
-  BatchSettings settings_;
+  session::SessionSettings settings_;
   StopSignals signals_;
   SteadyClock clock_;
   ProgressView view_;
   TerminalMessages messages_;
   DeviceLayer devices_;
   VOLUME_MOD mixer_;
-  EventList events_;
-  PlainRunSettings runSettings_;
-  RunController controller_;
+  session::SamplingSession session_;
+  RunController& controller_;
+  PlainRunSettings runSettings_;  // the settings as the run reads them, once generated
   std::string deviceCaption_;  // the "MIDI Devices" entry of the run
   bool stopAnnounced_ = false;
   int signalsSeen_ = 0;

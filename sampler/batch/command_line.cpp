@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "batch/batch_settings.h"
+#include "session/setting_keys.h"
 #include "batch/exit_codes.h"
 
 namespace ntr::batch {
@@ -83,8 +83,8 @@ std::string UsageText() {
       "                      one wins); keys are matched without regard to case\n"
       "\n"
       "Settings:\n";
-  for (const SettingKey& key : SettingKeys()) {
-    std::string name(key.key);
+  for (const session::SettingKey& key : session::SettingKeys()) {
+    std::string name(key.name);
     name.resize(12, ' ');
     text += "  " + name + std::string(key.values) + "\n";
   }

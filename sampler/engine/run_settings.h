@@ -3,13 +3,14 @@
 // fields; the batch mode and the tests use PlainRunSettings.
 //
 // When each is read: the save folder, instrument name, program list,
-// velocity, channel and embed flag once, when START is clicked; the recording
-// format at every event (a format changed while suspended applies from the
-// next event).
+// velocity, channel, embed flag and options once, when START is clicked; the
+// recording format at every event (a format changed while suspended applies
+// from the next event).
 
 #include <string>
 
 #include "engine/ports.h"
+#include "engine/run_options.h"
 
 namespace ntr {
 
@@ -23,6 +24,7 @@ class RunSettingsSource {
   virtual std::string ChannelText() const = 0;      // dbcMidiChannell, "1".."16"
   virtual bool EmbedNote() const = 0;               // chSmpl
   virtual RecordingFormat Format() const = 0;       // dbcSampleRate / dbcSampleBits / dbcSampleMode
+  virtual RunOptions Options() const = 0;           // the settings of groups of their own
 };
 
 struct PlainRunSettings : RunSettingsSource {
@@ -33,6 +35,7 @@ struct PlainRunSettings : RunSettingsSource {
   std::string channel = "1";
   bool embedNote = false;
   RecordingFormat format;
+  RunOptions options;
 
   std::string SaveFolder() const override { return saveFolder; }
   std::string InstrumentName() const override { return instrumentName; }
@@ -41,6 +44,7 @@ struct PlainRunSettings : RunSettingsSource {
   std::string ChannelText() const override { return channel; }
   bool EmbedNote() const override { return embedNote; }
   RecordingFormat Format() const override { return format; }
+  RunOptions Options() const override { return options; }
 };
 
 }  // namespace ntr

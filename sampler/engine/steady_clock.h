@@ -2,8 +2,8 @@
 // The run's clock on real time: monotonic (no wrap at midnight, unaffected by
 // changes of the wall clock), and waits that sleep in short slices instead of
 // keeping a core busy, calling the yield hook on every slice.
-// The batch mode uses it as is; the window passes a hook that processes its
-// pending events (or wraps it with a wait of its own).
+// The batch mode's clock (its hook watches for stop signals and redraws the
+// progress); the window uses QtClock, which waits in Qt's event loop.
 
 #include <chrono>
 #include <functional>

@@ -36,7 +36,8 @@ QString FromView(std::string_view text) {
 frmMain::frmMain(const MainWindowParts& parts, QWidget* parent)
     : QMainWindow(parent),
       parts_(parts),
-      controller_(events_, *this, parts.midi, parts.recorder, parts.clock, parts.dialogs),
+      session_({parts.midi, parts.recorder, parts.clock, parts.dialogs, parts.mixer}, [this] { return CurrentSettings(); }),
+      controller_(session_.Controller()),
       scale_(96.0) {
   setObjectName(QStringLiteral("frmMain"));
   // The layout follows the screen's logical DPI (twips are physical units).
@@ -168,24 +169,11 @@ void frmMain::UpdateOctaveColour(int octave) {
   box->setPalette(palette);
 }
 
-EventSelection frmMain::Selection() const {
-  EventSelection s;
-  for (std::size_t i = 0; i < s.notes.size(); ++i) s.notes[i] = chNote_[i]->isChecked();
-  for (std::size_t k = 0; k < s.octaves.size(); ++k) s.octaves[k] = chOctave_[k]->isChecked();
-  s.velocity = txtKeyVelocity_->text().toStdString();
-  s.duration = txtNotesDuration_->text().toStdString();
-  s.decay = txtNotesDecay_->text().toStdString();
-  s.channel = dbcMidiChannell_->currentText().toStdString();
-  s.programList = txtPatches_->text().toStdString();
-  return s;
-}
-
 void frmMain::GenerateEvents(bool clearFirst) {
-  EventSelection selection = Selection();
-  controller_.GenerateEvents(selection, clearFirst);
-  txtKeyVelocity_->setText(QString::fromStdString(selection.velocity));
-  txtNotesDuration_->setText(QString::fromStdString(selection.duration));
-  txtNotesDecay_->setText(QString::fromStdString(selection.decay));
+  const StoredSettings normalised = session_.GenerateEvents(clearFirst);
+  txtKeyVelocity_->setText(normalised.velocity);
+  txtNotesDuration_->setText(normalised.duration);
+  txtNotesDecay_->setText(normalised.decay);
   gridModel_->RefreshAll();
   SetCurrentRow(0);
 }
@@ -233,13 +221,13 @@ bool frmMain::ModalAllowed() {
 void frmMain::OpenEditor() {
   if (!ModalAllowed()) return;
   const int row = CurrentRow();
-  if (row < 0 || static_cast<std::size_t>(row) >= events_.RowCount()) return;
+  if (row < 0 || static_cast<std::size_t>(row) >= session_.Events().RowCount()) return;
   frmEdit editor(parts_.dialogs, this);
-  editor.Load(events_.Row(static_cast<std::size_t>(row)));
+  editor.Load(session_.Events().Row(static_cast<std::size_t>(row)));
   if (parts_.dialogs.RunModal(editor) != QDialog::Accepted) return;
   // The list may have been rebuilt while the editor was open (a suspended run's window stays live).
-  if (static_cast<std::size_t>(row) >= events_.RowCount()) return;
-  events_.SetRow(static_cast<std::size_t>(row), editor.Edited());
+  if (static_cast<std::size_t>(row) >= session_.Events().RowCount()) return;
+  session_.Events().SetRow(static_cast<std::size_t>(row), editor.Edited());
   gridModel_->RefreshRow(row);
 }
 
@@ -292,19 +280,12 @@ void frmMain::RunRowChanged(std::size_t row) { SetCurrentRow(static_cast<int>(ro
 
 // ---- what a run reads --------------------------------------------------------------
 
-std::string frmMain::SaveFolder() const { return txtFolder_->text().toStdString(); }
-std::string frmMain::InstrumentName() const { return txtGear_->text().toStdString(); }
-std::string frmMain::ProgramListText() const { return txtPatches_->text().toStdString(); }
-std::string frmMain::VelocityText() const { return txtKeyVelocity_->text().toStdString(); }
-std::string frmMain::ChannelText() const { return dbcMidiChannell_->currentText().toStdString(); }
-bool frmMain::EmbedNote() const { return chSmpl_->isChecked(); }
-
-RecordingFormat frmMain::Format() const {
-  RecordingFormat format;
-  format.samplesPerSec = dbcSampleRate_->currentData().toInt();
-  format.bitsPerSample = dbcSampleBits_->currentData().toInt();
-  format.channels = dbcSampleMode_->currentData().toInt();
-  return format;
+SessionSettings frmMain::CurrentSettings() const {
+  SessionSettings settings;
+  settings.stored = CollectSettings();
+  settings.midiDevice = midiDeviceIndex_;
+  settings.options = options_;
+  return settings;
 }
 
 }  // namespace ntr::ui

@@ -5,9 +5,10 @@
 //
 // The window owns no device: it gets the MIDI output and device list, the
 // recorder, the mixer, the clock, the dialogs and the settings store from its
-// creator (main() or a test). It owns the event list and the run controller,
-// and shows the controller's state: the run buttons, the progress panel and
-// the settings group follow RunControls; nothing else changes them.
+// creator (main() or a test). It owns a sampling session (event list and run
+// controller) that reads the window's fields, and shows the controller's
+// state: the run buttons, the progress panel and the settings group follow
+// RunControls; nothing else changes them.
 //
 // Everything runs on the user-interface thread. A run is one long call made
 // from the START click; clicks on SUSPEND, STOP and RESUME arrive
@@ -21,9 +22,10 @@
 #include "engine/event_list.h"
 #include "engine/midi_device_menu.h"
 #include "engine/run_controller.h"
-#include "engine/run_settings.h"
+#include "session/sampling_session.h"
+#include "session/session_settings.h"
+#include "session/settings_store.h"
 #include "ui/level_slider.h"
-#include "ui/settings_store.h"
 #include "ui/twips.h"
 
 class QAction;
@@ -37,6 +39,12 @@ class QPushButton;
 class QTableView;
 
 namespace ntr::ui {
+
+using session::FirstStartSettings;
+using session::ListRow;
+using session::SessionSettings;
+using session::SettingsStore;
+using session::StoredSettings;
 
 class EventGridModel;
 class PianoKey;
@@ -57,7 +65,7 @@ struct MainWindowParts {
   SettingsStore& settings;
 };
 
-class frmMain : public QMainWindow, public RunSettingsSource, private RunObserver {
+class frmMain : public QMainWindow, private RunObserver {
   Q_OBJECT
  public:
   explicit frmMain(const MainWindowParts& parts, QWidget* parent = nullptr);
@@ -68,17 +76,12 @@ class frmMain : public QMainWindow, public RunSettingsSource, private RunObserve
   // generated event list. Called once, before the window is shown.
   void Load();
 
-  // The window's values as a run reads them (RunSettingsSource).
-  std::string SaveFolder() const override;
-  std::string InstrumentName() const override;
-  std::string ProgramListText() const override;
-  std::string VelocityText() const override;
-  std::string ChannelText() const override;
-  bool EmbedNote() const override;
-  RecordingFormat Format() const override;
+  // Everything the window holds as settings: its fields, the device entry
+  // and the options. A run reads it at START and the format at every event.
+  SessionSettings CurrentSettings() const;
 
-  RunController& Controller() { return controller_; }
-  const EventList& Events() const { return events_; }
+  RunController& Controller() { return session_.Controller(); }
+  const EventList& Events() const { return session_.Events(); }
 
   // The settings as the controls hold them, and the reverse (the knobs are
   // placed but no level is sent).
@@ -128,11 +131,11 @@ class frmMain : public QMainWindow, public RunSettingsSource, private RunObserve
   void OnSaveCommand();
   void OnExit();
   bool ModalAllowed();
-  EventSelection Selection() const;
 
   MainWindowParts parts_;
-  EventList events_;
-  RunController controller_;
+  RunOptions options_;  // the settings of groups of their own, as loaded or chosen
+  session::SamplingSession session_;
+  RunController& controller_;
   TwipScale scale_;
   KnobDrag knobDrag_;
   // A device picked during a run is handed to the devices when the run has

@@ -192,7 +192,7 @@ void frmMain::BuildRunPanel(QWidget* form) {
   chSmpl_->setObjectName(QStringLiteral("chSmpl"));
   chSmpl_->setGeometry(scale_.Rect(7080, 1185, 3600, 285));
   // Before any settings are stored the files carry their note.
-  chSmpl_->setChecked(true);
+  chSmpl_->setChecked(session::kEmbedBoxInitiallyChecked);
 
   cbStart_ = MakeButton(form, "cbStart", "START", scale_.Rect(7080, 1650, 1140, kButtonHeight));
   cbStop_ = MakeButton(form, "cbStop", "STOP", scale_.Rect(8310, 1650, 1140, kButtonHeight));
@@ -205,7 +205,7 @@ void frmMain::BuildRunPanel(QWidget* form) {
 }
 
 void frmMain::BuildGrid(QWidget* form) {
-  gridModel_ = new EventGridModel(events_, this);
+  gridModel_ = new EventGridModel(session_.Events(), this);
   dbgEvents_ = new QTableView(form);
   dbgEvents_->setObjectName(QStringLiteral("dbgEvents"));
   dbgEvents_->setModel(gridModel_);
@@ -266,17 +266,17 @@ void frmMain::BuildParameters(QWidget* form) {
   const int formatHalf = (kFormatWidth - 120) / 2;
   QGroupBox* rate = MakePanel(form, 6, " Sampling Rate", kFormatLeft, row(0), formatHalf, kPanelHeight);
   dbcSampleRate_ = MakeList(rate, "dbcSampleRate");
-  for (const ListRow& r : kSampleRateRows) dbcSampleRate_->addItem(QString::fromLatin1(r.shown), r.value);
+  for (const ListRow& r : session::kSampleRateRows) dbcSampleRate_->addItem(QString::fromLatin1(r.shown), r.value);
   PlaceInPanel(dbcSampleRate_, rate, scale_);
 
   QGroupBox* bits = MakePanel(form, 7, " Sampling Bits", kFormatLeft + formatHalf + 120, row(0), formatHalf, kPanelHeight);
   dbcSampleBits_ = MakeList(bits, "dbcSampleBits");
-  for (const ListRow& r : kSampleBitsRows) dbcSampleBits_->addItem(QString::fromLatin1(r.shown), r.value);
+  for (const ListRow& r : session::kSampleBitsRows) dbcSampleBits_->addItem(QString::fromLatin1(r.shown), r.value);
   PlaceInPanel(dbcSampleBits_, bits, scale_);
 
   QGroupBox* mode = MakePanel(form, 8, " Sampling Mode", kFormatLeft, row(1), formatHalf, kPanelHeight);
   dbcSampleMode_ = MakeList(mode, "dbcSampleMode");
-  for (const ListRow& r : kSampleModeRows) dbcSampleMode_->addItem(QString::fromLatin1(r.shown), r.value);
+  for (const ListRow& r : session::kSampleModeRows) dbcSampleMode_->addItem(QString::fromLatin1(r.shown), r.value);
   PlaceInPanel(dbcSampleMode_, mode, scale_);
 }
 

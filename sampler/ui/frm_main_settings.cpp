@@ -65,14 +65,9 @@ void frmMain::ApplyKnobLevels() {
 
 void frmMain::InitialiseSettings() {
   ApplyControls(controller_.Controls());
-  if (parts_.settings.IsFirstStart()) {
-    StoredSettings first = FirstStartSettings();
-    // The first start leaves the embed box as the window made it.
-    first.embedded = chSmpl_->isChecked();
-    ApplySettings(first);
-  } else {
-    ApplySettings(parts_.settings.Load());
-  }
+  const SessionSettings loaded = parts_.settings.LoadSession();
+  options_ = loaded.options;
+  ApplySettings(loaded.stored);
   ApplyKnobLevels();
   GenerateEvents(true);
 }

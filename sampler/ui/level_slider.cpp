@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "engine/text_numbers.h"
+#include "session/run_setup.h"
 
 namespace ntr::ui {
 
@@ -114,7 +115,7 @@ void LevelSlider::PlaceKnob(int top) {
 }
 
 void LevelSlider::ApplyKnobLevel() {
-  mixer_.ApplyKnobLevel(index_, KnobPositionAboveBottom(index_, knobTop_), Geometry().Travel());
+  session::ApplyKnobLevel(mixer_, index_, knobTop_);
 }
 
 void LevelSlider::MoveKnobTo(double top) {

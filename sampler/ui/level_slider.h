@@ -11,10 +11,25 @@
 #include <QWidget>
 
 #include "engine/ports.h"
-#include "ui/slider_geometry.h"
+#include "session/slider_geometry.h"
 #include "ui/twips.h"
 
 namespace ntr::ui {
+
+// Where the sliders sit is the session's: the stored levels depend on it.
+using session::ClampKnobTop;
+using session::DefaultKnobTop;
+using session::kScaleFirstY;
+using session::kScaleLeft;
+using session::kScaleLines;
+using session::kScaleRight;
+using session::kScaleStep;
+using session::kSliderCaptionHeight;
+using session::kSliderCaptions;
+using session::kSliderCaptionTop;
+using session::kSliderCount;
+using session::kSliders;
+using session::SliderGeometry;
 
 // Shared by the three knobs: a drag is either in progress or not.
 struct KnobDrag {

@@ -20,14 +20,6 @@ TEST(LevelMapping, RoundsHalvesToEven) {
   EXPECT_EQ(RoundToNearestEven(2.5001), 3);
 }
 
-TEST(LevelMapping, KnobPositionIsDistanceAboveLowestPosition) {
-  EXPECT_EQ(KnobPosition(kTrackTop, kTrackTop, kTravel), kTravel);      // at the top
-  EXPECT_EQ(KnobPosition(kTrackTop + kTravel, kTrackTop, kTravel), 0);  // at the bottom
-  // The default place, 70 % of the travel below the top: 808.5 below, 346.5 above the bottom.
-  EXPECT_EQ(KnobPosition(kTrackTop + 0.7 * kTravel, kTrackTop, kTravel), 346);
-  EXPECT_EQ(KnobPosition(kTrackTop + 807.5, kTrackTop, kTravel), 348);
-}
-
 TEST(LevelMapping, ZeroBasedRangeScalesToMaximum) {
   const LevelRange range{0, 65535, 0};
   EXPECT_EQ(KnobLevel(kTravel, kTravel, range), 65535);
@@ -60,8 +52,6 @@ TEST(LevelMapping, PositionsFarOutsideTheTrackStayWithin32Bits) {
   EXPECT_EQ(KnobLevel(std::numeric_limits<int>::max(), 1, range), std::numeric_limits<int32_t>::max());
   EXPECT_EQ(KnobLevel(std::numeric_limits<int>::min(), 1, range), std::numeric_limits<int32_t>::min());
   EXPECT_EQ(KnobLevel(10, 0, LevelRange{7, 9, 7}), 7);  // no travel: the minimum
-  EXPECT_EQ(KnobPosition(1e300, 0, kTravel), std::numeric_limits<int>::min());
-  EXPECT_EQ(KnobPosition(std::numeric_limits<double>::quiet_NaN(), 0, kTravel), 0);
 }
 
 }  // namespace

@@ -96,7 +96,6 @@ TEST(NoHardware, MixerCannotOpenAndSlidersChangeNothing) {
   SKIP_WITH_ALSA_DEVICES();
   VOLUME_MOD mixer;
   EXPECT_FALSE(mixer.OpenMixerDevice());
-  EXPECT_STREQ(VOLUME_MOD::kOpenFailedMessage, "Couldn't open the mixer.");
   EXPECT_FALSE(mixer.LastError().empty());
   EXPECT_FALSE(mixer.IsOpen());
   for (int slider = -1; slider <= 3; ++slider) {

@@ -19,7 +19,7 @@
 
 #include "support/take_checks.h"
 #include "support/window_rig.h"
-#include "app/program_parts.h"
+#include "app/window_with_devices.h"
 
 namespace ntr::e2e {
 namespace {
@@ -38,7 +38,7 @@ class WindowOverJack : public testing::Test {
     }
     ASSERT_TRUE(dir_.isValid());
     // The program's own parts: real devices, the Qt clock, a settings file of its own.
-    program_ = std::make_unique<ui::ProgramParts>(ui::SettingsStore::OpenFile(dir_.filePath("settings.ini")),
+    program_ = std::make_unique<app::WindowWithDevices>(session::SettingsStore::OpenFile(dir_.filePath("settings.ini")),
                                                   dialogs_);
     Window().Load();
     Window().show();
@@ -61,7 +61,7 @@ class WindowOverJack : public testing::Test {
 
   QTemporaryDir dir_;
   uitest::ScriptedDialogs dialogs_;
-  std::unique_ptr<ui::ProgramParts> program_;
+  std::unique_ptr<app::WindowWithDevices> program_;
 };
 
 TEST_F(WindowOverJack, SamplesFluidsynthThroughTheWindow) {

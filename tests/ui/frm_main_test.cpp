@@ -18,10 +18,14 @@
 
 #include "support/window_rig.h"
 #include "ui/frm_about.h"
-#include "ui/slider_geometry.h"
+#include "session/run_setup.h"
+#include "session/slider_geometry.h"
 
 namespace ntr::uitest {
 namespace {
+
+// The window's settings as a run reads them.
+PlainRunSettings RunSettingsOf(const ui::frmMain& window) { return session::RunSettingsOf(window.CurrentSettings()); }
 
 QString Key(int i) { return QStringLiteral("chNote%1").arg(i); }
 QString Octave(int k) { return QStringLiteral("chOctave%1").arg(k); }
@@ -45,8 +49,8 @@ TEST(MainWindow, FirstStartShowsTheFirstStartValuesAndAFullList) {
   EXPECT_EQ(rig.List("dbcSampleRate")->currentText(), "44 kHz");
   EXPECT_EQ(rig.List("dbcSampleBits")->currentText(), "16");
   EXPECT_EQ(rig.List("dbcSampleMode")->currentText(), "Stereo");
-  EXPECT_EQ(rig.window->Format().samplesPerSec, 44100);
-  EXPECT_EQ(rig.window->Format().channels, 2);
+  EXPECT_EQ(RunSettingsOf(*rig.window).format.samplesPerSec, 44100);
+  EXPECT_EQ(RunSettingsOf(*rig.window).format.channels, 2);
   EXPECT_TRUE(rig.Field("txtFolder")->text().endsWith("SAMPLES"));
   EXPECT_TRUE(rig.Check("chSmpl")->isChecked());
   EXPECT_EQ(rig.Button("cbStart")->text(), "START");
@@ -93,11 +97,11 @@ TEST(MainWindow, StoredSettingsAreAppliedAtLoadAndAMixerFailureIsSaidOnce) {
   EXPECT_EQ(rig.window->Events().Row(0), (EventRow{"C#2", "127", "10", "100", "2000", "25"}));
   EXPECT_EQ(rig.Field("txtKeyVelocity")->text(), "127");  // normalised by the generation
   EXPECT_EQ(rig.Field("txtNotesDecay")->text(), "2000");
-  EXPECT_EQ(rig.window->Format().samplesPerSec, 11025);
-  EXPECT_EQ(rig.window->Format().bitsPerSample, 8);
-  EXPECT_EQ(rig.window->Format().channels, 1);
+  EXPECT_EQ(RunSettingsOf(*rig.window).format.samplesPerSec, 11025);
+  EXPECT_EQ(RunSettingsOf(*rig.window).format.bitsPerSample, 8);
+  EXPECT_EQ(RunSettingsOf(*rig.window).format.channels, 1);
   EXPECT_FALSE(rig.Check("chSmpl")->isChecked());
-  EXPECT_EQ(rig.window->SaveFolder(), "/tmp/samples");
+  EXPECT_EQ(RunSettingsOf(*rig.window).saveFolder, "/tmp/samples");
   ASSERT_EQ(rig.mixer.levels.size(), 3u);
   EXPECT_EQ(rig.mixer.levels[0].pos, 1155);
   EXPECT_EQ(rig.mixer.levels[1].pos, 0);

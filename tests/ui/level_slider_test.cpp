@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "support/window_rig.h"
-#include "ui/slider_geometry.h"
+#include "session/slider_geometry.h"
 
 namespace ntr::uitest {
 namespace {

@@ -12,13 +12,6 @@ double RoundToNearestEven(double value) {
   return std::round(value);
 }
 
-int KnobPosition(double knobTop, double trackTop, double travel) {
-  if (std::isnan(knobTop) || std::isnan(trackTop) || std::isnan(travel)) return 0;
-  const double pos = RoundToNearestEven(travel - (knobTop - trackTop));
-  return static_cast<int>(std::clamp(pos, static_cast<double>(std::numeric_limits<int>::min()),
-                                     static_cast<double>(std::numeric_limits<int>::max())));
-}
-
 int32_t KnobLevel(int pos, int travel, const LevelRange& range) {
   if (travel == 0) return range.Minimum;
   const double level = RoundToNearestEven(static_cast<double>(pos) / travel * range.Maximum + range.Minimum);

@@ -19,9 +19,6 @@ struct LevelRange {
 
 double RoundToNearestEven(double value);
 
-// The knob's distance above its lowest position: travel - (knobTop - trackTop), rounded.
-int KnobPosition(double knobTop, double trackTop, double travel);
-
 // pos / travel * Maximum + Minimum, rounded, kept within 32 bits (a travel of
 // 0 gives Minimum).
 int32_t KnobLevel(int pos, int travel, const LevelRange& range);

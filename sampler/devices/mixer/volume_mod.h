@@ -21,8 +21,6 @@ class VOLUME_MOD : public MixerPort {
   static constexpr int kLineSlider = 0;
   static constexpr int kMicSlider = 1;
   static constexpr int kOutSlider = 2;
-  // What the window shows, once, when OpenMixerDevice returns false.
-  static constexpr const char* kOpenFailedMessage = "Couldn't open the mixer.";
 
   // mixerDevice: the ALSA control device, "default" for the default card.
   explicit VOLUME_MOD(std::string mixerDevice = "default");

@@ -44,7 +44,7 @@ WindowRig::WindowRig(const std::string& settingsText, bool load) {
     EXPECT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(settingsText.data(), static_cast<qint64>(settingsText.size()));
   }
-  store = std::make_unique<ui::SettingsStore>(ui::SettingsStore::OpenFile(SettingsPath()));
+  store = std::make_unique<session::SettingsStore>(session::SettingsStore::OpenFile(SettingsPath()));
   window = std::make_unique<ui::frmMain>(ui::MainWindowParts{midi, devices, recorder, mixer, clock, dialogs, *store});
   if (load) {
     window->Load();

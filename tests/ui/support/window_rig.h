@@ -14,7 +14,7 @@
 #include "fakes/fake_midi_output.h"
 #include "fakes/fake_recorder.h"
 #include "ui/frm_main.h"
-#include "ui/settings_store.h"
+#include "session/settings_store.h"
 #include "ui/user_dialogs.h"
 
 class QAbstractButton;
@@ -90,7 +90,7 @@ struct WindowRig {
   ~WindowRig();
 
   QString SettingsPath() const;
-  ui::SettingsStore& Store() { return *store; }
+  session::SettingsStore& Store() { return *store; }
 
   template <typename T>
   T* Find(const QString& name) const {
@@ -111,7 +111,7 @@ struct WindowRig {
   FakeMidiDevices devices;
   FakeMixer mixer;
   ScriptedDialogs dialogs;
-  std::unique_ptr<ui::SettingsStore> store;
+  std::unique_ptr<session::SettingsStore> store;
   std::unique_ptr<ui::frmMain> window;
 };
 

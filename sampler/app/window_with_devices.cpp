@@ -1,15 +1,15 @@
-#include "app/program_parts.h"
+#include "app/window_with_devices.h"
 
 #include <QApplication>
 #include <QFont>
 #include <QStyleFactory>
 
-namespace ntr::ui {
+namespace ntr::app {
 
-ProgramParts::ProgramParts(std::unique_ptr<QSettings> settings, UserDialogs& dialogs)
+WindowWithDevices::WindowWithDevices(std::unique_ptr<QSettings> settings, ui::UserDialogs& dialogs)
     : devices_(clock_),
       settings_(std::move(settings)),
-      window_(MainWindowParts{devices_.Midi(), devices_.Midi(), devices_.Recorder(), mixer_, clock_, dialogs,
+      window_(ui::MainWindowParts{devices_.Midi(), devices_.Midi(), devices_.Recorder(), mixer_, clock_, dialogs,
                               settings_}) {}
 
 void ApplyProgramLook() {
@@ -20,4 +20,4 @@ void ApplyProgramLook() {
   QApplication::setFont(font);
 }
 
-}  // namespace ntr::ui
+}  // namespace ntr::app

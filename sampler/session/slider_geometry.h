@@ -7,7 +7,7 @@
 
 #include <array>
 
-namespace ntr::ui {
+namespace ntr::session {
 
 inline constexpr int kSliderCount = 3;
 
@@ -54,4 +54,4 @@ int ClampKnobTop(int slider, double top);
 // The knob's distance above its lowest position, as the mixer takes it.
 int KnobPositionAboveBottom(int slider, int knobTop);
 
-}  // namespace ntr::ui
+}  // namespace ntr::session

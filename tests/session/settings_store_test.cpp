@@ -7,10 +7,10 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include "ui/settings_store.h"
-#include "ui/slider_geometry.h"
+#include "session/settings_store.h"
+#include "session/slider_geometry.h"
 
-namespace ntr::ui {
+namespace ntr::session {
 namespace {
 
 class SettingsStoreTest : public ::testing::Test {
@@ -152,4 +152,4 @@ TEST_F(SettingsStoreTest, TheUsersStoreIsAnIniFileNamedAfterTheApplication) {
 }
 
 }  // namespace
-}  // namespace ntr::ui
+}  // namespace ntr::session

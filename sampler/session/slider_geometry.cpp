@@ -1,10 +1,10 @@
-#include "ui/slider_geometry.h"
+#include "session/slider_geometry.h"
 
 #include <algorithm>
 
 #include "engine/text_numbers.h"
 
-namespace ntr::ui {
+namespace ntr::session {
 
 int DefaultKnobTop(int slider) {
   const SliderGeometry& g = kSliders.at(static_cast<std::size_t>(slider));
@@ -22,4 +22,4 @@ int KnobPositionAboveBottom(int slider, int knobTop) {
   return g.Travel() - (knobTop - g.trackTop);
 }
 
-}  // namespace ntr::ui
+}  // namespace ntr::session

@@ -1,0 +1,26 @@
+#include "session/sampling_session.h"
+
+#include "session/slider_geometry.h"
+
+namespace ntr::session {
+
+SamplingSession::SamplingSession(const SessionPorts& ports, std::function<SessionSettings()> settings)
+    : ports_(ports),
+      settings_(std::move(settings)),
+      runSettings_(settings_),
+      controller_(events_, runSettings_, ports.midi, ports.recorder, ports.clock, ports.messages) {}
+
+StoredSettings SamplingSession::GenerateEvents(bool clearFirst) {
+  const SessionSettings settings = settings_();
+  EventSelection selection = SelectionOf(settings);
+  controller_.GenerateEvents(selection, clearFirst);
+  StoredSettings fields = settings.stored;
+  TakeNormalisedFields(fields, selection);
+  return fields;
+}
+
+void SamplingSession::ApplyLevels(const StoredSettings& fields) {
+  for (int i = 0; i < kSliderCount; ++i) ApplyKnobLevel(ports_.mixer, i, fields.knobTops[static_cast<std::size_t>(i)]);
+}
+
+}  // namespace ntr::session

@@ -1,0 +1,56 @@
+#pragma once
+// What a front end (the window, the batch mode) samples with: the event list,
+// the run controller reading the front end's settings, the observers of the
+// run and the recording levels. The session owns the list and the
+// controller; the devices are the front end's creator's, lent through
+// SessionPorts, and must outlive the session. One thread: the one that runs
+// the sampling (the user-interface thread in the window).
+
+#include <functional>
+
+#include "engine/event_list.h"
+#include "engine/ports.h"
+#include "engine/run_controller.h"
+#include "session/run_setup.h"
+#include "session/session_settings.h"
+
+namespace ntr::session {
+
+struct SessionPorts {
+  MidiOutputPort& midi;
+  RecorderPort& recorder;
+  ClockPort& clock;
+  MessagePort& messages;
+  MixerPort& mixer;
+};
+
+class SamplingSession {
+ public:
+  // settings: the front end's settings of the moment; asked when events are
+  // generated, when START is clicked and at every event (the format).
+  SamplingSession(const SessionPorts& ports, std::function<SessionSettings()> settings);
+  SamplingSession(const SamplingSession&) = delete;
+  SamplingSession& operator=(const SamplingSession&) = delete;
+
+  EventList& Events() { return events_; }
+  const EventList& Events() const { return events_; }
+  RunController& Controller() { return controller_; }
+  const RunController& Controller() const { return controller_; }
+
+  // "Generate Events" (clearFirst) or "Add Events" from the settings' fields.
+  // Returns the fields as generation normalised them (a velocity that is not
+  // a number becomes "127", ...), for the front end to show and keep.
+  StoredSettings GenerateEvents(bool clearFirst);
+
+  // Sets each recording level from its knob (the mixer must be open).
+  void ApplyLevels(const StoredSettings& fields);
+
+ private:
+  SessionPorts ports_;
+  std::function<SessionSettings()> settings_;
+  LiveRunSettings runSettings_;
+  EventList events_;
+  RunController controller_;
+};
+
+}  // namespace ntr::session

@@ -1,0 +1,271 @@
+#include "session/setting_keys.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "engine/text_numbers.h"
+#include "session/slider_geometry.h"
+
+namespace ntr::session {
+
+namespace {
+
+bool SameText(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+std::optional<double> Number(const std::optional<QString>& text) {
+  if (!text) return std::nullopt;
+  return ParseNumber(text->toStdString());
+}
+
+QString Text(const std::string& value) { return QString::fromStdString(value); }
+
+// ---- reading a stored text: what does not fit is mended -----------------------
+
+// Box i from pair i of the text ("00" off, anything else that is a number on).
+// A pair that is missing (a short or absent text) or not a number keeps the
+// first-start value, so a damaged entry never leaves the selection empty by chance.
+template <std::size_t N>
+void LoadBoxes(const std::optional<QString>& text, std::array<bool, N>& boxes) {
+  for (std::size_t i = 0; i < N; ++i) {
+    const QString pair = text ? text->mid(static_cast<qsizetype>(2 * i), 2) : QString();
+    const auto value = ParseNumber(pair.toStdString());
+    if (value) boxes[i] = RoundHalfEven(*value) != 0.0;
+  }
+}
+
+// A list shows a stored text only when one of its rows shows it; otherwise
+// the list keeps its first-start row (the last one).
+template <std::size_t N>
+QString MatchingRow(const std::optional<QString>& text, const std::array<ListRow, N>& rows) {
+  if (text) {
+    for (const ListRow& row : rows) {
+      if (*text == QLatin1String(row.shown)) return *text;
+    }
+  }
+  return QLatin1String(rows.back().shown);
+}
+
+// ---- reading a --set text: what does not fit is refused -----------------------
+
+template <std::size_t N>
+bool ParseBoxes(const std::string& value, std::array<bool, N>& boxes) {
+  if (value.size() != 2 * N) return false;
+  std::array<bool, N> parsed{};
+  for (std::size_t i = 0; i < N; ++i) {
+    const std::string pair = value.substr(2 * i, 2);
+    if (!std::isdigit(static_cast<unsigned char>(pair[0])) || !std::isdigit(static_cast<unsigned char>(pair[1]))) {
+      return false;
+    }
+    parsed[i] = pair != "00";
+  }
+  boxes = parsed;
+  return true;
+}
+
+bool ParseWholeNumber(const std::string& value, std::int64_t lo, std::int64_t hi, QString& into) {
+  const auto number = WholeNumberInRange(value, lo, hi);
+  if (!number) return false;
+  into = QString::number(*number);
+  return true;
+}
+
+std::string Squeezed(std::string_view value) {
+  std::string text;
+  for (const char c : value) {
+    if (c != ' ') text += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  }
+  return text;
+}
+
+// A row of a format list by its shown text (without regard to case or blanks) or by its value.
+template <std::size_t N>
+bool ParseListRow(const std::string& value, const std::array<ListRow, N>& rows, QString& into) {
+  for (const ListRow& row : rows) {
+    if (Squeezed(value) == Squeezed(row.shown) || TrimBlanks(value) == std::to_string(row.value)) {
+      into = QString::fromLatin1(row.shown);
+      return true;
+    }
+  }
+  return false;
+}
+
+bool IsProgramListText(const std::string& value) {
+  return std::all_of(value.begin(), value.end(), [](char c) {
+    return c == ' ' || c == ',' || c == '-' || std::isdigit(static_cast<unsigned char>(c));
+  });
+}
+
+// ---- the entries -------------------------------------------------------------------
+
+using Fields = StoredSettings;
+
+// A window field the stored text is taken into as it stands (an absent key empties it).
+SettingKey TextField(std::string_view name, std::string_view values, QString Fields::*field,
+                     std::function<bool(const std::string&)> accepts) {
+  return {kSettingsGroup, name, values, true, {},
+          [field](SessionSettings& s, const std::optional<QString>& text) { s.stored.*field = text.value_or(QString()); },
+          [field, accepts](SessionSettings& s, const std::string& value) {
+            if (!accepts(value)) return false;
+            s.stored.*field = Text(value);
+            return true;
+          },
+          [field](const SessionSettings& s) { return s.stored.*field; }};
+}
+
+// A whole-number window field checked by --set only (the window takes any text and mends it when a run reads it).
+SettingKey NumberField(std::string_view name, std::string_view values, QString Fields::*field, std::int64_t lo,
+                       std::int64_t hi) {
+  SettingKey key = TextField(name, values, field, [](const std::string&) { return true; });
+  key.parse = [field, lo, hi](SessionSettings& s, const std::string& value) {
+    return ParseWholeNumber(value, lo, hi, s.stored.*field);
+  };
+  return key;
+}
+
+template <std::size_t N>
+SettingKey ListField(std::string_view name, std::string_view values, QString Fields::*field,
+                     const std::array<ListRow, N>& rows) {
+  return {kSettingsGroup, name, values, true, {},
+          [field, &rows](SessionSettings& s, const std::optional<QString>& text) {
+            s.stored.*field = MatchingRow(text, rows);
+          },
+          [field, &rows](SessionSettings& s, const std::string& value) {
+            return ParseListRow(value, rows, s.stored.*field);
+          },
+          [field](const SessionSettings& s) { return s.stored.*field; }};
+}
+
+template <std::size_t N>
+SettingKey BoxesField(std::string_view name, std::string_view values, std::array<bool, N> Fields::*field) {
+  return {kSettingsGroup, name, values, true, {},
+          [field](SessionSettings& s, const std::optional<QString>& text) { LoadBoxes(text, s.stored.*field); },
+          [field](SessionSettings& s, const std::string& value) { return ParseBoxes(value, s.stored.*field); },
+          [field](const SessionSettings& s) {
+            return BoxesText((s.stored.*field).data(), static_cast<int>((s.stored.*field).size()));
+          }};
+}
+
+SettingKey KnobField(std::string_view name, std::string_view values, int slider) {
+  const auto i = static_cast<std::size_t>(slider);
+  return {kSettingsGroup, name, values, true, {},
+          [i, slider](SessionSettings& s, const std::optional<QString>& text) {
+            const auto top = Number(text);
+            s.stored.knobTops[i] = top ? ClampKnobTop(slider, *top) : DefaultKnobTop(slider);
+          },
+          [i](SessionSettings& s, const std::string& value) {
+            const SliderGeometry& g = kSliders.at(i);
+            const auto top = WholeNumberInRange(value, g.trackTop, g.LowestKnobTop());
+            if (!top) return false;
+            s.stored.knobTops[i] = static_cast<int>(*top);
+            return true;
+          },
+          [i](const SessionSettings& s) {
+            // Stored as the single-precision number the knob's position always was.
+            return QString::number(static_cast<double>(static_cast<float>(s.stored.knobTops[i])));
+          }};
+}
+
+std::vector<SettingKey> MakeKeys() {
+  std::vector<SettingKey> keys;
+  keys.push_back(BoxesField("Notes", "24 digits, \"00\" or \"01\" for each of C C# D D# E F F# G G# A A# B",
+                            &Fields::notes));
+  keys.push_back(BoxesField("Octaves", "22 digits, \"00\" or \"01\" for each octave 0 to 10", &Fields::octaves));
+
+  SettingKey channel = NumberField("Channel", "MIDI channel 1 to 16", &Fields::channel, 1, 16);
+  channel.load = [](SessionSettings& s, const std::optional<QString>& text) {
+    const auto number = text ? WholeNumberInRange(text->toStdString(), 1, 16) : std::nullopt;
+    s.stored.channel = number ? QString::number(*number) : FirstStartSettings().channel;
+  };
+  keys.push_back(channel);
+
+  keys.push_back(TextField("Programs", "program list such as \"0-127\", \"0,40\" or \"\" (one pass, no program change)",
+                           &Fields::programs, IsProgramListText));
+  keys.push_back(NumberField("Velocity", "0 to 127", &Fields::velocity, 0, 127));
+  keys.push_back(NumberField("Duration", "milliseconds the note is held, 0 to 32000", &Fields::duration, 0, 32000));
+  keys.push_back(NumberField("Decay", "milliseconds recorded after the note off, 0 to 32000", &Fields::decay, 0, 32000));
+  keys.push_back(ListField("Rate", "\"11 kHz\", \"22 kHz\" or \"44 kHz\" (or 11025, 22050, 44100)", &Fields::rate,
+                           kSampleRateRows));
+  keys.push_back(ListField("Bits", "8 or 16", &Fields::bits, kSampleBitsRows));
+  keys.push_back(ListField("Channels", "Mono or Stereo", &Fields::channels, kSampleModeRows));
+
+  keys.push_back({kSettingsGroup, "Embedded", "-1 (unity note in every file) or 0", true, {},
+                  [](SessionSettings& s, const std::optional<QString>& text) {
+                    const auto embedded = Number(text.value_or(QStringLiteral("0")));
+                    s.stored.embedded = embedded && RoundHalfEven(*embedded) != 0.0;
+                  },
+                  [](SessionSettings& s, const std::string& value) {
+                    const auto number = WholeNumberInRange(value, -32768, 32767);
+                    if (!number) return false;
+                    s.stored.embedded = *number != 0;
+                    return true;
+                  },
+                  [](const SessionSettings& s) { return s.stored.embedded ? QStringLiteral("-1") : QStringLiteral("0"); }});
+
+  keys.push_back(TextField("Gear", "instrument name (a folder of that name, blanks as \"_\")", &Fields::gear,
+                           [](const std::string&) { return true; }));
+  keys.push_back(TextField("Folder", "the folder that receives the samples", &Fields::folder,
+                           [](const std::string& value) { return !TrimBlanks(value).empty(); }));
+  keys.push_back(KnobField("LineVolume", "line-input knob position, 4260 (loudest) to 5415 (quietest)", 0));
+  keys.push_back(KnobField("MicVolume", "microphone knob position, 4260 (loudest) to 5415 (quietest)", 1));
+  keys.push_back(KnobField("OutVolume", "output volume knob position, 4260 (loudest) to 5415 (quietest)", 2));
+
+  keys.push_back({kSettingsGroup, "MidiDev", "\"MIDI Devices\" entry 0 to 9 (0 is the built-in synthesizer)", false,
+                  [](SessionSettings& s) { s.midiDevice = kBuiltInSynthEntry; },
+                  [](SessionSettings& s, const std::optional<QString>& text) {
+                    const auto entry = Number(text);
+                    const double rounded = entry ? RoundHalfEven(*entry) : -1.0;
+                    s.midiDevice = rounded >= 0.0 && rounded <= kLastMidiMenuEntry ? static_cast<int>(rounded)
+                                                                                   : kBuiltInSynthEntry;
+                  },
+                  [](SessionSettings& s, const std::string& value) {
+                    const auto entry = WholeNumberInRange(value, 0, kLastMidiMenuEntry);
+                    if (!entry) return false;
+                    s.midiDevice = static_cast<int>(*entry);
+                    return true;
+                  },
+                  [](const SessionSettings& s) { return QString::number(s.midiDevice); }});
+
+  // The window's fields have their first-start values as a whole (FirstStartSettings).
+  for (SettingKey& key : keys) {
+    if (!key.firstStart) key.firstStart = [](SessionSettings&) {};
+  }
+  return keys;
+}
+
+[[noreturn]] void Refuse(const SettingKey& key, const std::string& value) {
+  throw SettingError("--set " + std::string(key.name) + "=" + value + ": " + std::string(key.name) + " takes " +
+                     std::string(key.values));
+}
+
+}  // namespace
+
+const std::vector<SettingKey>& SettingKeys() {
+  static const std::vector<SettingKey> keys = MakeKeys();
+  return keys;
+}
+
+const SettingKey* FindSettingKey(std::string_view name) {
+  for (const SettingKey& key : SettingKeys()) {
+    if (SameText(name, key.name)) return &key;
+    const std::string full = std::string(key.group) + "/" + std::string(key.name);
+    if (key.group != kSettingsGroup && SameText(name, full)) return &key;
+  }
+  return nullptr;
+}
+
+void ApplyOverride(SessionSettings& settings, const std::string& key, const std::string& value) {
+  const SettingKey* found = FindSettingKey(key);
+  if (!found) {
+    std::string names;
+    for (const SettingKey& k : SettingKeys()) names += (names.empty() ? "" : ", ") + std::string(k.name);
+    throw SettingError("--set " + key + "=" + value + ": there is no setting \"" + key + "\"; the settings are " +
+                       names);
+  }
+  if (!found->parse(settings, value)) Refuse(*found, value);
+}
+
+}  // namespace ntr::session
