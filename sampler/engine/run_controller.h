@@ -65,8 +65,6 @@ class RunController {
   // window refuses to close.
   bool RunActive() const { return runActive_; }
   const RunProgress& Progress() const { return progress_; }
-  // The run's own row index (0 when idle).
-  std::size_t RunRow() const { return runRow_; }
   // The result of the last run, if any.
   const std::optional<RunResult>& LastResult() const { return lastResult_; }
 

@@ -56,7 +56,6 @@ class SettingsStore {
   // How many keys the group holds.
   qsizetype KeyCount(const QString& group = QLatin1String(kSettingsGroup)) const;
   void Sync();
-  QSettings& Backend() { return *settings_; }
 
  private:
   std::optional<QString> ReadKey(const SettingKey& key) const;

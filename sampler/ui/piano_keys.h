@@ -14,7 +14,6 @@ class PianoKey : public QAbstractButton {
   Q_OBJECT
  public:
   PianoKey(int pitchClass, QWidget* parent);
-  int PitchClass() const { return pitchClass_; }
   bool IsBlack() const;
 
  protected:

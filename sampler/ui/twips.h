@@ -18,7 +18,6 @@ class TwipScale {
   // The scale of the screen the widget is on (its logical DPI).
   static TwipScale ForWidget(const QWidget& widget);
 
-  double Dpi() const { return dpi_; }
   int ToPixels(double twips) const;
   double ToTwips(double pixels) const;
   QRect Rect(double left, double top, double width, double height) const;

@@ -130,10 +130,6 @@ bool VOLUME_MOD::ControlFound(int slider) const {
   return IsSlider(slider) && mixer_ && mixer_->controls[static_cast<std::size_t>(slider)].element != nullptr;
 }
 
-std::string VOLUME_MOD::ControlName(int slider) const {
-  return ControlFound(slider) ? mixer_->controls[static_cast<std::size_t>(slider)].name : std::string();
-}
-
 LevelRange VOLUME_MOD::Range(int slider) const {
   return IsSlider(slider) ? ranges_[static_cast<std::size_t>(slider)] : LevelRange{};
 }

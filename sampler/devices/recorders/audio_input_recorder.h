@@ -34,8 +34,6 @@ class AudioInputRecorder : public RecorderPort {
   AudioInputRecorder(const AudioInputRecorder&) = delete;
   AudioInputRecorder& operator=(const AudioInputRecorder&) = delete;
 
-  // Takes effect at the next NewRecording (the input is then opened anew).
-  void SetOptions(AudioInputOptions options) { options_ = std::move(options); }
   const AudioInputOptions& Options() const { return options_; }
 
   // Starts an empty take; chooses the input device and opens it unless the

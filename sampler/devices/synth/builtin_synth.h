@@ -70,11 +70,8 @@ class BuiltInSynth {
   // Renders up to now and hands over the take (empty when none was begun).
   RecordedTake EndTake();
   void AbandonTake();
-  bool TakeRunning() const { return taking_; }
 
   int SampleRate() const { return options_.sampleRate; }
-  const std::string& SoundFontPath() const { return soundFontPath_; }
-
   // Renders frames straight away, outside the clock (offline use, benchmarks).
   // Needs an open synthesizer.
   void Render(std::size_t frames, float* interleavedStereo);
