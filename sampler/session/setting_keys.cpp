@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <type_traits>
 
 #include "engine/text_numbers.h"
 #include "session/slider_geometry.h"
@@ -169,6 +170,56 @@ SettingKey KnobField(std::string_view name, std::string_view values, int slider)
           }};
 }
 
+// A setting of a group of its own, held in a member of RunOptions: a flag
+// (stored "1"/"0"; --set also takes true/false, yes/no, on/off), a whole
+// number within lo..hi, or a text. A stored text that does not fit gives the
+// first-start value.
+std::optional<bool> FlagText(const std::string& value) {
+  const std::string text = Squeezed(value);
+  if (text == "1" || text == "-1" || text == "true" || text == "yes" || text == "on") return true;
+  if (text == "0" || text == "false" || text == "no" || text == "off") return false;
+  return std::nullopt;
+}
+
+template <typename T>
+std::optional<T> OptionValue(const std::string& value, std::int64_t lo, std::int64_t hi) {
+  if constexpr (std::is_same_v<T, bool>) {
+    return FlagText(value);
+  } else if constexpr (std::is_same_v<T, int>) {
+    const auto number = WholeNumberInRange(value, lo, hi);
+    return number ? std::optional<int>(static_cast<int>(*number)) : std::nullopt;
+  } else {
+    return value;
+  }
+}
+
+template <typename T>
+QString OptionText(const T& value) {
+  if constexpr (std::is_same_v<T, bool>) {
+    return value ? QStringLiteral("1") : QStringLiteral("0");
+  } else if constexpr (std::is_same_v<T, int>) {
+    return QString::number(value);
+  } else {
+    return QString::fromStdString(value);
+  }
+}
+
+template <typename T>
+SettingKey OptionKey(std::string_view group, std::string_view name, std::string_view values, T RunOptions::*field,
+                     T first, std::int64_t lo = 0, std::int64_t hi = 0) {
+  return {group, name, values, false, [field, first](SessionSettings& s) { s.options.*field = first; },
+          [field, first, lo, hi](SessionSettings& s, const std::optional<QString>& text) {
+            const auto value = text ? OptionValue<T>(text->toStdString(), lo, hi) : std::nullopt;
+            s.options.*field = value.value_or(first);
+          },
+          [field, lo, hi](SessionSettings& s, const std::string& text) {
+            const auto value = OptionValue<T>(text, lo, hi);
+            if (value) s.options.*field = *value;
+            return value.has_value();
+          },
+          [field](const SessionSettings& s) { return OptionText(s.options.*field); }};
+}
+
 std::vector<SettingKey> MakeKeys() {
   std::vector<SettingKey> keys;
   keys.push_back(BoxesField("Notes", "24 digits, \"00\" or \"01\" for each of C C# D D# E F F# G G# A A# B",
@@ -228,6 +279,9 @@ std::vector<SettingKey> MakeKeys() {
                     return true;
                   },
                   [](const SessionSettings& s) { return QString::number(s.midiDevice); }});
+
+  // Settings of groups of their own, each an OptionKey over a member of RunOptions:
+  //   keys.push_back(OptionKey("Group", "Key", "what --set takes", &RunOptions::member, firstStartValue));
 
   // The window's fields have their first-start values as a whole (FirstStartSettings).
   for (SettingKey& key : keys) {
