@@ -35,8 +35,10 @@ constexpr std::int64_t kLongestMillis = 2147483647;
 constexpr int kTakeAttempts = 3;
 constexpr double kDropoutSettleSeconds = 0.1;
 
+}  // namespace
+
 // Closes the recorder on every way out of an event.
-class RecorderSession {
+class EventCapture::RecorderSession {
  public:
   explicit RecorderSession(RecorderPort& recorder) : recorder_(recorder) {}
   ~RecorderSession() { Close(); }
@@ -61,6 +63,8 @@ class RecorderSession {
   RecorderPort& recorder_;
   bool open_ = false;
 };
+
+namespace {
 
 // Sends the note off if the event is left while the note sounds.
 class SoundingNote {
@@ -141,24 +145,64 @@ CapturedTake EventCapture::CaptureEvent(const CaptureRequest& request) {
   const int midiNote = static_cast<int>(*note);
 
   RecorderSession session(recorder_);
+  CapturedTake captured{target, midiNote, false, 0, {}};
+  captured.retakes = Record(session, midiNote, static_cast<double>(*holdMillis) / 1000.0,
+                            static_cast<double>(*decayMillis) / 1000.0, request.format, target);
+
+  // The take is written beside its target and only then renamed, so the
+  // target never holds half a file and an older take is replaced only by a
+  // complete one.
+  const std::string take = TemporaryRecordingPath(target);
+  SaveTake(session, take, target);
+
+  if (!request.embedNote) {
+    MoveIntoPlace(take, target);
+    return captured;
+  }
+
+  try {
+    EmbedUnityNote(take, target, midiNote);
+  } catch (const std::exception& error) {
+    // Never lose a take: without its tag it is still a good sample.
+    MoveIntoPlace(take, target);
+    captured.warnings.push_back(std::string("the note could not be embedded (the take was saved without it): ") +
+                                error.what());
+    return captured;
+  }
+  captured.tagged = true;
+
+  std::error_code error;
+  std::filesystem::remove(PathFromUtf8(take), error);
+  if (error) {
+    captured.warnings.push_back("the temporary recording \"" + take + "\" could not be removed: " + error.message());
+  }
+  return captured;
+}
+
+int EventCapture::Record(RecorderSession& session, std::optional<int> note, double holdSeconds, double decaySeconds,
+                         const RecordingFormat& format, const std::string& target) {
   for (int attempt = 1;; ++attempt) {
     RunStep(CaptureStage::NewRecording, "the recorder could not make a new recording", target,
             [&] { session.Begin(); });
-    RunStep(CaptureStage::Format, "the recorder refused the format " + DescribeFormat(request.format), target,
-            [&] { recorder_.SetFormat(request.format); });
+    RunStep(CaptureStage::Format, "the recorder refused the format " + DescribeFormat(format), target,
+            [&] { recorder_.SetFormat(format); });
     RunStep(CaptureStage::Record, "the recording could not be started", target, [&] { recorder_.Record(); });
     clock_.Yield();
 
-    RunStep(CaptureStage::Play, "the note could not be played", target, [&] {
-      midi_.SendNoteOn(midiNote);
-      SoundingNote sounding(midi_, midiNote);
-      Hold(static_cast<double>(*holdMillis) / 1000.0);
-      sounding.Off();
-    });
-    Hold(static_cast<double>(*decayMillis) / 1000.0);
+    if (note) {
+      RunStep(CaptureStage::Play, "the note could not be played", target, [&] {
+        midi_.SendNoteOn(*note);
+        SoundingNote sounding(midi_, *note);
+        Hold(holdSeconds);
+        sounding.Off();
+      });
+    } else {
+      Hold(holdSeconds);
+    }
+    Hold(decaySeconds);
     try {
       recorder_.Stop();
-      break;
+      return attempt - 1;
     } catch (const AudioDropoutError& error) {
       // A take with a gap is no sample, but one dropout should not end an
       // unattended run: the note is over, so the event is simply made again.
@@ -175,46 +219,25 @@ CapturedTake EventCapture::CaptureEvent(const CaptureRequest& request) {
                          target, false);
     }
   }
+}
 
-  // The take is written beside its target and only then renamed, so the
-  // target never holds half a file and an older take is replaced only by a
-  // complete one.
-  const std::string take = TemporaryRecordingPath(target);
+void EventCapture::SaveTake(RecorderSession& session, const std::string& file, const std::string& target) {
   try {
-    recorder_.Save(take);
+    recorder_.Save(file);
   } catch (const std::exception& error) {
-    RemoveQuietly(take);
+    RemoveQuietly(file);
     throw CaptureError(CaptureStage::Save, std::string("the take could not be saved: ") + error.what(), target,
                        false);
   }
   clock_.Yield();
   session.Close();
   clock_.Yield();
+}
 
-  if (!request.embedNote) {
-    MoveIntoPlace(take, target);
-    return {target, midiNote, false};
-  }
-
-  try {
-    EmbedUnityNote(take, target, midiNote);
-  } catch (const std::exception& error) {
-    // Never lose a take: without its tag it is still a good sample.
-    MoveIntoPlace(take, target);
-    throw CaptureError(CaptureStage::Embed,
-                       std::string("the note could not be embedded (the take was saved without it): ") +
-                           error.what(),
-                       target, true);
-  }
-
-  std::error_code error;
-  std::filesystem::remove(PathFromUtf8(take), error);
-  if (error) {
-    throw CaptureError(CaptureStage::RemoveTemporary,
-                       "the temporary recording \"" + take + "\" could not be removed: " + error.message(), target,
-                       true);
-  }
-  return {target, midiNote, true};
+void EventCapture::RecordProbe(const ProbeRequest& probe) {
+  RecorderSession session(recorder_);
+  Record(session, probe.note, probe.holdSeconds, probe.decaySeconds, probe.format, probe.file);
+  SaveTake(session, probe.file, probe.file);
 }
 
 }  // namespace ntr

@@ -12,8 +12,10 @@
 // clicks on the run buttons are handled meanwhile (they take effect between
 // events, never inside one).
 
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "engine/event_row.h"
 #include "engine/ports.h"
@@ -69,6 +71,20 @@ struct CapturedTake {
   std::string targetFile;
   int note = 0;
   bool tagged = false;
+  int retakes = 0;  // tries made again after lost audio
+  // What went wrong after the take was safely in its file (it could not be
+  // tagged, its temporary file stayed behind): the run goes on.
+  std::vector<std::string> warnings;
+};
+
+// A recording made outside the event list (the level check): a note (or
+// none, for the noise floor) held and let decay, saved to `file`.
+struct ProbeRequest {
+  std::optional<int> note;
+  double holdSeconds = 0.0;
+  double decaySeconds = 0.0;
+  RecordingFormat format;
+  std::string file;
 };
 
 class EventCapture {
@@ -77,11 +93,22 @@ class EventCapture {
       : midi_(midi), recorder_(recorder), clock_(clock) {}
 
   // Plays, records and saves one event. A note that was switched on is always
-  // switched off, and the recorder is always closed. Throws CaptureError.
+  // switched off, and the recorder is always closed. Throws CaptureError for
+  // a take that is not in its file; what failed after it was saved is a
+  // warning of the returned take.
   CapturedTake CaptureEvent(const CaptureRequest& request);
 
+  // Records and saves one probe, with the same care. Throws CaptureError.
+  void RecordProbe(const ProbeRequest& probe);
+
  private:
+  class RecorderSession;
   void Hold(double seconds);
+  // Records one note (or none) into the open recorder session, again after
+  // lost audio; returns the retakes made.
+  int Record(RecorderSession& session, std::optional<int> note, double holdSeconds, double decaySeconds,
+             const RecordingFormat& format, const std::string& target);
+  void SaveTake(RecorderSession& session, const std::string& file, const std::string& target);
 
   MidiOutputPort& midi_;
   RecorderPort& recorder_;

@@ -114,6 +114,12 @@ class MessagePort {
  public:
   virtual ~MessagePort() = default;
   virtual void ShowMessage(const std::string& title, const std::string& text, MessageIcon icon) = 0;
+  // A warning the user may go on past: true to go on. Where nobody can be
+  // asked (the batch mode) the warning is shown and the run goes on.
+  virtual bool AskGoOn(const std::string& title, const std::string& text) {
+    ShowMessage(title, text, MessageIcon::None);
+    return true;
+  }
 };
 
 }  // namespace ntr

@@ -5,6 +5,8 @@
 #include <exception>
 
 #include "engine/format_seconds.h"
+#include "engine/level_check.h"
+#include "engine/note_names.h"
 #include "engine/prepare_folders.h"
 #include "engine/sample_paths.h"
 #include "engine/text_numbers.h"
@@ -126,6 +128,7 @@ RunController::StartResult RunController::StartOrSuspend() {
   suspendRequested_ = false;
   stopRequested_ = false;
   embedNote_ = settings_.EmbedNote();
+  options_ = settings_.Options();
   runActive_ = true;
   NotifyState();
 
@@ -135,7 +138,7 @@ RunController::StartResult RunController::StartOrSuspend() {
   } catch (const std::exception& error) {
     // Nothing below is expected to throw; if it does, the window must not be
     // left in a run that no longer exists.
-    result = {RunOutcome::EventFailed, takesSaved_, std::string("Sampling stopped: ") + error.what()};
+    result = Result(RunOutcome::EventFailed, std::string("Sampling stopped: ") + error.what());
     messages_.ShowMessage(kAppTitle, result.message, MessageIcon::Critical);
     stopRequested_ = true;
     PerformStop(false);
@@ -179,6 +182,10 @@ RunResult RunController::RunSampling() {
   runStartTime_ = clock_.Now();
   doneCount_ = 0;
   takesSaved_ = 0;
+  takesClipped_ = 0;
+  takesSilent_ = 0;
+  takesFailed_ = 0;
+  takesWithWarnings_ = 0;
   failureMessage_.clear();
 
   RunPlan plan;
@@ -201,7 +208,7 @@ RunResult RunController::RunSampling() {
     messages_.ShowMessage(kAppTitle, message, MessageIcon::Critical);
     stopRequested_ = true;
     PerformStop(false);
-    return {RunOutcome::FoldersFailed, 0, message};
+    return Result(RunOutcome::FoldersFailed, message);
   }
 
   const int code = midi_.OpenMidiOutput();
@@ -212,7 +219,7 @@ RunResult RunController::RunSampling() {
     messages_.ShowMessage(kShortTitle, message, MessageIcon::None);
     stopRequested_ = true;
     PerformStop(false);
-    return {RunOutcome::MidiOpenFailed, 0, message};
+    return Result(RunOutcome::MidiOpenFailed, message);
   }
 
   // The takes may keep the recording device open from one to the next: every
@@ -231,18 +238,22 @@ RunResult RunController::RunSampling() {
   progress_.eventsDone = 0;
   progress_.eventsTotal = EventsTotal(plan);
   NotifyProgress();
+  const RunStart start{plan.instrumentPath, progress_.eventsTotal};
+  ForEachObserver([&start](RunObserver& o) { o.RunStarted(start); });
 
   PassEnd end = PassEnd::Finished;
   try {
     midi_.SetChannelAndVelocity(RunChannel(settings_.ChannelText()), RunVelocity(settings_.VelocityText()));
     if (plan.singlePass) {
-      end = RunPass(plan, std::string(kSinglePassTag));
+      end = CheckProgram(plan, std::string(kSinglePassTag));
+      if (end == PassEnd::Finished) end = RunPass(plan, std::string(kSinglePassTag));
     } else {
       for (const int program : plan.slots.PatchSlots) {
         if (program != kEmptySlot) {
           midi_.SendProgramChange(program);
-          end = RunPass(plan, ProgramTag(program));
-          if (end == PassEnd::Failed) break;
+          end = CheckProgram(plan, ProgramTag(program));
+          if (end == PassEnd::Finished) end = RunPass(plan, ProgramTag(program));
+          if (end == PassEnd::Failed || end == PassEnd::Silent || end == PassEnd::Cancelled) break;
         }
         progress_.nowPlaying.clear();
         NotifyProgress();
@@ -265,8 +276,118 @@ RunResult RunController::RunSampling() {
   stopRequested_ = true;
   PerformStop(false);
 
-  if (end == PassEnd::Failed) return {RunOutcome::EventFailed, takesSaved_, failureMessage_};
-  return {stoppedByUser ? RunOutcome::Stopped : RunOutcome::Completed, takesSaved_, {}};
+  switch (end) {
+    case PassEnd::Failed: return Result(RunOutcome::EventFailed, failureMessage_);
+    case PassEnd::Silent: return Result(RunOutcome::InstrumentSilent, failureMessage_);
+    case PassEnd::Cancelled: return Result(RunOutcome::CheckCancelled, failureMessage_);
+    case PassEnd::Finished:
+    case PassEnd::Stopped: break;
+  }
+  return Result(stoppedByUser ? RunOutcome::Stopped : RunOutcome::Completed, {});
+}
+
+RunResult RunController::Result(RunOutcome outcome, std::string message) const {
+  RunResult result;
+  result.outcome = outcome;
+  result.takesSaved = takesSaved_;
+  result.message = std::move(message);
+  result.takesClipped = takesClipped_;
+  result.takesSilent = takesSilent_;
+  result.takesFailed = takesFailed_;
+  result.warnings = takesWithWarnings_;
+  return result;
+}
+
+std::string RunController::ProbeFile(const RunPlan& plan, const std::string& programTag) const {
+  return TemporaryRecordingPath(TargetFile(plan.instrumentPath, programTag, "LEVEL"));
+}
+
+// The level check of one program (see level_check.h); a run without test
+// notes measures its takes against digital silence.
+RunController::PassEnd RunController::CheckProgram(const RunPlan& plan, const std::string& programTag) {
+  noiseFloorDbfs_ = kSilenceFloorDbfs;
+  lastSoundingNote_.reset();
+  silentInRow_ = 0;
+  if (!options_.testNotes) return PassEnd::Finished;
+
+  std::vector<int> notes;
+  for (const EventRow& row : events_.Rows()) {
+    if (const auto note = WholeNumberInRange(row.Number, 0, 127)) notes.push_back(static_cast<int>(*note));
+  }
+  progress_.nowPlaying = "level check";
+  NotifyProgress();
+  const std::string where = programTag == kSinglePassTag ? std::string() : " on program " + programTag;
+  LevelCheckResult check;
+  try {
+    check = CheckLevels(capture_, settings_.Format(), notes, ProbeFile(plan, programTag));
+  } catch (const CaptureError& error) {
+    failureMessage_ = "Sampling stopped: the level check" + where + " failed: " + error.Cause() +
+                      "\n\nThe files saved before it are kept.";
+    messages_.ShowMessage(kAppTitle, failureMessage_, MessageIcon::Critical);
+    return PassEnd::Failed;
+  }
+  const LevelCheckReport report{programTag, check.noiseFloorDbfs, check.soundingNote, check.soundingLevels,
+                                check.silentNotes};
+  ForEachObserver([&report](RunObserver& o) { o.LevelChecked(report); });
+
+  if (!check.soundingNote) {
+    failureMessage_ = SilentInstrumentMessage(where, check.silentNotes) + "\n\nNothing of this program was recorded.";
+    messages_.ShowMessage(kAppTitle, failureMessage_, MessageIcon::Critical);
+    return PassEnd::Silent;
+  }
+  noiseFloorDbfs_ = check.noiseFloorDbfs;
+  lastSoundingNote_ = check.soundingNote;
+  if (check.soundingLevels && check.soundingLevels->clipped) {
+    const std::string warning = "The test note " + NoteName(*check.soundingNote) + where +
+                                " clips (its peak reaches full scale): turn the input level or the instrument's "
+                                "volume down, or the takes will be distorted.\n\nGo on sampling?";
+    if (!messages_.AskGoOn(kAppTitle, warning)) {
+      failureMessage_ = "Sampling cancelled after the level check: the test note clips.";
+      return PassEnd::Cancelled;
+    }
+  }
+  return PassEnd::Finished;
+}
+
+// Measures a saved take, marks it, tells the observers, and watches for an
+// instrument that went quiet during the run.
+RunController::PassEnd RunController::AfterTake(const RunPlan& plan, const std::string& programTag, SavedTake& saved,
+                                                int note) {
+  saved.noiseFloorDbfs = noiseFloorDbfs_;
+  try {
+    saved.levels = AnalyseTakeFile(saved.file, noiseFloorDbfs_);
+  } catch (const std::exception& error) {
+    saved.warnings.push_back(std::string("the take could not be measured: ") + error.what());
+  }
+  const bool silent = saved.levels && !Sounds(*saved.levels, noiseFloorDbfs_);
+  saved.status = silent ? TakeStatus::Silent
+                        : (saved.levels && saved.levels->clipped ? TakeStatus::Clipped : TakeStatus::Saved);
+  ++takesSaved_;
+  if (saved.status == TakeStatus::Silent) ++takesSilent_;
+  if (saved.status == TakeStatus::Clipped) ++takesClipped_;
+  if (!saved.warnings.empty()) ++takesWithWarnings_;
+  ForEachObserver([&saved](RunObserver& o) { o.TakeSaved(saved); });
+
+  if (!silent) {
+    silentInRow_ = 0;
+    if (saved.levels) lastSoundingNote_ = note;
+    return PassEnd::Finished;
+  }
+  if (++silentInRow_ < kSilentTakesBeforeRecheck || !options_.testNotes || !lastSoundingNote_) {
+    return PassEnd::Finished;
+  }
+  // Keys outside a patch's range are silent; the note that sounded last must still sound.
+  silentInRow_ = 0;
+  const TakeLevels again =
+      ProbeNote(capture_, settings_.Format(), *lastSoundingNote_, noiseFloorDbfs_, ProbeFile(plan, programTag));
+  if (Sounds(again, noiseFloorDbfs_)) return PassEnd::Finished;
+  const std::string where = programTag == kSinglePassTag ? std::string() : " on program " + programTag;
+  failureMessage_ = SilentInstrumentMessage(where, {*lastSoundingNote_}) + "\n\nIt sounded earlier in this run: " +
+                    std::to_string(kSilentTakesBeforeRecheck) +
+                    " takes in a row were silent, so the instrument went away during the run. The files saved "
+                    "so far are kept.";
+  messages_.ShowMessage(kAppTitle, failureMessage_, MessageIcon::Critical);
+  return PassEnd::Silent;
 }
 
 // One pass over the rows for one program (or the single pass). The rows are
@@ -283,16 +404,17 @@ RunController::PassEnd RunController::RunPass(const RunPlan& plan, const std::st
     CaptureRequest request{event, plan.instrumentPath, programTag, settings_.Format(), embedNote_};
     try {
       const CapturedTake take = capture_.CaptureEvent(request);
-      ++takesSaved_;
-      const SavedTake saved{row, event.Note, programTag, take.targetFile, take.tagged};
-      ForEachObserver([&saved](RunObserver& o) { o.TakeSaved(saved); });
+      SavedTake saved{row, event.Note, programTag, take.targetFile, take.tagged};
+      saved.retakes = take.retakes;
+      saved.warnings = take.warnings;
+      const PassEnd end = AfterTake(plan, programTag, saved, take.note);
+      if (end != PassEnd::Finished) return end;
     } catch (const CaptureError& error) {
-      if (error.TakeSaved()) {
-        ++takesSaved_;
-        const SavedTake saved{row, event.Note, programTag, error.TargetFile(),
-                              error.Stage() == CaptureStage::RemoveTemporary};
-        ForEachObserver([&saved](RunObserver& o) { o.TakeSaved(saved); });
-      }
+      SavedTake failed{row, event.Note, programTag, error.TargetFile(), false};
+      failed.status = TakeStatus::Failed;
+      failed.cause = error.Cause();
+      ++takesFailed_;
+      ForEachObserver([&failed](RunObserver& o) { o.TakeFailed(failed); });
       ReportEventFailure(error, event.Note, programTag);
       return PassEnd::Failed;
     }

@@ -70,13 +70,19 @@ class RunController {
 
   // How often a suspended run looks for RESUME or STOP, in seconds.
   static constexpr double kSuspendPollSeconds = 0.02;
+  // Silent takes in a row after which the last note that sounded is played again.
+  static constexpr int kSilentTakesBeforeRecheck = 8;
 
  private:
-  enum class PassEnd { Finished, Stopped, Failed };
+  enum class PassEnd { Finished, Stopped, Failed, Silent, Cancelled };
   struct RunPlan;
 
   RunResult RunSampling();
   PassEnd RunPass(const RunPlan& plan, const std::string& programTag);
+  PassEnd CheckProgram(const RunPlan& plan, const std::string& programTag);
+  PassEnd AfterTake(const RunPlan& plan, const std::string& programTag, SavedTake& saved, int note);
+  std::string ProbeFile(const RunPlan& plan, const std::string& programTag) const;
+  RunResult Result(RunOutcome outcome, std::string message) const;
   void SuspensionCheck();
   void PerformStop(bool announceState);
   void ReportEventFailure(const CaptureError& error, const std::string& note, const std::string& programTag);
@@ -104,11 +110,21 @@ class RunController {
   bool runActive_ = false;
   bool waitingSuspended_ = false;
   bool embedNote_ = false;
+  RunOptions options_;  // read at START
+
+  // The level check of the program being sampled.
+  double noiseFloorDbfs_ = kSilenceFloorDbfs;
+  std::optional<int> lastSoundingNote_;
+  int silentInRow_ = 0;
 
   double runStartTime_ = 0.0;
   std::size_t runRow_ = 0;
   std::int64_t doneCount_ = 0;
   std::int64_t takesSaved_ = 0;
+  std::int64_t takesClipped_ = 0;
+  std::int64_t takesSilent_ = 0;
+  std::int64_t takesFailed_ = 0;
+  std::int64_t takesWithWarnings_ = 0;
   std::string failureMessage_;
 
   RunProgress progress_;

@@ -3,13 +3,18 @@
 // settings group of its own. Its stored key, first-start value and what
 // `--set` takes are given once, in the session's key table
 // (sampler/session/setting_keys.cpp), which fills this struct for the window,
-// the batch mode and the run alike. The member initialisers are the values a
-// run uses when no session filled it (tests, benchmarks); the key table's
-// first-start values match them.
+// the batch mode and the run alike. The member initialisers give the plain
+// run, as the engine's own tests and benchmarks make it (every feature off);
+// the key table's first-start values are what the program starts with.
 
 namespace ntr {
 
 struct RunOptions {
+  // Before the first take of each program: the noise floor, then a test note
+  // that must sound; eight silent takes in a row are checked with the last
+  // note that sounded. Off: a run sends only the notes of its events.
+  bool testNotes = false;
+
   bool operator==(const RunOptions&) const = default;
 };
 

@@ -5,8 +5,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "engine/take_analysis.h"
 
 namespace ntr {
 
@@ -55,21 +59,54 @@ enum class RunOutcome {
   FoldersFailed,   // a folder could not be made; nothing was played
   MidiOpenFailed,  // the MIDI output did not open; nothing was played
   EventFailed,     // an event failed; the run stopped there
+  InstrumentSilent,  // the level check heard nothing: before a program's first take, or
+                     // after eight silent takes in a row the last note that sounded stayed silent
+  CheckCancelled,  // the user cancelled after the level check's warning (a clipping test note)
 };
 
 struct RunResult {
   RunOutcome outcome = RunOutcome::Completed;
   std::int64_t takesSaved = 0;  // files written by this run (an untagged take counts)
   std::string message;          // the message shown for a failure, empty otherwise
+  std::int64_t takesClipped = 0;  // of the saved takes: marked clipped
+  std::int64_t takesSilent = 0;   // of the saved takes: marked silent
+  std::int64_t takesFailed = 0;   // events that failed (at most one: the run stops there)
+  std::int64_t warnings = 0;      // saved takes with a warning (untagged, temporary file left)
 };
 
-// A take that reached its target file.
+enum class TakeStatus {
+  Saved,    // in its file, sounding
+  Silent,   // in its file, never rose above the noise floor (a key outside the patch's range)
+  Clipped,  // in its file, with samples at full scale
+  Failed,   // not saved: the run stopped here
+};
+
+// A take that reached its target file, or the one that failed.
 struct SavedTake {
   std::size_t row = 0;     // the row's index in the event list
   std::string note;        // the row's note name
   std::string programTag;  // "XXX" or "000".."127"
   std::string file;        // the target file
   bool tagged = false;     // carries its unity note
+  TakeStatus status = TakeStatus::Saved;
+  std::optional<TakeLevels> levels;   // none when the take could not be measured
+  double noiseFloorDbfs = kSilenceFloorDbfs;  // of the program's level check (digital silence without one)
+  int retakes = 0;                    // made again after lost audio
+  std::vector<std::string> warnings;  // what went wrong after it was saved
+  std::string cause;                  // Failed: why
+};
+
+// What a run's report needs when it starts and when a program is checked.
+struct RunStart {
+  std::string instrumentPath;
+  std::int64_t eventsTotal = 0;
+};
+struct LevelCheckReport {
+  std::string programTag;
+  double noiseFloorDbfs = kSilenceFloorDbfs;
+  std::optional<int> soundingNote;
+  std::optional<TakeLevels> soundingLevels;
+  std::vector<int> silentNotes;
 };
 
 // Everything is called on the user-interface thread, from inside the run
@@ -84,7 +121,11 @@ class RunObserver {
   // which equals the row count after the last row; run end: 0). The window
   // mirrors it as the grid's current row; the grid never moves the run.
   virtual void RunRowChanged(std::size_t /*row*/) {}
+  virtual void RunStarted(const RunStart& /*start*/) {}
+  virtual void LevelChecked(const LevelCheckReport& /*check*/) {}
   virtual void TakeSaved(const SavedTake& /*take*/) {}
+  // The take of an event that failed (status Failed, with its cause); the run stops after it.
+  virtual void TakeFailed(const SavedTake& /*take*/) {}
   // After the run has returned to Idle.
   virtual void RunFinished(const RunResult& /*result*/) {}
 };

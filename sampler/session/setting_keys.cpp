@@ -280,8 +280,10 @@ std::vector<SettingKey> MakeKeys() {
                   },
                   [](const SessionSettings& s) { return QString::number(s.midiDevice); }});
 
-  // Settings of groups of their own, each an OptionKey over a member of RunOptions:
-  //   keys.push_back(OptionKey("Group", "Key", "what --set takes", &RunOptions::member, firstStartValue));
+  // Settings of groups of their own, each an OptionKey over a member of RunOptions.
+  keys.push_back(OptionKey("Checks", "TestNotes",
+                           "1 (a level check with test notes before each program's takes) or 0 (only the events' notes)",
+                           &RunOptions::testNotes, true));
 
   // The window's fields have their first-start values as a whole (FirstStartSettings).
   for (SettingKey& key : keys) {

@@ -17,6 +17,8 @@ class UserDialogs : public MessagePort {
   // A message with an OK button (MessagePort::ShowMessage).
   // A question with Yes and No, a question icon and No as the default; true for Yes.
   virtual bool AskYesNo(const std::string& title, const std::string& text) = 0;
+  // The engine's warnings that the user may go on past are Yes/No questions here.
+  bool AskGoOn(const std::string& title, const std::string& text) override { return AskYesNo(title, text); }
   // Shows a dialog modally and returns its result (QDialog::Accepted or Rejected).
   virtual int RunModal(QDialog& dialog) = 0;
   // The system beep: a refused key, a refused close.

@@ -1,5 +1,6 @@
 #include "fakes/fake_recorder.h"
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <numbers>
@@ -123,7 +124,12 @@ void FakeRecorder::Save(const std::string& path) {
   MaybeFail(RecorderOp::Save, path);
   const long frames = std::lround((recordStop_ - recordStart_) * format_.samplesPerSec);
   try {
-    WritePcmWav(path, format_, frames, decorate);
+    const bool silent = sounds && !sounds(recordStart_, recordStop_);
+    const char zero = format_.bitsPerSample == 8 ? static_cast<char>(0x80) : '\0';
+    WritePcmWav(path, format_, frames, [&](quendal::Wav& wav) {
+      if (silent) std::fill(wav.DataChunk->ChunkData.begin(), wav.DataChunk->ChunkData.end(), zero);
+      if (decorate) decorate(wav);
+    });
   } catch (const std::exception& error) {
     throw DeviceError(std::string("the recording could not be saved: ") + error.what());
   }

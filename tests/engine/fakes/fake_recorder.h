@@ -50,6 +50,9 @@ class FakeRecorder : public RecorderPort {
   std::function<void(quendal::Wav&)> decorate;
   // Called at the start of each Save, before anything is written.
   std::function<void(const std::string& path)> onSave;
+  // When set, a take whose recording (start, stop times) it answers false for
+  // is saved as silence: an instrument that does not sound.
+  std::function<bool(double start, double stop)> sounds;
 
   std::vector<RecorderCall> calls;
   std::vector<RecordingFormat> formatsSet;

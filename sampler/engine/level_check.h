@@ -1,0 +1,48 @@
+#pragma once
+// The check before the takes of a program: the input recorded briefly with no
+// note (the noise floor), then a test note at the run's velocity and channel,
+// the middle note of the event list first and, when that one stays silent,
+// up to four others spread over the list (a patch may not sound on every key).
+// Runs on the run's thread, inside the run, with the run's devices.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/event_capture.h"
+#include "engine/take_analysis.h"
+
+namespace ntr {
+
+struct LevelCheckResult {
+  double noiseFloorDbfs = kSilenceFloorDbfs;
+  std::optional<int> soundingNote;  // the test note that rose above the noise floor
+  std::optional<TakeLevels> soundingLevels;
+  std::vector<int> silentNotes;     // test notes that stayed silent, in the order played
+};
+
+// How long the probes last.
+inline constexpr double kNoiseFloorSeconds = 0.3;
+inline constexpr double kTestNoteHoldSeconds = 0.6;
+inline constexpr double kTestNoteDecaySeconds = 0.3;
+inline constexpr std::size_t kMostTestNotes = 5;
+
+// The notes tried, in order: the middle one of `notes` (as the list holds
+// them), then up to four others spread over the list.
+std::vector<int> TestNoteOrder(const std::vector<int>& notes);
+
+// Measures the noise floor and plays test notes until one sounds. The probes
+// are recorded to `probeFile` (a temporary name in a folder of the run) and
+// removed. Throws CaptureError when a probe cannot be recorded.
+LevelCheckResult CheckLevels(EventCapture& capture, const RecordingFormat& format, const std::vector<int>& notes,
+                             const std::string& probeFile);
+
+// Plays one note as a probe and measures it (the instrument gone quiet in
+// the middle of a run is told apart from keys that do not sound).
+TakeLevels ProbeNote(EventCapture& capture, const RecordingFormat& format, int note, double noiseFloorDbfs,
+                     const std::string& probeFile);
+
+// The message for an instrument that does not sound.
+std::string SilentInstrumentMessage(const std::string& where, const std::vector<int>& notesTried);
+
+}  // namespace ntr

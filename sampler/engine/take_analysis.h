@@ -1,0 +1,40 @@
+#pragma once
+// The levels of one take, measured from its WAV file after it was saved:
+// peak and RMS (dBFS), the delay from the start of the recording (the note
+// on) to the sound's onset, and clipping. Plain C++ on the file's samples,
+// called by the run between events (never from an audio callback).
+
+#include <optional>
+#include <string>
+
+namespace ntr {
+
+// Below this a level counts as digital silence (the built-in synthesizer's
+// output before a note, a muted input).
+inline constexpr double kSilenceFloorDbfs = -120.0;
+// A take sounds when its peak rises this far above the noise floor.
+inline constexpr double kSoundingMarginDb = 20.0;
+// Clipping: this many consecutive samples of a channel at full scale.
+inline constexpr int kClippedRun = 3;
+
+struct TakeLevels {
+  double peakDbfs = kSilenceFloorDbfs;
+  double rmsDbfs = kSilenceFloorDbfs;
+  // Seconds from the first frame to the first sample above the onset
+  // threshold (20 dB below the peak, and 10 dB above the noise floor); none
+  // when nothing rises above it.
+  std::optional<double> onsetSeconds;
+  bool clipped = false;
+  double seconds = 0.0;  // the take's length
+};
+
+// Reads the PCM (8/16/24/32-bit integer) or 32-bit float WAV at `file` and
+// measures it. noiseFloorDbfs, when known, keeps the onset above the noise.
+// Throws std::runtime_error when the file cannot be read or holds no audio
+// format it knows.
+TakeLevels AnalyseTakeFile(const std::string& file, std::optional<double> noiseFloorDbfs = std::nullopt);
+
+// Whether a take with these levels sounds over the noise floor.
+bool Sounds(const TakeLevels& levels, double noiseFloorDbfs);
+
+}  // namespace ntr

@@ -1,0 +1,155 @@
+#include "session/run_report.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QJsonDocument>
+#include <QSaveFile>
+#include <cmath>
+
+#include "engine/note_names.h"
+#include "session/setting_keys.h"
+
+namespace ntr::session {
+
+namespace {
+
+QString Text(const std::string& text) { return QString::fromStdString(text); }
+
+QString Now() { return QDateTime::currentDateTime().toString(Qt::ISODate); }
+
+// Levels in dB with one decimal (JSON has no infinity: digital silence is the floor value).
+double Db(double value) { return std::round(value * 10.0) / 10.0; }
+
+const char* OutcomeName(RunOutcome outcome) {
+  switch (outcome) {
+    case RunOutcome::Completed: return "completed";
+    case RunOutcome::Stopped: return "stopped";
+    case RunOutcome::FoldersFailed: return "folders failed";
+    case RunOutcome::MidiOpenFailed: return "MIDI device failed";
+    case RunOutcome::EventFailed: return "failed";
+    case RunOutcome::InstrumentSilent: return "instrument silent";
+    case RunOutcome::CheckCancelled: return "cancelled after the level check";
+  }
+  return "failed";
+}
+
+QJsonObject LevelsObject(const TakeLevels& levels) {
+  QJsonObject object;
+  object[QStringLiteral("peakDbfs")] = Db(levels.peakDbfs);
+  object[QStringLiteral("rmsDbfs")] = Db(levels.rmsDbfs);
+  object[QStringLiteral("onsetMs")] =
+      levels.onsetSeconds ? QJsonValue(std::round(*levels.onsetSeconds * 10000.0) / 10.0) : QJsonValue();
+  object[QStringLiteral("clipped")] = levels.clipped;
+  object[QStringLiteral("seconds")] = std::round(levels.seconds * 1000.0) / 1000.0;
+  return object;
+}
+
+}  // namespace
+
+const char* TakeStatusName(TakeStatus status) {
+  switch (status) {
+    case TakeStatus::Saved: return "saved";
+    case TakeStatus::Silent: return "silent";
+    case TakeStatus::Clipped: return "clipped";
+    case TakeStatus::Failed: return "failed";
+  }
+  return "failed";
+}
+
+RunReport::RunReport(std::function<SessionSettings()> settings, std::function<RunDevices()> devices)
+    : settings_(std::move(settings)), devices_(std::move(devices)) {}
+
+void RunReport::RunStarted(const RunStart& start) {
+  const SessionSettings settings = settings_();
+  const RunDevices devices = devices_();
+  path_ = QDir(Text(start.instrumentPath)).filePath(QLatin1String(kRunReportName));
+  checks_ = {};
+  takes_ = {};
+  report_ = {};
+
+  QJsonObject stored;
+  for (const SettingKey& key : SettingKeys()) {
+    const QString name = QString::fromLatin1(key.name.data(), static_cast<qsizetype>(key.name.size()));
+    const QString group = QString::fromLatin1(key.group.data(), static_cast<qsizetype>(key.group.size()));
+    stored[group == QLatin1String(kSettingsGroup) ? name : group + QLatin1Char('/') + name] = key.text(settings);
+  }
+  QJsonObject deviceObject;
+  deviceObject[QStringLiteral("midiDevice")] = settings.midiDevice;
+  deviceObject[QStringLiteral("midiDeviceName")] = Text(devices.midiDevice);
+  deviceObject[QStringLiteral("recording")] = Text(devices.recording);
+
+  report_[QStringLiteral("started")] = Now();
+  report_[QStringLiteral("finished")] = QJsonValue();
+  report_[QStringLiteral("outcome")] = QStringLiteral("running");
+  report_[QStringLiteral("eventsPlanned")] = static_cast<double>(start.eventsTotal);
+  report_[QStringLiteral("settings")] = stored;
+  report_[QStringLiteral("devices")] = deviceObject;
+  Write();
+}
+
+void RunReport::LevelChecked(const LevelCheckReport& check) {
+  QJsonObject object;
+  object[QStringLiteral("program")] = Text(check.programTag);
+  object[QStringLiteral("noiseFloorDbfs")] = Db(check.noiseFloorDbfs);
+  object[QStringLiteral("testNote")] = check.soundingNote ? QJsonValue(Text(NoteName(*check.soundingNote))) : QJsonValue();
+  object[QStringLiteral("testNoteLevels")] =
+      check.soundingLevels ? QJsonValue(LevelsObject(*check.soundingLevels)) : QJsonValue();
+  QJsonArray silent;
+  for (const int note : check.silentNotes) silent.append(Text(NoteName(note)));
+  object[QStringLiteral("silentTestNotes")] = silent;
+  checks_.append(object);
+  Write();
+}
+
+void RunReport::TakeSaved(const SavedTake& take) { AddTake(take); }
+void RunReport::TakeFailed(const SavedTake& take) { AddTake(take); }
+
+void RunReport::AddTake(const SavedTake& take) {
+  const SessionSettings settings = settings_();
+  QJsonObject object;
+  object[QStringLiteral("file")] = Text(take.file);
+  object[QStringLiteral("program")] = Text(take.programTag);
+  object[QStringLiteral("note")] = Text(take.note);
+  object[QStringLiteral("velocity")] = settings.stored.velocity;
+  object[QStringLiteral("status")] = QLatin1String(TakeStatusName(take.status));
+  object[QStringLiteral("tagged")] = take.tagged;
+  object[QStringLiteral("noiseFloorDbfs")] = Db(take.noiseFloorDbfs);
+  object[QStringLiteral("levels")] = take.levels ? QJsonValue(LevelsObject(*take.levels)) : QJsonValue();
+  object[QStringLiteral("retakes")] = take.retakes;
+  QJsonArray warnings;
+  for (const std::string& warning : take.warnings) warnings.append(Text(warning));
+  object[QStringLiteral("warnings")] = warnings;
+  if (take.status == TakeStatus::Failed) object[QStringLiteral("cause")] = Text(take.cause);
+  takes_.append(object);
+  Write();
+}
+
+void RunReport::RunFinished(const RunResult& result) {
+  if (path_.isEmpty() || report_.isEmpty()) return;  // the run ended before it began (folders, MIDI)
+  report_[QStringLiteral("finished")] = Now();
+  report_[QStringLiteral("outcome")] = QLatin1String(OutcomeName(result.outcome));
+  QJsonObject summary;
+  summary[QStringLiteral("saved")] = static_cast<double>(result.takesSaved);
+  summary[QStringLiteral("clipped")] = static_cast<double>(result.takesClipped);
+  summary[QStringLiteral("silent")] = static_cast<double>(result.takesSilent);
+  summary[QStringLiteral("failed")] = static_cast<double>(result.takesFailed);
+  summary[QStringLiteral("withWarnings")] = static_cast<double>(result.warnings);
+  report_[QStringLiteral("summary")] = summary;
+  if (!result.message.empty()) report_[QStringLiteral("message")] = Text(result.message);
+  Write();
+  report_ = {};
+}
+
+void RunReport::Write() {
+  QJsonObject whole = report_;
+  whole[QStringLiteral("levelChecks")] = checks_;
+  whole[QStringLiteral("takes")] = takes_;
+  QSaveFile file(path_);
+  if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(whole).toJson()) < 0 || !file.commit()) {
+    writeError_ = file.errorString();
+    return;
+  }
+  writeError_.clear();
+}
+
+}  // namespace ntr::session

@@ -1,0 +1,58 @@
+#pragma once
+// The report of a run: "ntr-run.json" in the instrument's folder, written
+// when the run starts and again after every take and level check, each time
+// as a whole new file renamed into place, so that a run killed at any moment
+// leaves a complete, valid report of every take saved before it. Both front
+// ends attach one to their session. Runs on the run's thread.
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QString>
+#include <functional>
+#include <string>
+
+#include "engine/run_state.h"
+#include "session/session_settings.h"
+
+namespace ntr::session {
+
+inline constexpr const char* kRunReportName = "ntr-run.json";
+
+// The devices of a run, as the front end names them.
+struct RunDevices {
+  std::string midiDevice;  // the "MIDI Devices" entry's caption
+  std::string recording;   // what the takes are recorded from
+};
+
+class RunReport : public RunObserver {
+ public:
+  RunReport(std::function<SessionSettings()> settings, std::function<RunDevices()> devices);
+
+  void RunStarted(const RunStart& start) override;
+  void LevelChecked(const LevelCheckReport& check) override;
+  void TakeSaved(const SavedTake& take) override;
+  void TakeFailed(const SavedTake& take) override;
+  void RunFinished(const RunResult& result) override;
+
+  // The report of the last run ("" before any), and why it could not be
+  // written last time ("" when it was).
+  const QString& Path() const { return path_; }
+  const QString& WriteError() const { return writeError_; }
+
+ private:
+  void AddTake(const SavedTake& take);
+  void Write();
+
+  std::function<SessionSettings()> settings_;
+  std::function<RunDevices()> devices_;
+  QString path_;
+  QString writeError_;
+  QJsonObject report_;
+  QJsonArray checks_;
+  QJsonArray takes_;
+};
+
+// "saved", "silent", "clipped", "failed".
+const char* TakeStatusName(TakeStatus status);
+
+}  // namespace ntr::session
