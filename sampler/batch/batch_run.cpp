@@ -47,8 +47,10 @@ BatchRun::BatchRun(const session::SessionSettings& settings)
       messages_(view_),
       devices_(clock_),
       session_({devices_.Midi(), devices_.Recorder(), clock_, messages_, mixer_}, [this] { return settings_; }),
-      controller_(session_.Controller()) {
+      controller_(session_.Controller()),
+      report_([this] { return settings_; }, [this] { return session::RunDevices{deviceCaption_, RecordingSource()}; }) {
   controller_.AddObserver(&view_);
+  controller_.AddObserver(&report_);
 }
 
 // The events as "Generate Events" makes them when the window opens; the
@@ -102,6 +104,11 @@ void BatchRun::ApplyRecordingLevels() {
   session_.ApplyLevels(settings_.stored);
 }
 
+std::string BatchRun::RecordingSource() {
+  return IsBuiltInSynthEntry(settings_.midiDevice) ? "the built-in synthesizer's own output"
+                                                   : devices_.AudioInput().SourceDescription();
+}
+
 void BatchRun::PrintPlan() {
   const bool singlePass = IsProgramListEmpty(runSettings_.programList);
   const std::int64_t programs = singlePass ? 1 : session_.Events().Slots().PatchCount;
@@ -111,10 +118,8 @@ void BatchRun::PrintPlan() {
                      : " (" + Plural(programs, "program") + " x " + Plural(rows, "note") + ")";
   view_.Line(stdout, plan);
 
-  const std::string source = IsBuiltInSynthEntry(settings_.midiDevice) ? "the built-in synthesizer's own output"
-                                                       : devices_.AudioInput().SourceDescription();
   view_.Line(stdout, "  MIDI device " + std::to_string(settings_.midiDevice) + ": " + deviceCaption_ + ", recording " +
-                         source);
+                         RecordingSource());
   const session::StoredSettings& s = settings_.stored;
   view_.Line(stdout, "  Format: " + s.rate.toStdString() + ", " + s.bits.toStdString() + " bits, " +
                          s.channels.toStdString() + "; velocity " + s.velocity.toStdString() + ", channel " +
@@ -161,6 +166,12 @@ int BatchRun::Finish(const RunResult& result) {
   const std::string where = InstrumentPath(runSettings_.saveFolder, runSettings_.instrumentName);
   const std::string took = ElapsedText(view_.ElapsedSeconds());
   const std::string takes = Plural(result.takesSaved, "take");
+  if (result.outcome != RunOutcome::FoldersFailed && result.outcome != RunOutcome::MidiOpenFailed) {
+    view_.Line(stdout, "Summary: " + session::RunSummary(result) + ". Report: " + report_.Path().toStdString() +
+                           (report_.WriteError().isEmpty()
+                                ? std::string()
+                                : " (could not be written: " + report_.WriteError().toStdString() + ")"));
+  }
   switch (result.outcome) {
     case RunOutcome::Completed:
       view_.Line(stdout, "Done: " + takes + " saved under " + where + " in " + took + ".");
@@ -178,6 +189,10 @@ int BatchRun::Finish(const RunResult& result) {
       return kExitDevice;
     case RunOutcome::EventFailed:
       view_.Line(stderr, "NTR: the run failed after " + takes + " (saved under " + where + ").");
+      return kExitRunFailed;
+    case RunOutcome::InstrumentSilent:
+      return kExitDevice;
+    case RunOutcome::CheckCancelled:
       return kExitRunFailed;
   }
   return kExitRunFailed;

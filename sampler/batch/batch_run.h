@@ -14,6 +14,7 @@
 #include "devices/mixer/volume_mod.h"
 #include "engine/run_controller.h"
 #include "engine/steady_clock.h"
+#include "session/run_report.h"
 #include "session/sampling_session.h"
 #include "session/session_settings.h"
 
@@ -47,6 +48,7 @@ class BatchRun {
   void PrintPlan();
   void OnYield();
   int Finish(const RunResult& result);
+  std::string RecordingSource();
 
   session::SessionSettings settings_;
   StopSignals signals_;
@@ -58,6 +60,7 @@ class BatchRun {
   session::SamplingSession session_;
   RunController& controller_;
   PlainRunSettings runSettings_;  // the settings as the run reads them, once generated
+  session::RunReport report_;
   std::string deviceCaption_;  // the "MIDI Devices" entry of the run
   bool stopAnnounced_ = false;
   int signalsSeen_ = 0;

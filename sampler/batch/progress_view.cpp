@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "engine/format_seconds.h"
+#include "engine/note_names.h"
+#include "engine/sample_paths.h"
 
 namespace ntr::batch {
 
@@ -96,12 +99,31 @@ void ProgressView::RunProgressChanged(const RunProgress& progress) {
   Draw();
 }
 
+void ProgressView::LevelChecked(const LevelCheckReport& check) {
+  const auto db = [](double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f dBFS", value);
+    return std::string(text);
+  };
+  std::string line = "Level check";
+  if (check.programTag != kSinglePassTag) line += " (program " + check.programTag + ")";
+  line += ": noise floor " + db(check.noiseFloorDbfs);
+  if (check.soundingNote && check.soundingLevels) {
+    line += ", test note " + NoteName(*check.soundingNote) + " peaks at " + db(check.soundingLevels->peakDbfs);
+  }
+  Line(out_, line);
+}
+
 void ProgressView::TakeSaved(const SavedTake& take) {
   ++takesSaved_;
   if (terminal_) return;
   std::string line(1, '[');
   line.append(std::to_string(takesSaved_)).append("/").append(std::to_string(progress_.eventsTotal));
   line.append("] PATCH_").append(take.programTag).append(" ").append(take.note).append(" saved: ").append(take.file);
+  if (take.status == TakeStatus::Silent || take.status == TakeStatus::Clipped) {
+    line.append(take.status == TakeStatus::Silent ? "  (silent)" : "  (clipped)");
+  }
+  for (const std::string& warning : take.warnings) line.append("  warning: ").append(warning);
   line.append("  elapsed ").append(ElapsedText(ElapsedSeconds()));
   if (!progress_.estimate.empty()) line.append("  estimate ").append(progress_.estimate);
   Line(out_, line);

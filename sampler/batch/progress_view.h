@@ -48,6 +48,7 @@ class ProgressView : public RunObserver {
   // RunObserver
   void RunStateChanged(RunState state) override;
   void RunProgressChanged(const RunProgress& progress) override;
+  void LevelChecked(const LevelCheckReport& check) override;
   void TakeSaved(const SavedTake& take) override;
   void RunFinished(const RunResult& result) override;
 

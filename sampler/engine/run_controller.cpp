@@ -246,13 +246,13 @@ RunResult RunController::RunSampling() {
     midi_.SetChannelAndVelocity(RunChannel(settings_.ChannelText()), RunVelocity(settings_.VelocityText()));
     if (plan.singlePass) {
       end = CheckProgram(plan, std::string(kSinglePassTag));
-      if (end == PassEnd::Finished) end = RunPass(plan, std::string(kSinglePassTag));
+      if (end == PassEnd::Finished && !stopRequested_) end = RunPass(plan, std::string(kSinglePassTag));
     } else {
       for (const int program : plan.slots.PatchSlots) {
         if (program != kEmptySlot) {
           midi_.SendProgramChange(program);
           end = CheckProgram(plan, ProgramTag(program));
-          if (end == PassEnd::Finished) end = RunPass(plan, ProgramTag(program));
+          if (end == PassEnd::Finished && !stopRequested_) end = RunPass(plan, ProgramTag(program));
           if (end == PassEnd::Failed || end == PassEnd::Silent || end == PassEnd::Cancelled) break;
         }
         progress_.nowPlaying.clear();
@@ -404,13 +404,22 @@ RunController::PassEnd RunController::RunPass(const RunPlan& plan, const std::st
     CaptureRequest request{event, plan.instrumentPath, programTag, settings_.Format(), embedNote_};
     try {
       const CapturedTake take = capture_.CaptureEvent(request);
-      SavedTake saved{row, event.Note, programTag, take.targetFile, take.tagged};
+      SavedTake saved;
+      saved.row = row;
+      saved.note = event.Note;
+      saved.programTag = programTag;
+      saved.file = take.targetFile;
+      saved.tagged = take.tagged;
       saved.retakes = take.retakes;
       saved.warnings = take.warnings;
       const PassEnd end = AfterTake(plan, programTag, saved, take.note);
       if (end != PassEnd::Finished) return end;
     } catch (const CaptureError& error) {
-      SavedTake failed{row, event.Note, programTag, error.TargetFile(), false};
+      SavedTake failed;
+      failed.row = row;
+      failed.note = event.Note;
+      failed.programTag = programTag;
+      failed.file = error.TargetFile();
       failed.status = TakeStatus::Failed;
       failed.cause = error.Cause();
       ++takesFailed_;

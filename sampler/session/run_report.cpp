@@ -56,6 +56,17 @@ const char* TakeStatusName(TakeStatus status) {
   return "failed";
 }
 
+std::string RunSummary(const RunResult& result) {
+  const auto count = [](std::int64_t n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+  };
+  std::string text = count(result.takesSaved, "take", "takes") + " saved (" +
+                     std::to_string(result.takesClipped) + " marked clipped, " + std::to_string(result.takesSilent) +
+                     " silent), " + std::to_string(result.takesFailed) + " failed";
+  if (result.warnings > 0) text += "; " + count(result.warnings, "take has", "takes have") + " a warning";
+  return text;
+}
+
 RunReport::RunReport(std::function<SessionSettings()> settings, std::function<RunDevices()> devices)
     : settings_(std::move(settings)), devices_(std::move(devices)) {}
 

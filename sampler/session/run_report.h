@@ -55,4 +55,8 @@ class RunReport : public RunObserver {
 // "saved", "silent", "clipped", "failed".
 const char* TakeStatusName(TakeStatus status);
 
+// "24 takes saved (2 marked clipped, 3 silent), 0 failed": the end of a run
+// in the window's message box and on the batch mode's terminal.
+std::string RunSummary(const RunResult& result);
+
 }  // namespace ntr::session

@@ -38,6 +38,7 @@ frmMain::frmMain(const MainWindowParts& parts, QWidget* parent)
       parts_(parts),
       session_({parts.midi, parts.recorder, parts.clock, parts.dialogs, parts.mixer}, [this] { return CurrentSettings(); }),
       controller_(session_.Controller()),
+      report_([this] { return CurrentSettings(); }, [this] { return DevicesOfRun(); }),
       scale_(96.0) {
   setObjectName(QStringLiteral("frmMain"));
   // The layout follows the screen's logical DPI (twips are physical units).
@@ -46,11 +47,15 @@ frmMain::frmMain(const MainWindowParts& parts, QWidget* parent)
   BuildForm();
   Connect();
   controller_.AddObserver(this);
+  controller_.AddObserver(&report_);
   ApplyControls(controller_.Controls());
   layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-frmMain::~frmMain() { controller_.RemoveObserver(this); }
+frmMain::~frmMain() {
+  controller_.RemoveObserver(&report_);
+  controller_.RemoveObserver(this);
+}
 
 void frmMain::Connect() {
   for (PianoKey* key : chNote_) connect(key, &QAbstractButton::toggled, this, &frmMain::UpdateNotesCaption);
@@ -119,10 +124,8 @@ void frmMain::closeEvent(QCloseEvent* event) {
 }
 
 void frmMain::OnExit() {
-  if (controller_.RunActive()) {
-    parts_.dialogs.Beep();
-    return;
-  }
+  // During a run Exit does nothing (closing the window beeps instead).
+  if (controller_.RunActive()) return;
   close();
 }
 
@@ -277,6 +280,35 @@ void frmMain::RunProgressChanged(const RunProgress& progress) {
 }
 
 void frmMain::RunRowChanged(std::size_t row) { SetCurrentRow(static_cast<int>(row)); }
+
+void frmMain::TakeSaved(const SavedTake& take) {
+  if (!take.levels) {
+    lbPeak_->clear();
+    return;
+  }
+  QString text = QString::number(take.levels->peakDbfs, 'f', 1) + QStringLiteral(" dB");
+  if (take.status == TakeStatus::Clipped) text += QStringLiteral(" clip");
+  if (take.status == TakeStatus::Silent) text = QStringLiteral("silent");
+  lbPeak_->setText(text);
+}
+
+// After a run that played: what it made, and where its report is.
+void frmMain::RunFinished(const RunResult& result) {
+  if (result.outcome == RunOutcome::FoldersFailed || result.outcome == RunOutcome::MidiOpenFailed) return;
+  std::string text = (result.outcome == RunOutcome::Completed ? "Sampling finished: " : "Sampling ended: ") +
+                     session::RunSummary(result) + ".";
+  if (!report_.Path().isEmpty()) {
+    text += "\n\nReport: " + report_.Path().toStdString();
+    if (!report_.WriteError().isEmpty()) text += " (could not be written: " + report_.WriteError().toStdString() + ")";
+  }
+  parts_.dialogs.ShowMessage(kAppTitle, text, MessageIcon::Information);
+}
+
+session::RunDevices frmMain::DevicesOfRun() const {
+  const QAction* entry = mMidiDev_[static_cast<std::size_t>(midiDeviceIndex_)];
+  return {entry->text().toStdString(), IsBuiltInSynthEntry(midiDeviceIndex_) ? "the built-in synthesizer's own output"
+                                                                            : "the audio system's default input"};
+}
 
 // ---- what a run reads --------------------------------------------------------------
 

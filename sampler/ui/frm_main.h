@@ -22,6 +22,7 @@
 #include "engine/event_list.h"
 #include "engine/midi_device_menu.h"
 #include "engine/run_controller.h"
+#include "session/run_report.h"
 #include "session/sampling_session.h"
 #include "session/session_settings.h"
 #include "session/settings_store.h"
@@ -109,6 +110,9 @@ class frmMain : public QMainWindow, private RunObserver {
   void RunStateChanged(RunState state) override;
   void RunProgressChanged(const RunProgress& progress) override;
   void RunRowChanged(std::size_t row) override;
+  void TakeSaved(const SavedTake& take) override;
+  void RunFinished(const RunResult& result) override;
+  session::RunDevices DevicesOfRun() const;
 
   // frm_main_layout.cpp: the controls, in twips.
   void BuildMenus();
@@ -136,6 +140,7 @@ class frmMain : public QMainWindow, private RunObserver {
   RunOptions options_;  // the settings of groups of their own, as loaded or chosen
   session::SamplingSession session_;
   RunController& controller_;
+  session::RunReport report_;
   TwipScale scale_;
   KnobDrag knobDrag_;
   // A device picked during a run is handed to the devices when the run has
@@ -162,6 +167,7 @@ class frmMain : public QMainWindow, private RunObserver {
   QWidget* pnlNeededTime_ = nullptr;
   std::array<QLabel*, 3> lbTitle_{};
   std::array<QLabel*, 3> lbData_{};
+  QLabel* lbPeak_ = nullptr;  // the last take's peak, beside "Now playing"
   QComboBox* dbcSampleRate_ = nullptr;
   QComboBox* dbcSampleBits_ = nullptr;
   QComboBox* dbcSampleMode_ = nullptr;

@@ -187,6 +187,11 @@ void frmMain::BuildRunPanel(QWidget* form) {
     lbTitle_[static_cast<std::size_t>(i)] = title;
     lbData_[static_cast<std::size_t>(i)] = data;
   }
+  // Left in the "Now playing" row, where the note name (right-aligned) leaves room.
+  lbPeak_ = new QLabel(panel);
+  lbPeak_->setObjectName(QStringLiteral("lbPeak"));
+  lbPeak_->setGeometry(scale_.Rect(1440, 90 + 2 * 315, 1200, 270));
+  lbPeak_->setToolTip(QStringLiteral("The last take's peak level"));
 
   chSmpl_ = new QCheckBox(QStringLiteral(" Include embedded note in WAV files"), form);
   chSmpl_->setObjectName(QStringLiteral("chSmpl"));

@@ -71,13 +71,35 @@ TEST_F(Batch, SamplesTheBuiltInInstrumentIntoTaggedTakes) {
   EXPECT_NE(run.out.find("[12/12] PATCH_019 A5 saved: "), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("Done: 12 takes saved under " + Folder() + "/Grand_Piano"), std::string::npos) << run.out;
   EXPECT_EQ(run.out.find('\r'), std::string::npos);
+  // A level check before each program, every take measured, all in the report.
+  EXPECT_EQ(CountLines(run.out, "Level check (program "), 2u) << run.out;
+  EXPECT_NE(run.out.find("Summary: 12 takes saved (0 marked clipped, 0 silent), 0 failed."), std::string::npos)
+      << run.out;
+  const RunReportFigures report = ReadRunReport(Folder() + "/Grand_Piano/ntr-run.json");
+  EXPECT_TRUE(report.valid);
+  EXPECT_EQ(report.outcome, "completed");
+  EXPECT_EQ(report.levelChecks, 2);
+  EXPECT_EQ(report.statuses, std::vector<std::string>(12, "saved"));
+}
+
+// A velocity of 0 is a note off: the instrument stays silent, and the run
+// says so before any take instead of saving silence all night.
+TEST_F(Batch, ASilentInstrumentStopsTheRunBeforeAnyTake) {
+  const std::string settings = WriteSettings(SettingsText(Folder(), "", "300", "100", "22 kHz", "16", "Mono"));
+  const Finished run = RunToEnd(kProgram, {"--batch", "--settings", settings, "--set", "Velocity=0"}, Logs(), 60);
+  EXPECT_EQ(run.status, 3) << run.out << run.err;
+  EXPECT_NE(run.err.find("The instrument is silent"), std::string::npos) << run.err;
+  EXPECT_EQ(FilesUnder(Folder()), std::set<std::string>{"Grand_Piano/ntr-run.json"});
+  const RunReportFigures report = ReadRunReport(Folder() + "/Grand_Piano/ntr-run.json");
+  EXPECT_EQ(report.outcome, "instrument silent");
+  EXPECT_TRUE(report.statuses.empty());
 }
 
 // The file of the event that was playing when the signal came is whole, and
 // nothing else is left: no temporary take, no later note.
 void ExpectStoppedAfter(const std::string& folder, const std::vector<std::string>& saved, double held,
                         double decay) {
-  std::set<std::string> expected;
+  std::set<std::string> expected{"Grand_Piano/ntr-run.json"};
   for (const std::string& note : saved) expected.insert("Grand_Piano/PATCH_XXX/PATCHXXX_" + note + ".WAV");
   EXPECT_EQ(FilesUnder(folder), expected);
   for (std::size_t i = 0; i < saved.size(); ++i) {
@@ -99,11 +121,15 @@ TEST_F(Batch, SigtermStopsAfterTheNoteInProgress) {
   EXPECT_NE(child.Stdout().find("Stopped by SIGTERM after 3 of 6 events"), std::string::npos) << child.Stdout();
   EXPECT_NE(child.Stderr().find("the note in progress (A4) is finished and saved first"), std::string::npos)
       << child.Stderr();
+  const RunReportFigures report = ReadRunReport(Folder() + "/Grand_Piano/ntr-run.json");
+  EXPECT_EQ(report.outcome, "stopped");
+  EXPECT_EQ(report.statuses.size(), 3u);
 }
 
 TEST_F(Batch, CtrlCTwiceStillFinishesTheNote) {
   const std::string settings = WriteSettings(SettingsText(Folder(), "", "900", "300", "11 kHz", "8", "Mono"));
-  ChildProcess child(kProgram, {"--batch", "--settings", settings}, Logs());
+  // Without the level check, so the signals come while the first note sounds.
+  ChildProcess child(kProgram, {"--batch", "--settings", settings, "--set", "TestNotes=0"}, Logs());
   ASSERT_TRUE(child.WaitForOutput("Estimated time", 30)) << child.Stdout() << child.Stderr();
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   child.Signal(SIGINT);

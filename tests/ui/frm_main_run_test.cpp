@@ -124,11 +124,11 @@ TEST_F(RunTest, StartSuspendResumeStopFollowTheStateTable) {
         // The suspension comes before the row moves on and the estimate is recomputed.
         EXPECT_EQ(rig.Label("lbTitle0")->text(), "Extimated");
         EXPECT_EQ(rig.window->CurrentRow(), 0);
-        // Closing and Exit are refused while the run waits.
+        // Closing is refused with a beep while the run waits; Exit does nothing.
         EXPECT_FALSE(rig.window->close());
         rig.Action("mExit")->trigger();
         EXPECT_TRUE(rig.window->isVisible());
-        EXPECT_EQ(rig.dialogs.beeps, 4);
+        EXPECT_EQ(rig.dialogs.beeps, 3);
         // Between events a dialog may open.
         rig.Action("mAbout")->trigger();
         EXPECT_EQ(rig.dialogs.modalCount, 1);
@@ -149,7 +149,7 @@ TEST_F(RunTest, StartSuspendResumeStopFollowTheStateTable) {
         // START while the stopped run finishes its event: refused with a beep; so is closing.
         QTest::mouseClick(rig.Button("cbStart"), Qt::LeftButton);
         EXPECT_FALSE(rig.window->close());
-        EXPECT_EQ(rig.dialogs.beeps, 6);
+        EXPECT_EQ(rig.dialogs.beeps, 5);
         phase = Stopped;
         break;
       case Stopped:
@@ -173,8 +173,14 @@ TEST_F(RunTest, StartSuspendResumeStopFollowTheStateTable) {
   EXPECT_EQ(rig.devices.selected, 1);
   EXPECT_EQ(rig.recorder.formatsSet.at(0).samplesPerSec, 22050);
   EXPECT_EQ(FilesBelow(rig.dir.filePath("out")),
-            (QStringList{"My_Piano/PATCH_XXX/PATCHXXX_C5.WAV", "My_Piano/PATCH_XXX/PATCHXXX_D5.WAV"}));
-  EXPECT_TRUE(rig.dialogs.messages.empty());
+            (QStringList{"My_Piano/PATCH_XXX/PATCHXXX_C5.WAV", "My_Piano/PATCH_XXX/PATCHXXX_D5.WAV",
+                         "My_Piano/ntr-run.json"}));
+  // One message after the run: what it made and where its report is.
+  ASSERT_EQ(rig.dialogs.messages.size(), 1u);
+  EXPECT_EQ(rig.dialogs.messages[0].text.rfind("Sampling ended: 2 takes saved (0 marked clipped, 0 silent), 0 failed.", 0),
+            0u)
+      << rig.dialogs.messages[0].text;
+  EXPECT_NE(rig.dialogs.messages[0].text.find("ntr-run.json"), std::string::npos);
 
   // Idle again: closing works.
   EXPECT_TRUE(rig.window->close());
@@ -188,7 +194,7 @@ TEST_F(RunTest, AProgramListRunsEveryRowForEveryProgram) {
   ExpectControls(kIdle, "after the run");
   EXPECT_EQ(NotesOn(), (std::vector<int>{60, 62, 64, 60, 62, 64}));
   const QStringList files = FilesBelow(rig.dir.filePath("out"));
-  EXPECT_EQ(files.size(), 6);
+  EXPECT_EQ(files.size(), 7);  // six takes and the run's report
   EXPECT_TRUE(files.contains("My_Piano/PATCH_003/PATCH003_E5.WAV"));
   EXPECT_EQ(rig.midi.channel, 0);
   EXPECT_EQ(rig.midi.velocity, 127);

@@ -7,6 +7,11 @@
 #include <filesystem>
 #include <quendal/quendal_wav.h>
 
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
 #include "support/audio_analysis.h"
 
 namespace ntr::e2e {
@@ -109,13 +114,30 @@ std::set<std::string> FilesUnder(const std::string& root) {
 
 std::set<std::string> ExpectedTakes(const std::string& gearFolder, const std::vector<std::string>& programTags,
                                     const std::vector<std::string>& noteNames) {
-  std::set<std::string> files;
+  std::set<std::string> files{gearFolder + "/ntr-run.json"};
   for (const std::string& tag : programTags) {
     for (const std::string& note : noteNames) {
       files.insert(gearFolder + "/PATCH_" + tag + "/PATCH" + tag + "_" + note + ".WAV");
     }
   }
   return files;
+}
+
+RunReportFigures ReadRunReport(const std::string& path) {
+  RunReportFigures figures;
+  QFile file(QString::fromStdString(path));
+  if (!file.open(QIODevice::ReadOnly)) return figures;
+  QJsonParseError error{};
+  const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+  if (error.error != QJsonParseError::NoError || !document.isObject()) return figures;
+  const QJsonObject report = document.object();
+  figures.valid = true;
+  figures.outcome = report.value(QStringLiteral("outcome")).toString().toStdString();
+  for (const QJsonValue take : report.value(QStringLiteral("takes")).toArray()) {
+    figures.statuses.push_back(take.toObject().value(QStringLiteral("status")).toString().toStdString());
+  }
+  figures.levelChecks = static_cast<int>(report.value(QStringLiteral("levelChecks")).toArray().size());
+  return figures;
 }
 
 }  // namespace ntr::e2e

@@ -52,8 +52,18 @@ TakeFigures ExpectGoodTake(const std::string& path, const TakeExpectation& expec
 // Every file under root, as paths relative to it ("My_Piano/PATCH_000/PATCH000_C4.WAV").
 std::set<std::string> FilesUnder(const std::string& root);
 
-// The files a run leaves: <gear>/PATCH_<tag>/PATCH<tag>_<note>.WAV for every tag and note name.
+// The files a run leaves: its report <gear>/ntr-run.json and
+// <gear>/PATCH_<tag>/PATCH<tag>_<note>.WAV for every tag and note name.
 std::set<std::string> ExpectedTakes(const std::string& gearFolder, const std::vector<std::string>& programTags,
                                     const std::vector<std::string>& noteNames);
+
+// What a run's report (ntr-run.json) says; valid is false when it is not a JSON object.
+struct RunReportFigures {
+  bool valid = false;
+  std::string outcome;
+  std::vector<std::string> statuses;  // of every take, in order
+  int levelChecks = 0;
+};
+RunReportFigures ReadRunReport(const std::string& path);
 
 }  // namespace ntr::e2e
