@@ -6,9 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <thread>
 
+#include "devices/mixer/volume_mod.h"
 #include "devices/recorders/audio_input_recorder.h"
 #include "support/audio_analysis.h"
 #include "support/temp_folder.h"
@@ -60,6 +62,29 @@ TEST_P(Pulse, RecordsTheDefaultInputAtItsOwnRateAndConverts) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AudioSystems, Pulse, testing::Values("pulse", "alsa"));
+
+// On a desktop audio system ALSA's default mixer is PulseAudio's: "Line In"
+// drives its "Capture" control, the default source's volume, and the
+// microphone slider drives nothing (there is no microphone control).
+TEST(PulseMixer, LineInDrivesTheDefaultSourcesVolume) {
+  if (std::getenv("NTR_TEST_PULSE_SERVER") == nullptr) {
+    GTEST_SKIP() << "needs a PulseAudio server: run through scripts/with-pulse-server";
+  }
+  const auto sourceVolume = [] {
+    std::FILE* pipe = popen("pactl get-source-volume @DEFAULT_SOURCE@ 2>&1", "r");
+    std::string text;
+    for (int c = std::fgetc(pipe); c != EOF; c = std::fgetc(pipe)) text += static_cast<char>(c);
+    pclose(pipe);
+    return text;
+  };
+  VOLUME_MOD mixer;
+  ASSERT_TRUE(mixer.OpenMixerDevice()) << mixer.LastError();
+  EXPECT_EQ(mixer.ControlName(VOLUME_MOD::kLineSlider), "Capture (capture)");
+  EXPECT_FALSE(mixer.ControlFound(VOLUME_MOD::kMicSlider));
+  EXPECT_NE(sourceVolume().find(" 0%"), std::string::npos) << "opening turns it down: " << sourceVolume();
+  mixer.ApplyKnobLevel(VOLUME_MOD::kLineSlider, 1155, 1155);  // the knob at the top: loudest
+  EXPECT_NE(sourceVolume().find(" 100%"), std::string::npos) << sourceVolume();
+}
 
 }  // namespace
 }  // namespace ntr

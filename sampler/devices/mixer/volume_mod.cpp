@@ -10,11 +10,13 @@ namespace ntr {
 
 namespace {
 
-// The element names that stand for each line, most usual first.
+// The element names that stand for each line, most usual first. A desktop
+// audio system's ALSA mixer (PulseAudio's or PipeWire's) has no line or
+// microphone control, only "Capture": the volume of its default source,
+// which is what a line input records through there; "Line In" drives it.
 const std::vector<std::string>& CandidateNames(int slider) {
-  static const std::vector<std::string> line{"Line", "Line In", "Line-In", "Aux"};
-  static const std::vector<std::string> mic{"Mic", "Internal Mic", "Front Mic", "Rear Mic", "Headset Mic",
-                                            "Capture"};
+  static const std::vector<std::string> line{"Line", "Line In", "Line-In", "Aux", "Capture"};
+  static const std::vector<std::string> mic{"Mic", "Internal Mic", "Front Mic", "Rear Mic", "Headset Mic"};
   static const std::vector<std::string> out{"Master", "PCM", "Speaker", "Headphone", "Front"};
   return slider == VOLUME_MOD::kLineSlider ? line : slider == VOLUME_MOD::kMicSlider ? mic : out;
 }
@@ -128,6 +130,10 @@ bool VOLUME_MOD::IsOpen() const { return mixer_ != nullptr; }
 
 bool VOLUME_MOD::ControlFound(int slider) const {
   return IsSlider(slider) && mixer_ && mixer_->controls[static_cast<std::size_t>(slider)].element != nullptr;
+}
+
+std::string VOLUME_MOD::ControlName(int slider) const {
+  return ControlFound(slider) ? mixer_->controls[static_cast<std::size_t>(slider)].name : std::string();
 }
 
 LevelRange VOLUME_MOD::Range(int slider) const {

@@ -37,6 +37,8 @@ class VOLUME_MOD : public MixerPort {
 
   bool IsOpen() const;
   bool ControlFound(int slider) const;
+  // e.g. "Capture (capture)"; "" when not found.
+  std::string ControlName(int slider) const;
   LevelRange Range(int slider) const;
   // The level last sent to slider i's control (its Current after the open).
   int32_t LastLevel(int slider) const;
