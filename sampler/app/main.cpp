@@ -6,11 +6,14 @@
 
 #include "batch/batch_mode.h"
 #include "app/program_parts.h"
+#include "app/window_command_line.h"
 #include "ui/qt_user_dialogs.h"
 
 int main(int argc, char* argv[]) {
   // Before any window exists: the unattended mode needs no display.
   if (ntr::batch::IsBatchCommandLine(argc, argv)) return ntr::batch::RunBatchMode(argc, argv);
+  // Qt would start the window with arguments it ignores, or abort without a display.
+  if (const std::optional<int> refused = ntr::app::RefuseWindowStart(argc, argv)) return *refused;
 
   QApplication app(argc, argv);
   QApplication::setApplicationName(QString::fromLatin1(ntr::ui::kSettingsApplication));
