@@ -3,6 +3,7 @@
 // With --batch (or --help) it makes one run without a window instead.
 
 #include <QApplication>
+#include <QIcon>
 
 #include "batch/batch_mode.h"
 #include "app/program_parts.h"
@@ -18,6 +19,9 @@ int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QString::fromLatin1(ntr::ui::kSettingsApplication));
   ntr::ui::ApplyProgramLook();
+  // The installed desktop entry and icon (packaging/) belong to this window.
+  QApplication::setDesktopFileName(QStringLiteral(NTR_DESKTOP_ID));
+  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(NTR_DESKTOP_ID)));
 
   ntr::ui::QtUserDialogs dialogs;
   ntr::ui::ProgramParts program(ntr::ui::SettingsStore::OpenUserSettings(), dialogs);
