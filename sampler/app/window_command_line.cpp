@@ -1,8 +1,8 @@
 #include "app/window_command_line.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <array>
+#include <cstdio>
 #include <string_view>
 
 #include "app/display_check.h"
@@ -18,8 +18,9 @@ constexpr int kExitNoDisplay = 1;
 // Qt's own options (QGuiApplication, QApplication, the X11 plugin); Qt takes
 // them with one dash or two, and removes them from the arguments it keeps.
 constexpr std::array<std::string_view, 12> kQtOptionsWithValue{
-    "platform", "platformpluginpath", "platformtheme", "plugin",  "qwindowgeometry", "qwindowicon",
-    "qwindowtitle", "session",        "style",         "stylesheet", "display",        "geometry"};
+    "platform",        "platformpluginpath", "platformtheme", "plugin",
+    "qwindowgeometry", "qwindowicon",        "qwindowtitle",  "session",
+    "style",           "stylesheet",         "display",       "geometry"};
 constexpr std::array<std::string_view, 2> kQtFlags{"reverse", "widgetcount"};
 constexpr std::array<std::string_view, 3> kQtOptionsWithEquals{"style", "stylesheet", "qmljsdebugger"};
 
