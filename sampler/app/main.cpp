@@ -3,18 +3,25 @@
 // With --batch (or --help) it makes one run without a window instead.
 
 #include <QApplication>
+#include <QIcon>
 
 #include "batch/batch_mode.h"
+#include "app/window_command_line.h"
 #include "app/window_with_devices.h"
 #include "ui/qt_user_dialogs.h"
 
 int main(int argc, char* argv[]) {
   // Before any window exists: the unattended mode needs no display.
   if (ntr::batch::IsBatchCommandLine(argc, argv)) return ntr::batch::RunBatchMode(argc, argv);
+  // Qt would start the window with arguments it ignores, or abort without a display.
+  if (const std::optional<int> refused = ntr::app::RefuseWindowStart(argc, argv)) return *refused;
 
   QApplication app(argc, argv);
   QApplication::setApplicationName(QString::fromLatin1(ntr::session::kSettingsApplication));
   ntr::app::ApplyProgramLook();
+  // The installed desktop entry and icon (packaging/) belong to this window.
+  QApplication::setDesktopFileName(QStringLiteral(NTR_DESKTOP_ID));
+  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(NTR_DESKTOP_ID)));
 
   ntr::ui::QtUserDialogs dialogs;
   ntr::app::WindowWithDevices program(ntr::session::SettingsStore::OpenUserSettings(), dialogs);
