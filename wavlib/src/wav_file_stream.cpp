@@ -50,6 +50,19 @@ std::unique_ptr<WavFileStream> WavFileStream::CreateNew(const std::filesystem::p
   return std::unique_ptr<WavFileStream>(new WavFileStream(file, path.string(), 0));
 }
 
+std::unique_ptr<WavFileStream> WavFileStream::CreateOrTruncate(const std::filesystem::path& path) {
+  std::FILE* file = std::fopen(path.string().c_str(), "wb");
+  if (file == nullptr) throw FileAccessError("cannot write \"" + path.string() + "\": " + Reason(errno));
+  return std::unique_ptr<WavFileStream>(new WavFileStream(file, path.string(), 0));
+}
+
+void WavFileStream::CheckWritable(const std::filesystem::path& path) {
+  // Opening for appending writes nothing and asks for exactly the right to write.
+  std::FILE* file = std::fopen(path.string().c_str(), "ab");
+  if (file == nullptr) throw FileAccessError("cannot replace \"" + path.string() + "\": " + Reason(errno));
+  std::fclose(file);
+}
+
 std::string WavFileStream::Read(int64_t count, std::string_view what) {
   if (count <= 0) return {};
   if (AtEnd()) {

@@ -20,6 +20,12 @@ class WavFileStream {
   // name never clobbers anything). Returns nullptr when the name exists,
   // throws FileAccessError on any other failure.
   static std::unique_ptr<WavFileStream> CreateNew(const std::filesystem::path& path);
+  // Creates the file or empties an existing one, for writing in place;
+  // throws FileAccessError.
+  static std::unique_ptr<WavFileStream> CreateOrTruncate(const std::filesystem::path& path);
+  // Throws FileAccessError when the existing file cannot be opened for
+  // writing by this process (read-only, not the user's); changes nothing.
+  static void CheckWritable(const std::filesystem::path& path);
 
   ~WavFileStream();
   WavFileStream(const WavFileStream&) = delete;
