@@ -47,12 +47,6 @@ bool MustRead(const ListedFile& file) {
   return file.name.rfind("real-world/", 0) == 0 || file.name.rfind("synthetic/valid/", 0) == 0;
 }
 
-uint32_t U32At(const std::string& bytes, int64_t at) {
-  uint32_t v = 0;
-  for (int i = 3; i >= 0; --i) v = v * 256 + static_cast<unsigned char>(bytes[static_cast<std::size_t>(at + i)]);
-  return v;
-}
-
 const std::set<std::string> kModelled = {"fmt ", "data", "fact", "wavl", "slnt", "cue ",
                                          "plst", "list", "LIST", "smpl", "inst", "PAD "};
 
@@ -69,8 +63,8 @@ void ExpectModelMatches(const Wav& wav, const ListedFile& file, const std::strin
       continue;
     }
     last[slot] = c;
-    if (c.id == "cue ") cuePoints += U32At(bytes, c.offset + 8);
-    if (c.id == "smpl") loops += U32At(bytes, c.offset + 36);
+    if (c.id == "cue ") cuePoints += U32At(bytes, static_cast<std::size_t>(c.offset + 8));
+    if (c.id == "smpl") loops += U32At(bytes, static_cast<std::size_t>(c.offset + 36));
   }
   EXPECT_EQ(wav.UnknownChunks->Count(), static_cast<int32_t>(unknown));
   const auto check = [&](const char* key, const std::string& id, int32_t size) {
@@ -98,7 +92,7 @@ void ExpectModelMatches(const Wav& wav, const ListedFile& file, const std::strin
     EXPECT_EQ(wav.DataChunk->ChunkData, bytes.substr(static_cast<std::size_t>(d.offset + 8), d.available));
   }
   if (last.count("fmt ")) {
-    EXPECT_EQ(wav.Fmt_Chunk->SampleRate, static_cast<int32_t>(U32At(bytes, last["fmt "].offset + 12)));
+    EXPECT_EQ(wav.Fmt_Chunk->SampleRate, static_cast<int32_t>(U32At(bytes, static_cast<std::size_t>(last["fmt "].offset + 12))));
   }
   if (last.count("PAD ")) {
     EXPECT_EQ(wav.PAD_Chunk->ChunkData.size(), static_cast<std::size_t>(last["PAD "].available));
@@ -107,24 +101,13 @@ void ExpectModelMatches(const Wav& wav, const ListedFile& file, const std::strin
   EXPECT_EQ(wav.SmplChunk->WavSmplLoops->Count(), loops);
 }
 
-// The top-level chunks of a file as (id, body as far as the file has it).
-std::vector<std::pair<std::string, std::string>> WalkChunks(const std::string& bytes) {
-  std::vector<std::pair<std::string, std::string>> chunks;
-  for (std::size_t at = 12; at + 8 <= bytes.size();) {
-    const uint32_t size = U32At(bytes, static_cast<int64_t>(at) + 4);
-    chunks.emplace_back(bytes.substr(at, 4), bytes.substr(at + 8, size));
-    at += 8 + static_cast<std::size_t>(size) + size % 2;
-  }
-  return chunks;
-}
-
 // The copy holds every chunk of the original (but "wavl") with every byte the
 // original has of it, and a copy of the copy is the copy byte for byte.
 void ExpectNothingLost(Wav& wav, const ListedFile& file, const std::string& bytes, const TempDir& dir) {
   const std::string copy = dir.File("copy.wav");
   ASSERT_EQ(wav.PutWavFile(copy, true), 0);
   const std::string copied = ReadAll(copy);
-  auto inCopy = WalkChunks(copied);
+  auto inCopy = TopLevelChunks(copied);
   for (const auto& c : file.chunks) {
     if (c.id == "wavl") continue;
     const std::string body = bytes.substr(static_cast<std::size_t>(c.offset + 8), static_cast<std::size_t>(c.available));

@@ -49,6 +49,7 @@ std::size_t PlaceOf(std::string_view writtenAfter) {
 // The optional chunks, in the order they are written, each with its test,
 // and the kept chunks grouped by the place they are written at.
 struct ChunkPlan {
+  const WavFmt* fmt = nullptr;
   const WavFact* fact = nullptr;
   const WavSlnt* slnt = nullptr;
   const WavCue* cue = nullptr;
@@ -57,11 +58,19 @@ struct ChunkPlan {
   const WavSmpl* smpl = nullptr;
   const WavInst* inst = nullptr;
   const WavChunk* pad = nullptr;
+  const WavChunk* data = nullptr;
   std::array<std::vector<const WavUnknownChunk*>, kPlaces.size()> kept;
 };
 
+// The format and data chunks are written with whatever id they hold, but not
+// at all when it is empty (a model without them, such as a header-only file
+// read): an empty id would leave a headless fragment in the file.
 ChunkPlan PlanChunks(const Wav& wav) {
   ChunkPlan plan;
+  const auto& fmt = Held(wav.Fmt_Chunk, "Fmt_Chunk");
+  if (!fmt.ChunkId.empty()) plan.fmt = &fmt;
+  const auto& data = Held(wav.DataChunk, "DataChunk");
+  if (!data.ChunkId.empty()) plan.data = &data;
   const auto& fact = Held(wav.FactChunk, "FactChunk");
   if (fact.ChunkId == "fact") plan.fact = &fact;
   const auto& slnt = Held(wav.SlntChunk, "SlntChunk");
@@ -95,13 +104,13 @@ void AddChunk(int64_t& riffSize, int32_t chunkSize, const std::string& chunk) {
   }
 }
 
-int32_t ComputeRiffSize(const Wav& wav, const ChunkPlan& plan) {
+int32_t ComputeRiffSize(const ChunkPlan& plan) {
   int64_t riffSize = 4;  // the form type
   const auto addKept = [&](std::size_t place) {
     for (const WavUnknownChunk* chunk : plan.kept[place]) AddChunk(riffSize, chunk->ChunkSize, '"' + chunk->ChunkId + '"');
   };
   addKept(0);
-  AddChunk(riffSize, Held(wav.Fmt_Chunk, "Fmt_Chunk").ChunkSize, "\"fmt \"");
+  if (plan.fmt) AddChunk(riffSize, plan.fmt->ChunkSize, "\"fmt \"");
   addKept(1);
   if (plan.fact) AddChunk(riffSize, plan.fact->ChunkSize, "\"fact\"");
   addKept(2);
@@ -119,7 +128,7 @@ int32_t ComputeRiffSize(const Wav& wav, const ChunkPlan& plan) {
   addKept(8);
   if (plan.pad) AddChunk(riffSize, plan.pad->ChunkSize, "\"PAD \"");
   addKept(9);
-  AddChunk(riffSize, Held(wav.DataChunk, "DataChunk").ChunkSize, "\"data\"");
+  if (plan.data) AddChunk(riffSize, plan.data->ChunkSize, "\"data\"");
   addKept(10);
   return static_cast<int32_t>(riffSize);
 }
@@ -149,7 +158,7 @@ void CheckRecordCounts(const ChunkPlan& plan) {
   if (plan.smpl) Held(plan.smpl->WavSmplLoops, "SmplChunk.WavSmplLoops");
 }
 
-constexpr int64_t kMaxFill = 1024 * 1024;
+constexpr int64_t kMaxFill = 64 * 1024;  // far more than any real sampler data or INFO list
 
 class ChunkWriter {
  public:
@@ -345,7 +354,7 @@ void WriteAll(ChunkWriter& w, const Wav& wav, const ChunkPlan& plan) {
   w.Number(wav.FileHeader->ChunkSize, 4);
   w.Raw(wav.FileHeader->ChunkData);
   kept(0);
-  WriteFmt(w, *wav.Fmt_Chunk);
+  if (plan.fmt) WriteFmt(w, *plan.fmt);
   kept(1);
   if (plan.fact) WriteFact(w, *plan.fact);
   kept(2);
@@ -367,7 +376,7 @@ void WriteAll(ChunkWriter& w, const Wav& wav, const ChunkPlan& plan) {
   kept(8);
   if (plan.pad) WriteRaw(w, *plan.pad);
   kept(9);
-  WriteRaw(w, *wav.DataChunk);
+  if (plan.data) WriteRaw(w, *plan.data);
   kept(10);
 }
 
@@ -427,7 +436,7 @@ int16_t WriteWav(Wav& wav, std::unique_ptr<WavFileStream>& stream, const std::st
   Held(wav.FileHeader, "FileHeader");
   WavChunk& header = *wav.FileHeader;
   const ChunkPlan plan = PlanChunks(wav);
-  header.ChunkSize = ComputeRiffSize(wav, plan);
+  header.ChunkSize = ComputeRiffSize(plan);
   CheckRecordCounts(plan);
 
   // Through a symbolic link the file it points to is replaced, not the link.
