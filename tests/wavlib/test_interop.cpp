@@ -13,7 +13,6 @@
 #include "process.h"
 #include "quendal/quendal_wav.h"
 #include "test_support.h"
-#include "unity_note.h"
 
 using namespace quendal;
 using namespace wavtest;
@@ -40,11 +39,8 @@ long long Field(const std::string& report, const std::string& label) {
 // a sampler chunk, cue points and their labels; and odd-sized chunks, one of
 // them unknown to the library, which only pad bytes keep readable.
 void MakeTaggedTake(Wav& wav) {
-  wav.FileHeader->ChunkId = "RIFF", wav.FileHeader->ChunkData = "WAVE";
-  WavFmt& fmt = *wav.Fmt_Chunk;
-  fmt.ChunkId = "fmt ", fmt.ChunkSize = 16, fmt.CompressionCode = 1, fmt.ChannelsNumber = 2;
-  fmt.SampleRate = 22050, fmt.BytesPerSecond = 88200, fmt.BytesPerSample = 4, fmt.BitsPerSample = 16;
-  wav.DataChunk->ChunkId = "data", wav.DataChunk->ChunkSize = 4000, wav.DataChunk->ChunkData = Bytes(4000, 3);
+  const auto take = MakePcmWav({22050, 16, 2}, Bytes(4000, 3));
+  wav.FileHeader = take->FileHeader, wav.Fmt_Chunk = take->Fmt_Chunk, wav.DataChunk = take->DataChunk;
   wav.CueChunk->ChunkId = "cue ", wav.CueChunk->ChunkSize = 4 + 2 * 24, wav.CueChunk->CuePointsNumber = 2;
   wav.CueChunk->WavCuePoints->Add(1, 0, "data", 0, 0, 100);
   wav.CueChunk->WavCuePoints->Add(2, 0, "data", 0, 0, 600);
