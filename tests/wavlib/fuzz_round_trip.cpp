@@ -7,6 +7,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -17,6 +18,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "quendal/wav.h"
 #include "quendal/wav_errors.h"
@@ -100,12 +102,31 @@ bool Complete(const std::string& b, bool checkFields) {
   return !checkFields || (seen.count("fmt ") != 0 && seen.count("data") != 0);
 }
 
+// Where the writer puts a kept chunk: the modelled chunks in its order.
+std::size_t Place(std::string after) {
+  static const std::string kOrder[] = {"RIFF", "fmt ", "fact", "slnt", "cue ", "plst", "LIST", "smpl", "inst", "PAD "};
+  if (after == "list") after = "LIST";
+  for (std::size_t place = 0; place < std::size(kOrder); ++place) {
+    if (kOrder[place] == after) return place;
+  }
+  return std::size(kOrder);
+}
+
 // The model as text, with what a copy may rightly change left out: the RIFF
-// size, "wavl" (never written) and where kept chunks lay in the file.
+// size, "wavl" (never written), where kept chunks lay in the file, and the
+// order of kept chunks at different places (the copy has the modelled chunks
+// in the writer's order).
 std::string Describe(quendal::Wav& wav) {
   wav.FileHeader->ChunkSize = 0;
   wav.WavlChunk = std::make_shared<quendal::WavChunk>();
-  for (const auto& chunk : *wav.UnknownChunks) chunk->FilePosition = -1;
+  std::vector<std::shared_ptr<quendal::WavUnknownChunk>> kept(wav.UnknownChunks->begin(), wav.UnknownChunks->end());
+  std::stable_sort(kept.begin(), kept.end(),
+                   [](const auto& a, const auto& b) { return Place(a->WrittenAfter) < Place(b->WrittenAfter); });
+  wav.UnknownChunks->RemoveAll();
+  for (const auto& chunk : kept) {
+    chunk->FilePosition = -1;
+    wav.UnknownChunks->Add(chunk->ChunkId, chunk->ChunkSize, chunk->ChunkData)->WrittenAfter = chunk->WrittenAfter;
+  }
   std::ostringstream text;
   qwav::JsonWriter json(text);
   json.BeginObject();

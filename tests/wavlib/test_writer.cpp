@@ -325,3 +325,12 @@ TEST_F(Writer, AFileInTheWritersLayoutComesBackByteForByteWithAllItKept) {
   EXPECT_EQ(chunks.back(), std::make_pair(std::string("ntr "), std::string("ok")));
   EXPECT_EQ(U32At(changed, 4), changed.size() - 8);
 }
+
+TEST_F(Writer, ARepeatedChunkStaysAfterTheFirstOfItsId) {
+  // The second "data" followed "PAD ", which is written before "data": it must
+  // still come after the first, or reading the copy would swap the two.
+  ASSERT_EQ(wav.GetWavFile(dir.Put("in.wav", Riff(Chunk("fmt ", FmtBody(1, 8000, 8)) + Chunk("data", "AA") +
+                                                  Chunk("PAD ", "") + Chunk("data", "BB")))),
+            0);
+  EXPECT_EQ(Written(), Riff(Chunk("fmt ", FmtBody(1, 8000, 8)) + Chunk("PAD ", "") + Chunk("data", "AA") + Chunk("data", "BB")));
+}

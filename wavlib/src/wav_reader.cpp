@@ -13,6 +13,7 @@
 
 #include "quendal/qd_wav_module.h"
 #include "quendal/wav_errors.h"
+#include "wav_layout.h"
 
 namespace quendal::detail {
 
@@ -303,14 +304,24 @@ std::string* ReadModelledChunk(ChunkReader& r, Wav& wav, const std::string& id, 
   return &inst.TrailingBytes;
 }
 
-// A chunk kept whole: its body as far as the file has it. One cut off by the
-// end of the file is placed at the end when written, where it was.
+// A chunk kept whole: its body as far as the file has it, written back after
+// the modelled chunk it followed. A later chunk of a modelled id goes no
+// earlier than the modelled one of its id, so that it is read back as the
+// later one again; one cut off by the end of the file goes at the end, where
+// it was.
 void KeepChunk(ChunkReader& r, Wav& wav, const std::string& id, int32_t size, int64_t headerStart,
                const std::string& lastModelled) {
   auto& unknown = Held(wav.UnknownChunks, "UnknownChunks");
   const std::string body = r.in().AtEnd() ? std::string() : r.Bytes(size, "the body of \"" + id + "\"");
   auto chunk = unknown.Add(id, size, body);
-  chunk->WrittenAfter = static_cast<int64_t>(body.size()) < size ? "data" : lastModelled;
+  const std::string slot = SlotOf(id);
+  if (static_cast<int64_t>(body.size()) < size) {
+    chunk->WrittenAfter = "data";
+  } else if (!slot.empty() && PlaceOf(slot) > PlaceOf(lastModelled)) {
+    chunk->WrittenAfter = slot;
+  } else {
+    chunk->WrittenAfter = lastModelled;
+  }
   chunk->FilePosition = headerStart;
 }
 

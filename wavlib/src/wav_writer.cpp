@@ -20,6 +20,7 @@
 
 #include "quendal/qd_wav_module.h"
 #include "quendal/wav_errors.h"
+#include "wav_layout.h"
 
 namespace quendal::detail {
 
@@ -32,18 +33,6 @@ template <class T>
 const T& Held(const std::shared_ptr<T>& object, const char* name) {
   if (!object) throw EmptyReferenceError(std::string(name) + " holds no object, so the file cannot be written");
   return *object;
-}
-
-// The places chunks are written in, in file order: after the header, then
-// after each modelled chunk. Kept unknown chunks are written at the place
-// their WrittenAfter names.
-constexpr std::array<std::string_view, 11> kPlaces = {"RIFF", "fmt ", "fact", "slnt", "cue ", "plst",
-                                                      "LIST", "smpl", "inst", "PAD ", "data"};
-
-std::size_t PlaceOf(std::string_view writtenAfter) {
-  if (writtenAfter == "list") writtenAfter = "LIST";
-  const auto found = std::find(kPlaces.begin(), kPlaces.end(), writtenAfter);
-  return found == kPlaces.end() ? kPlaces.size() - 1 : static_cast<std::size_t>(found - kPlaces.begin());
 }
 
 // The optional chunks, in the order they are written, each with its test,
