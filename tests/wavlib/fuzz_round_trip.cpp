@@ -83,6 +83,25 @@ bool FieldsFit(const std::string& id, const std::string& body) {
   return true;
 }
 
+// The items the reader takes from the first list lie inside the file (they
+// may run past the list: the reader reads them all the same).
+bool ListItemsInFile(const std::string& b, std::size_t body, uint32_t size) {
+  int64_t remaining = int64_t{size} - 4;
+  std::size_t at = body + 4;
+  while (remaining >= 1) {
+    if (b.size() < at + 8) return false;
+    const std::string id = b.substr(at, 4);
+    if (id != "labl" && id != "note" && id != "ltxt") return true;
+    const int64_t itemSize = U32(b, at + 4), fields = id == "ltxt" ? 20 : 4, text = itemSize - fields;
+    const int64_t pad = text >= 1 ? text % 2 : 0;
+    const int64_t read = 8 + fields + (text >= 1 ? text + pad : 0);
+    if (static_cast<int64_t>(b.size() - at) < read) return false;
+    at += static_cast<std::size_t>(read);
+    remaining -= itemSize + 8 + pad;
+  }
+  return true;
+}
+
 // Walks the chunks (with a zero pad byte after an odd size, or none): true
 // when every one is complete. With checkFields, also every modelled chunk's
 // fields inside it, "fmt " and "data" present, no stray bytes.
@@ -95,7 +114,9 @@ bool Complete(const std::string& b, bool checkFields) {
     const uint32_t size = U32(b, at + 4);
     if (b.size() - at - 8 < size) return false;
     const std::string slot = id == "list" ? "LIST" : id;
-    if (checkFields && seen.insert(slot).second && !FieldsFit(id, b.substr(at + 8, size))) return false;
+    const bool first = seen.insert(slot).second;
+    if (first && slot == "LIST" && !ListItemsInFile(b, at + 8, size)) return false;
+    if (checkFields && first && !FieldsFit(id, b.substr(at + 8, size))) return false;
     at += 8 + size;
     if (size % 2 != 0 && at < b.size() && b[at] == '\0') ++at;
   }
