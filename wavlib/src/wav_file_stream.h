@@ -50,7 +50,11 @@ class WavFileStream {
   void Close();
 
  private:
+  static constexpr std::size_t kChunk = 256 * 1024;
+
   WavFileStream(std::FILE* file, std::string path, int64_t size);
+  std::size_t ReadSmall(std::string& bytes, std::size_t wanted);
+  std::size_t ReadLarge(std::string& bytes, std::size_t wanted);
   [[noreturn]] void FailAccess(std::string_view action) const;
 
   std::FILE* file_;
