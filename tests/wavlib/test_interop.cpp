@@ -65,14 +65,19 @@ void ExpectChunksKept(const std::string& original, const std::string& copy, cons
   }
 }
 
+// Opens path for libsndfile to write a 16-bit PCM WAV file.
+SNDFILE* SndfileWriter(const std::string& path, int rate, int channels) {
+  SF_INFO info{};
+  info.samplerate = rate, info.channels = channels, info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+  return sf_open(path.c_str(), SFM_WRITE, &info);
+}
+
 }  // namespace
 
 TEST(Interop, ReadsWhatLibsndfileWritesWithInstrumentAndCues) {
   TempDir dir;
   const std::string path = dir.File("sndfile.wav");
-  SF_INFO info{};
-  info.samplerate = 22050, info.channels = 2, info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-  SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+  SNDFILE* file = SndfileWriter(path, 22050, 2);
   ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
   SF_INSTRUMENT instrument{};
   instrument.gain = 1, instrument.basenote = 64, instrument.velocity_lo = 1, instrument.velocity_hi = 127;
@@ -197,9 +202,7 @@ TEST(Interop, TaggingKeepsTheChunksLibsndfileAndSoxWrite) {
   TempDir dir;
   // libsndfile: broadcast extension, LIST INFO, cue points and a sampler chunk.
   const std::string path = dir.File("sndfile.wav");
-  SF_INFO info{};
-  info.samplerate = 44100, info.channels = 1, info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-  SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+  SNDFILE* file = SndfileWriter(path, 44100, 1);
   ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
   SF_BROADCAST_INFO broadcast{};
   std::strcpy(broadcast.description, "NTR interop take");
@@ -221,6 +224,7 @@ TEST(Interop, TaggingKeepsTheChunksLibsndfileAndSoxWrite) {
   ASSERT_EQ(RunProgram(QWAV_PATH, {"set-unity-note", path, "72"}).exitCode, 0);
   const std::string tagged = ReadAll(path);
   ExpectChunksKept(original, tagged, "smpl");
+  SF_INFO info{};
   file = sf_open(path.c_str(), SFM_READ, &info);
   ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
   EXPECT_EQ(info.frames, 1001);
