@@ -3,7 +3,7 @@
 #include <exception>
 
 #include "quendal/wav.h"
-#include "unity_note.h"
+#include "quendal/unity_note.h"
 
 namespace ntr {
 

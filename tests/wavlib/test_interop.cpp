@@ -5,14 +5,14 @@
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
-#include <cstring>
+#include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <vector>
 
 #include "process.h"
 #include "quendal/quendal_wav.h"
 #include "test_support.h"
-#include "unity_note.h"
 
 using namespace quendal;
 using namespace wavtest;
@@ -36,13 +36,11 @@ long long Field(const std::string& report, const std::string& label) {
 }
 
 // A model the sampler would save: 16-bit stereo 22050 Hz, 1000 frames, with
-// a sampler chunk, cue points and their labels.
+// a sampler chunk, cue points and their labels; and odd-sized chunks, one of
+// them unknown to the library, which only pad bytes keep readable.
 void MakeTaggedTake(Wav& wav) {
-  wav.FileHeader->ChunkId = "RIFF", wav.FileHeader->ChunkData = "WAVE";
-  WavFmt& fmt = *wav.Fmt_Chunk;
-  fmt.ChunkId = "fmt ", fmt.ChunkSize = 16, fmt.CompressionCode = 1, fmt.ChannelsNumber = 2;
-  fmt.SampleRate = 22050, fmt.BytesPerSecond = 88200, fmt.BytesPerSample = 4, fmt.BitsPerSample = 16;
-  wav.DataChunk->ChunkId = "data", wav.DataChunk->ChunkSize = 4000, wav.DataChunk->ChunkData = Bytes(4000, 3);
+  const auto take = MakePcmWav({22050, 16, 2}, Bytes(4000, 3));
+  wav.FileHeader = take->FileHeader, wav.Fmt_Chunk = take->Fmt_Chunk, wav.DataChunk = take->DataChunk;
   wav.CueChunk->ChunkId = "cue ", wav.CueChunk->ChunkSize = 4 + 2 * 24, wav.CueChunk->CuePointsNumber = 2;
   wav.CueChunk->WavCuePoints->Add(1, 0, "data", 0, 0, 100);
   wav.CueChunk->WavCuePoints->Add(2, 0, "data", 0, 0, 600);
@@ -50,6 +48,28 @@ void MakeTaggedTake(Wav& wav) {
   wav.ListChunk->WavLabls->Add("labl", 6, 1, std::string("A\0", 2));
   wav.ListChunk->WavLabls->Add("labl", 6, 2, std::string("B\0", 2));
   ApplyUnityNote(wav, 64);
+  wav.InstChunk->ChunkId = "inst", wav.InstChunk->ChunkSize = 7, wav.InstChunk->UnshiftedNote = 64;
+  wav.InstChunk->LowVelocity = 1, wav.InstChunk->HighVelocity = 127, wav.InstChunk->HighNote = 127;
+  wav.UnknownChunks->Add("ntr ", 5, "odd!!")->WrittenAfter = "fmt ";
+}
+
+// Every top-level chunk of original is in copy with the same body, but those
+// whose ids are in changed.
+void ExpectChunksKept(const std::string& original, const std::string& copy, const std::string& changed = "") {
+  auto inCopy = TopLevelChunks(copy);
+  for (const auto& chunk : TopLevelChunks(original)) {
+    if (changed.find(chunk.first) != std::string::npos) continue;
+    const auto found = std::find(inCopy.begin(), inCopy.end(), chunk);
+    EXPECT_NE(found, inCopy.end()) << "\"" << chunk.first << "\" is not in the copy";
+    if (found != inCopy.end()) inCopy.erase(found);
+  }
+}
+
+// Opens path for libsndfile to write a 16-bit PCM WAV file.
+SNDFILE* SndfileWriter(const std::string& path, int rate, int channels) {
+  SF_INFO info{};
+  info.samplerate = rate, info.channels = channels, info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+  return sf_open(path.c_str(), SFM_WRITE, &info);
 }
 
 }  // namespace
@@ -57,9 +77,7 @@ void MakeTaggedTake(Wav& wav) {
 TEST(Interop, ReadsWhatLibsndfileWritesWithInstrumentAndCues) {
   TempDir dir;
   const std::string path = dir.File("sndfile.wav");
-  SF_INFO info{};
-  info.samplerate = 22050, info.channels = 2, info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-  SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+  SNDFILE* file = SndfileWriter(path, 22050, 2);
   ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
   SF_INSTRUMENT instrument{};
   instrument.gain = 1, instrument.basenote = 64, instrument.velocity_lo = 1, instrument.velocity_hi = 127;
@@ -178,4 +196,56 @@ TEST(Interop, SoxAcceptsWhatThisLibraryWrites) {
   ASSERT_EQ(tagged.exitCode, 0) << tagged.output;
   EXPECT_EQ(Field(tagged.output, "Sample Rate"), 44100);
   EXPECT_NE(tagged.output.find("= 8820 samples"), std::string::npos) << tagged.output;
+}
+
+TEST(Interop, TaggingKeepsTheChunksLibsndfileAndSoxWrite) {
+  TempDir dir;
+  // libsndfile: broadcast extension, LIST INFO, cue points and a sampler chunk.
+  const std::string path = dir.File("sndfile.wav");
+  SNDFILE* file = SndfileWriter(path, 44100, 1);
+  ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
+  SF_BROADCAST_INFO broadcast{};
+  std::strcpy(broadcast.description, "NTR interop take");
+  std::strcpy(broadcast.originator, "NTR");
+  ASSERT_EQ(sf_command(file, SFC_SET_BROADCAST_INFO, &broadcast, sizeof broadcast), SF_TRUE);
+  ASSERT_EQ(sf_set_string(file, SF_STR_TITLE, "Piano C5"), 0);
+  ASSERT_EQ(sf_set_string(file, SF_STR_COMMENT, "odd length"), 0);
+  SF_CUES cues{};
+  cues.cue_count = 1, cues.cue_points[0].indx = 1, cues.cue_points[0].fcc_chunk = 0x61746164;
+  ASSERT_EQ(sf_command(file, SFC_SET_CUE, &cues, sizeof cues), SF_TRUE);
+  SF_INSTRUMENT instrument{};
+  instrument.basenote = 60, instrument.velocity_hi = 127, instrument.key_hi = 127;
+  ASSERT_EQ(sf_command(file, SFC_SET_INSTRUMENT, &instrument, sizeof instrument), SF_TRUE);
+  std::vector<short> frames(1001, 1000);
+  ASSERT_EQ(sf_writef_short(file, frames.data(), 1001), 1001);
+  sf_close(file);
+  const std::string original = ReadAll(path);
+
+  ASSERT_EQ(RunProgram(QWAV_PATH, {"set-unity-note", path, "72"}).exitCode, 0);
+  const std::string tagged = ReadAll(path);
+  ExpectChunksKept(original, tagged, "smpl");
+  SF_INFO info{};
+  file = sf_open(path.c_str(), SFM_READ, &info);
+  ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
+  EXPECT_EQ(info.frames, 1001);
+  EXPECT_STREQ(sf_get_string(file, SF_STR_TITLE), "Piano C5");
+  SF_BROADCAST_INFO readBack{};
+  ASSERT_EQ(sf_command(file, SFC_GET_BROADCAST_INFO, &readBack, sizeof readBack), SF_TRUE);
+  EXPECT_STREQ(readBack.description, "NTR interop take");
+  ASSERT_EQ(sf_command(file, SFC_GET_INSTRUMENT, &instrument, sizeof instrument), SF_TRUE);
+  EXPECT_EQ(instrument.basenote, 72);
+  sf_close(file);
+  if (!kSox.empty()) {
+    const ProcessResult report = RunProgram(kSox, {"--i", path}, true);
+    EXPECT_EQ(report.exitCode, 0) << report.output;
+    EXPECT_NE(report.output.find("= 1001 samples"), std::string::npos) << report.output;
+  }
+
+  // sox: an odd data chunk and its pad byte come back byte for byte.
+  if (kSox.empty()) GTEST_SKIP() << "sox was not found when the build was configured";
+  const std::string made = dir.File("sox.wav");
+  ASSERT_EQ(RunProgram(kSox, {"-n", "-r", "8000", "-b", "8", "-c", "1", made, "synth", "101s", "sine", "440"}).exitCode, 0);
+  ASSERT_EQ(RunProgram(QWAV_PATH, {"copy", made, dir.File("copy.wav")}).exitCode, 0);
+  EXPECT_EQ(U32At(ReadAll(made), 40) % 2, 1u);  // an odd data chunk
+  EXPECT_EQ(ReadAll(dir.File("copy.wav")), ReadAll(made));
 }

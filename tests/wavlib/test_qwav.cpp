@@ -2,6 +2,8 @@
 // set-unity-note.
 
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <unistd.h>
 
 #include "mini_json.h"
 #include "process.h"
@@ -21,7 +23,66 @@ Json Info(const std::string& file, int expectedExit) {
   return JsonParser::Parse(run.output);
 }
 
+// Runs qwav as a user without special rights: as root, as "nobody" (root may
+// write any file, which would hide what a user meets); otherwise as is.
+ProcessResult RunQwavUnprivileged(const std::vector<std::string>& args) {
+  if (geteuid() != 0) return RunProgram(kQwav, args, true);
+  std::vector<std::string> asNobody = {"--reuid=nobody", "--regid=nogroup", "--clear-groups", kQwav};
+  asNobody.insert(asNobody.end(), args.begin(), args.end());
+  return RunProgram("setpriv", asNobody, true);
+}
+
+// Gives a path to the user RunQwavUnprivileged runs as.
+void GiveToUnprivileged(const fs::path& path) {
+  if (geteuid() != 0) return;
+  const passwd* nobody = getpwnam("nobody");
+  ASSERT_NE(nobody, nullptr);
+  ASSERT_EQ(chown(path.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+}
+
 }  // namespace
+
+TEST(Qwav, ReplacingHonoursPermissions) {
+  if (geteuid() == 0 && RunProgram("setpriv", {"--version"}).exitCode != 0) {
+    GTEST_SKIP() << "running as root without setpriv: the permission cases need an unprivileged user";
+  }
+  TempDir dir;
+  const std::string source = Riff(Chunk("fmt ", FmtBody(1, 8000, 8)) + Chunk("data", Bytes(10)));
+  const std::string in = dir.Put("in.wav", source);
+  const fs::path mine = dir.path() / "mine";  // a folder the user may write into
+  fs::create_directory(mine);
+  GiveToUnprivileged(mine);
+
+  // A file the user may not write is refused, not replaced by a rename.
+  const std::string locked = (mine / "locked.wav").string();
+  WriteAll(locked, "precious");
+  if (geteuid() != 0) fs::permissions(locked, fs::perms::owner_read | fs::perms::group_read);
+  const ProcessResult refused = RunQwavUnprivileged({"copy", in, locked});
+  EXPECT_EQ(refused.exitCode, 3);
+  EXPECT_NE(refused.output.find("(file)"), std::string::npos) << refused.output;
+  EXPECT_EQ(ReadAll(locked), "precious");
+
+  // A file of the user's keeps its permission bits.
+  const std::string mode = (mine / "mode.wav").string();
+  WriteAll(mode, "old");
+  GiveToUnprivileged(mode);
+  fs::permissions(mode, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  EXPECT_EQ(RunQwavUnprivileged({"copy", in, mode}).exitCode, 0);
+  EXPECT_EQ(ReadAll(mode), source);
+  EXPECT_EQ(fs::status(mode).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+  // A writable file in a folder the user may not write into: written in place.
+  const std::string open = dir.File("open.wav");
+  WriteAll(open, "old");
+  GiveToUnprivileged(open);
+  if (geteuid() != 0) fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
+  const ProcessResult direct = RunQwavUnprivileged({"copy", in, open});
+  fs::permissions(dir.path(), fs::perms::owner_all);
+  EXPECT_EQ(direct.exitCode, 0) << direct.output;
+  EXPECT_EQ(ReadAll(open), source);
+  EXPECT_EQ(dir.EntryCount(), 3u);  // in.wav, mine, open.wav: no temporary file
+}
 
 TEST(Qwav, InfoOfThe44ByteExample) {
   TempDir dir;
@@ -100,9 +161,18 @@ TEST(Qwav, WrongArgumentsExit2AndHelpExits0) {
 TEST(Qwav, CopyWritesTheLibrarysLayoutAndFailsClearly) {
   TempDir dir;
   const std::string samples = Bytes(16);
-  const std::string in = dir.Put("in.wav", Riff(Chunk("fmt ", FmtBody(1, 8000, 8)) + Chunk("data", samples) + Chunk("wavl", "xx")));
+  const std::string in = dir.Put("in.wav", Riff(Chunk("fmt ", FmtBody(1, 8000, 8)) + Chunk("data", samples) +
+                                                 Chunk("wavl", "xx") + Chunk("bext", "abc") + '\0'));
   EXPECT_EQ(RunProgram(kQwav, {"copy", in, dir.File("out.wav")}).exitCode, 0);
-  EXPECT_EQ(ReadAll(dir.File("out.wav")), Riff(Chunk("fmt ", FmtBody(1, 8000, 8)) + Chunk("data", samples)));
+  EXPECT_EQ(ReadAll(dir.File("out.wav")),
+            Riff(Chunk("fmt ", FmtBody(1, 8000, 8)) + Chunk("data", samples) + Chunk("bext", "abc") + '\0'));
+  // info lists the chunk it does not model, after the modelled ones.
+  const Json info = Info(in, 0);
+  const Json& unknown = info["UnknownChunks"];
+  ASSERT_EQ(unknown.items.size(), 1u);
+  EXPECT_EQ(unknown.items[0]["ChunkId"].text, "bext");
+  EXPECT_EQ(unknown.items[0]["ChunkSize"].number, 3);
+  EXPECT_EQ(unknown.items[0]["FilePosition"].number, 12 + 24 + 24 + 10);
   const ProcessResult missing = RunProgram(kQwav, {"copy", dir.File("none.wav"), dir.File("x.wav")}, true);
   EXPECT_EQ(missing.exitCode, 3);
   EXPECT_NE(missing.output.find("none.wav"), std::string::npos);

@@ -71,9 +71,13 @@ TEST_F(Reader, HeaderOnlyFileAndTheTwoResultCodes) {
   EXPECT_EQ(notWave.Fmt_Chunk->ChunkId, "");
 }
 
-TEST_F(Reader, HeaderSizeIsConvertedBeforeTheIdIsTested) {
-  EXPECT_THROW(Read("JUNK" + U32(0x80000000) + "WAVE"), OverflowError);
-  EXPECT_EQ(wav.FileHeader->ChunkId, "JUNK");
+TEST_F(Reader, OnlyARiffFilesSizeFieldIsASize) {
+  // Big-endian RIFX and RF64 hold other sizes: result 1 whatever the field says.
+  EXPECT_EQ(Read("RIFX" + U32(0x80000000) + "WAVE"), 1);
+  EXPECT_EQ(wav.FileHeader->ChunkId, "RIFX");
+  EXPECT_EQ(wav.FileHeader->ChunkSize, INT32_MIN);
+  Wav riff;
+  EXPECT_THROW(riff.GetWavFile(dir.Put("big.wav", "RIFF" + U32(0x80000000) + "WAVE")), OverflowError);
 }
 
 TEST_F(Reader, FormatChunkExtraBytesFollowItsSize) {
@@ -191,14 +195,38 @@ TEST_F(Reader, TwoFilesInOneWavAppendItemsAndKeepTheLaterCount) {
   EXPECT_EQ(wav.CueChunk->WavCuePoints->Item(3)->CueID, 7);
 }
 
-TEST_F(Reader, FieldOf2To31FailsWithOverflowKeepingWhatWasRead) {
-  // A half-semitone pitch fraction (0x80000000) does not fit the model's 32-bit field.
-  EXPECT_THROW(Read(Riff(Chunk("fmt ", FmtBody(1, 44100, 16)) + Chunk("smpl", SmplBody(0x80000000, 0, "")))),
+TEST_F(Reader, BitPatternFieldsReadSignedAndSizesOf2To31Overflow) {
+  // A half-semitone pitch fraction and high-bit loop fields are values, not
+  // sizes: they read as signed and are written back as the same bytes.
+  const std::string loop = U32(1) + U32(0x80000001) + U32(10) + U32(20) + U32(0xFFFFFFFF) + U32(0);
+  std::string body = SmplBody(0x80000000, 1, loop);
+  body.replace(0, 4, U32(0xFEDCBA98));
+  const std::string file = Riff(Chunk("fmt ", FmtBody(1, 44100, 16)) + Chunk("smpl", body) + Chunk("data", ""));
+  ASSERT_EQ(Read(file), 0);
+  EXPECT_EQ(wav.SmplChunk->MIDIPitchFraction, INT32_MIN);
+  EXPECT_EQ(wav.SmplChunk->Manufacturer, static_cast<int32_t>(0xFEDCBA98));
+  EXPECT_EQ(wav.SmplChunk->WavSmplLoops->Item(1)->LoopFraction, -1);
+  ASSERT_EQ(wav.PutWavFile(dir.File("out.wav"), true), 0);
+  EXPECT_EQ(ReadAll(dir.File("out.wav")), file);
+
+  // A sample period of 2^31 or more is an amount: overflow, keeping what was read.
+  Wav period;
+  body.replace(8, 4, U32(0x80000000));
+  EXPECT_THROW(period.GetWavFile(dir.Put("p.wav", Riff(Chunk("fmt ", FmtBody(1, 44100, 16)) + Chunk("smpl", body)))),
                OverflowError);
-  EXPECT_EQ(wav.Fmt_Chunk->SampleRate, 44100);
-  EXPECT_EQ(wav.SmplChunk->ChunkId, "smpl");
-  EXPECT_EQ(wav.SmplChunk->MIDIUnityNote, 60);
-  EXPECT_EQ(wav.SmplChunk->MIDIPitchFraction, 0);
+  EXPECT_EQ(period.Fmt_Chunk->SampleRate, 44100);
+  EXPECT_EQ(period.SmplChunk->ChunkId, "smpl");
+  EXPECT_EQ(period.SmplChunk->SamplePeriod, 0);
+}
+
+TEST_F(Reader, OldFormatRecordAndFourStrayBytesKeepTheRestOfTheFile) {
+  // A 14-byte format chunk has no bits field; the data chunk after it is read.
+  const std::string samples = Bytes(6);
+  ASSERT_EQ(Read(Riff(Chunk("fmt ", FmtBody(1, 8000, 8).substr(0, 14)) + Chunk("data", samples)) + "junk"), 0);
+  EXPECT_EQ(wav.Fmt_Chunk->SampleRate, 8000);
+  EXPECT_EQ(wav.Fmt_Chunk->BitsPerSample, 0);
+  EXPECT_EQ(wav.DataChunk->ChunkData, samples);
+  EXPECT_EQ(wav.UnknownChunks->Count(), 0);  // stray bytes are no chunk
 }
 
 TEST_F(Reader, RecordCountsAbove32767FailBeforeAnyRecord) {

@@ -8,6 +8,8 @@
 #include <iterator>
 #include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace wavtest {
 
@@ -54,6 +56,24 @@ inline std::string Example44() {
                                  0x44, 0xAC, 0x00, 0x00, 0x88, 0x58, 0x01, 0x00, 0x02, 0x00, 0x10, 0x00,
                                  0x64, 0x61, 0x74, 0x61, 0x00, 0x08, 0x00, 0x00};
   return std::string(reinterpret_cast<const char*>(bytes), sizeof bytes);
+}
+
+inline uint32_t U32At(const std::string& bytes, std::size_t at) {
+  uint32_t v = 0;
+  for (int i = 3; i >= 0; --i) v = v * 256 + static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
+  return v;
+}
+
+// The top-level chunks of a RIFF file as (id, body as far as the file has
+// it), walked by their sizes and pad bytes: an independent view of a file.
+inline std::vector<std::pair<std::string, std::string>> TopLevelChunks(const std::string& bytes) {
+  std::vector<std::pair<std::string, std::string>> chunks;
+  for (std::size_t at = 12; at + 8 <= bytes.size();) {
+    const uint32_t size = U32At(bytes, at + 4);
+    chunks.emplace_back(bytes.substr(at, 4), bytes.substr(at + 8, size));
+    at += 8 + static_cast<std::size_t>(size) + size % 2;
+  }
+  return chunks;
 }
 
 inline std::string ReadAll(const fs::path& path) {

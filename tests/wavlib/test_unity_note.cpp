@@ -4,7 +4,6 @@
 
 #include "quendal/quendal_wav.h"
 #include "test_support.h"
-#include "unity_note.h"
 
 using namespace quendal;
 using namespace wavtest;

@@ -8,9 +8,9 @@
 
 namespace quendal {
 
-std::shared_ptr<WavChunk> WavUnknown::Add(const std::string& ChunkId, int32_t ChunkSize, const std::string& ChunkData,
-                                          std::string_view sKey) {
-  auto item = std::make_shared<WavChunk>();
+std::shared_ptr<WavUnknownChunk> WavUnknown::Add(const std::string& ChunkId, int32_t ChunkSize,
+                                                 const std::string& ChunkData, std::string_view sKey) {
+  auto item = std::make_shared<WavUnknownChunk>();
   item->ChunkId = ChunkId;
   item->ChunkSize = ChunkSize;
   item->ChunkData = ChunkData;

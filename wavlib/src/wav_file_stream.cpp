@@ -50,24 +50,55 @@ std::unique_ptr<WavFileStream> WavFileStream::CreateNew(const std::filesystem::p
   return std::unique_ptr<WavFileStream>(new WavFileStream(file, path.string(), 0));
 }
 
+std::unique_ptr<WavFileStream> WavFileStream::CreateOrTruncate(const std::filesystem::path& path) {
+  std::FILE* file = std::fopen(path.string().c_str(), "wb");
+  if (file == nullptr) throw FileAccessError("cannot write \"" + path.string() + "\": " + Reason(errno));
+  return std::unique_ptr<WavFileStream>(new WavFileStream(file, path.string(), 0));
+}
+
+void WavFileStream::CheckWritable(const std::filesystem::path& path) {
+  // Opening for appending writes nothing and asks for exactly the right to write.
+  std::FILE* file = std::fopen(path.string().c_str(), "ab");
+  if (file == nullptr) throw FileAccessError("cannot replace \"" + path.string() + "\": " + Reason(errno));
+  std::fclose(file);
+}
+
 std::string WavFileStream::Read(int64_t count, std::string_view what) {
   if (count <= 0) return {};
   if (AtEnd()) {
     throw EndOfFileError("\"" + path_ + "\" ends at byte " + std::to_string(position_) + ", where " +
                          std::string(what) + " should be read");
   }
-  const int64_t wanted = std::min(count, size_ - position_);
-  std::string bytes(static_cast<std::size_t>(wanted), '\0');
-  const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file_);
-  if (got < bytes.size()) {
+  const auto wanted = static_cast<std::size_t>(std::min(count, size_ - position_));
+  std::string bytes;
+  const std::size_t got = wanted < kChunk ? ReadSmall(bytes, wanted) : ReadLarge(bytes, wanted);
+  if (got < wanted) {
     if (std::ferror(file_)) FailAccess("read");
     // The file became shorter while being read: what is there is all there is.
-    bytes.resize(got);
     size_ = position_ + static_cast<int64_t>(got);
     if (got == 0) return Read(count, what);
   }
   position_ += static_cast<int64_t>(got);
   return bytes;
+}
+
+std::size_t WavFileStream::ReadSmall(std::string& bytes, std::size_t wanted) {
+  bytes.resize(wanted);
+  bytes.resize(std::fread(bytes.data(), 1, wanted, file_));
+  return bytes.size();
+}
+
+// A sample body is read through a small buffer and appended, so its memory
+// is written once (a string sized first would be zero-filled, then read into).
+std::size_t WavFileStream::ReadLarge(std::string& bytes, std::size_t wanted) {
+  bytes.reserve(wanted);
+  std::unique_ptr<char[]> chunk(new char[kChunk]);
+  while (bytes.size() < wanted) {
+    const std::size_t got = std::fread(chunk.get(), 1, std::min(kChunk, wanted - bytes.size()), file_);
+    bytes.append(chunk.get(), got);
+    if (got == 0) break;
+  }
+  return bytes.size();
 }
 
 int WavFileStream::Peek() {

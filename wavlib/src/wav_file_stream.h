@@ -20,6 +20,12 @@ class WavFileStream {
   // name never clobbers anything). Returns nullptr when the name exists,
   // throws FileAccessError on any other failure.
   static std::unique_ptr<WavFileStream> CreateNew(const std::filesystem::path& path);
+  // Creates the file or empties an existing one, for writing in place;
+  // throws FileAccessError.
+  static std::unique_ptr<WavFileStream> CreateOrTruncate(const std::filesystem::path& path);
+  // Throws FileAccessError when the existing file cannot be opened for
+  // writing by this process (read-only, not the user's); changes nothing.
+  static void CheckWritable(const std::filesystem::path& path);
 
   ~WavFileStream();
   WavFileStream(const WavFileStream&) = delete;
@@ -44,7 +50,11 @@ class WavFileStream {
   void Close();
 
  private:
+  static constexpr std::size_t kChunk = 256 * 1024;
+
   WavFileStream(std::FILE* file, std::string path, int64_t size);
+  std::size_t ReadSmall(std::string& bytes, std::size_t wanted);
+  std::size_t ReadLarge(std::string& bytes, std::size_t wanted);
   [[noreturn]] void FailAccess(std::string_view action) const;
 
   std::FILE* file_;

@@ -1,14 +1,19 @@
-// The reader walks the file chunk by chunk. Known chunks fill their object;
-// the rest is passed over by its size, so real-world files (padded chunks,
-// "bext", INFO lists, sampler-specific bytes after the loops) never derail it.
+// The reader walks the file chunk by chunk by the chunks' sizes, so real-world
+// files (padded chunks, "bext", INFO lists, sampler-specific bytes after the
+// loops) never derail it. The first chunk of each modelled id fills its
+// object; every other chunk is kept whole in Wav::UnknownChunks, and body
+// bytes an object has no field for go to its TrailingBytes, so a model read
+// and written back loses nothing.
 
 #include "wav_reader.h"
 
+#include <set>
 #include <string>
 #include <string_view>
 
 #include "quendal/qd_wav_module.h"
 #include "quendal/wav_errors.h"
+#include "wav_layout.h"
 
 namespace quendal::detail {
 
@@ -32,9 +37,15 @@ class ChunkReader {
   // An unsigned little-endian field of width bytes that must fit 31 bits.
   int32_t Number(int width, const std::string& what) {
     const int64_t offset = in_.Position();
-    const std::string bytes = in_.Read(width, what);
-    uint64_t value = 0;
-    for (std::size_t i = bytes.size(); i-- > 0;) value = value * 256 + static_cast<unsigned char>(bytes[i]);
+    return Convert(in_.Read(width, what), offset, what);
+  }
+
+  // A 4-byte field that holds a bit pattern rather than an amount: the signed
+  // value of its bytes, never an overflow.
+  int32_t Pattern(const std::string& what) { return PatternOf(in_.Read(4, what)); }
+
+  static int32_t Convert(const std::string& bytes, int64_t offset, const std::string& what) {
+    const uint32_t value = Unsigned(bytes);
     if (value > 2147483647u) {
       throw OverflowError(what + " at byte " + std::to_string(offset) + " is " + std::to_string(value) +
                           ", 2147483648 or more: it does not fit a 32-bit signed integer");
@@ -42,9 +53,17 @@ class ChunkReader {
     return QDWavModule::BytesToLong(bytes);
   }
 
+  static int32_t PatternOf(const std::string& bytes) { return static_cast<int32_t>(Unsigned(bytes)); }
+
   WavFileStream& in() { return in_; }
 
  private:
+  static uint32_t Unsigned(const std::string& bytes) {
+    uint32_t value = 0;
+    for (std::size_t i = bytes.size(); i-- > 0;) value = value * 256 + static_cast<unsigned char>(bytes[i]);
+    return value;
+  }
+
   WavFileStream& in_;
 };
 
@@ -55,15 +74,20 @@ void CheckRecordCount(int32_t count, const std::string& what) {
   }
 }
 
+// Only the fields that fit the chunk's size are read (the old 14-byte format
+// record has no bits field); a field the size cuts off stays 0.
 void ReadFmt(ChunkReader& r, WavFmt& fmt, int32_t size) {
-  fmt.CompressionCode = r.Number(2, "the compression code of \"fmt \"");
+  const auto field = [&](int end, int width, const char* what) {
+    return size >= end ? r.Number(width, std::string(what) + " of \"fmt \"") : 0;
+  };
+  fmt.CompressionCode = field(2, 2, "the compression code");
   fmt.CompressionDesc = QDWavModule::CompressionDesc(fmt.CompressionCode);
-  fmt.ChannelsNumber = r.Number(2, "the channel count of \"fmt \"");
-  fmt.SampleRate = r.Number(4, "the sample rate of \"fmt \"");
-  fmt.BytesPerSecond = r.Number(4, "the bytes per second of \"fmt \"");
-  fmt.BytesPerSample = r.Number(2, "the block alignment of \"fmt \"");
-  fmt.BitsPerSample = r.Number(2, "the bits per sample of \"fmt \"");
-  if (size > 16) {
+  fmt.ChannelsNumber = field(4, 2, "the channel count");
+  fmt.SampleRate = field(8, 4, "the sample rate");
+  fmt.BytesPerSecond = field(12, 4, "the bytes per second");
+  fmt.BytesPerSample = field(14, 2, "the block alignment");
+  fmt.BitsPerSample = field(16, 2, "the bits per sample");
+  if (size >= 18) {
     fmt.ExtraFormatBytes = r.Number(2, "the extra format size of \"fmt \"");
     fmt.ExtraFormatString = r.Bytes(int64_t{size} - 18, "the extra format bytes of \"fmt \"");
   } else {
@@ -107,13 +131,13 @@ void ReadPlst(ChunkReader& r, WavPlst& plst) {
 }
 
 void ReadSmpl(ChunkReader& r, WavSmpl& smpl) {
-  smpl.Manufacturer = r.Number(4, "the manufacturer of \"smpl\"");
-  smpl.Product = r.Number(4, "the product of \"smpl\"");
+  smpl.Manufacturer = r.Pattern("the manufacturer of \"smpl\"");
+  smpl.Product = r.Pattern("the product of \"smpl\"");
   smpl.SamplePeriod = r.Number(4, "the sample period of \"smpl\"");
   smpl.MIDIUnityNote = r.Number(4, "the MIDI unity note of \"smpl\"");
-  smpl.MIDIPitchFraction = r.Number(4, "the MIDI pitch fraction of \"smpl\"");
-  smpl.SMPTEFormat = r.Number(4, "the SMPTE format of \"smpl\"");
-  smpl.SMPTEOffset = r.Number(4, "the SMPTE offset of \"smpl\"");
+  smpl.MIDIPitchFraction = r.Pattern("the MIDI pitch fraction of \"smpl\"");
+  smpl.SMPTEFormat = r.Pattern("the SMPTE format of \"smpl\"");
+  smpl.SMPTEOffset = r.Pattern("the SMPTE offset of \"smpl\"");
   smpl.SampleLoopsNumber = r.Number(4, "the loop count of \"smpl\"");
   smpl.SamplerData = r.Number(4, "the sampler data size of \"smpl\"");
   CheckRecordCount(smpl.SampleLoopsNumber, "the loop count of \"smpl\"");
@@ -121,10 +145,10 @@ void ReadSmpl(ChunkReader& r, WavSmpl& smpl) {
   for (int32_t i = 1; i <= smpl.SampleLoopsNumber; ++i) {
     const std::string what = "loop " + std::to_string(i) + " of \"smpl\"";
     const int32_t cuePoint = r.Number(4, what);
-    const int32_t type = r.Number(4, what);
+    const int32_t type = r.Pattern(what);
     const int32_t start = r.Number(4, what);
     const int32_t end = r.Number(4, what);
-    const int32_t fraction = r.Number(4, what);
+    const int32_t fraction = r.Pattern(what);
     const int32_t playCount = r.Number(4, what);
     loops.Add(cuePoint, type, start, end, fraction, playCount);
   }
@@ -172,6 +196,7 @@ void ReadList(ChunkReader& r, WavList& list, int32_t size) {
   }
   int32_t remaining = size - 4;
   list.TypeID = r.Bytes(4, "the list type");
+  list.TrailingBytes.clear();
   while (remaining >= 1) {
     const std::string id = r.Bytes(4, "a sub-chunk id of the list");
     if (id == "labl" || id == "note") {
@@ -181,8 +206,10 @@ void ReadList(ChunkReader& r, WavList& list, int32_t size) {
       const std::string text = ReadSubChunkText(r, subSize, subSize - 4, remaining, what);
       if (id == "labl") {
         Held(list.WavLabls, "ListChunk.WavLabls").Add(id, subSize, cuePoint, text);
+        list.ItemOrder.push_back(WavListItemKind::Labl);
       } else {
         Held(list.WavNotes, "ListChunk.WavNotes").Add(id, subSize, cuePoint, text);
+        list.ItemOrder.push_back(WavListItemKind::Note);
       }
     } else if (id == "ltxt") {
       const std::string what = "an \"ltxt\" sub-chunk";
@@ -197,9 +224,12 @@ void ReadList(ChunkReader& r, WavList& list, int32_t size) {
       const std::string text = ReadSubChunkText(r, subSize, subSize - 20, remaining, what);
       Held(list.WavLtxts, "ListChunk.WavLtxts")
           .Add(id, subSize, cuePoint, sampleLength, purpose, country, language, dialect, codePage, text);
+      list.ItemOrder.push_back(WavListItemKind::Ltxt);
     } else {
       // A sub-chunk this library does not model (every INFO list has them):
-      // the rest of the list is passed over by the caller.
+      // it and the rest of the list become the list's trailing bytes, which
+      // the caller completes up to the list's end.
+      list.TrailingBytes = id;
       break;
     }
   }
@@ -212,37 +242,87 @@ T& StartChunk(const std::shared_ptr<T>& object, const char* name, const std::str
   T& chunk = Held(object, name);
   chunk.ChunkId = id;
   chunk.ChunkSize = size;
+  if constexpr (requires { chunk.TrailingBytes; }) chunk.TrailingBytes.clear();
   return chunk;
 }
 
-// Reads the body of a chunk whose id is known; false for any other id.
-bool ReadKnownChunk(ChunkReader& r, Wav& wav, const std::string& id, int32_t size) {
+// The member a chunk id fills ("LIST" for both spellings of the list), or ""
+// for an id the model does not hold.
+std::string SlotOf(const std::string& id) {
+  static const std::set<std::string> kModelled = {"fmt ", "data", "fact", "wavl", "slnt", "cue ",
+                                                  "plst", "LIST", "smpl", "inst", "PAD "};
+  const std::string slot = id == "list" ? "LIST" : id;
+  return kModelled.count(slot) != 0 ? slot : "";
+}
+
+// Reads the body of a modelled chunk. Returns where the bytes of its body
+// that no field takes belong (nullptr when its fields take the whole body).
+std::string* ReadModelledChunk(ChunkReader& r, Wav& wav, const std::string& id, int32_t size) {
   if (id == "fmt ") {
-    ReadFmt(r, StartChunk(wav.Fmt_Chunk, "Fmt_Chunk", id, size), size);
-  } else if (id == "data" || id == "wavl" || id == "PAD ") {
+    auto& fmt = StartChunk(wav.Fmt_Chunk, "Fmt_Chunk", id, size);
+    ReadFmt(r, fmt, size);
+    return &fmt.TrailingBytes;
+  }
+  if (id == "data" || id == "wavl" || id == "PAD ") {
     auto& chunk = id == "data" ? StartChunk(wav.DataChunk, "DataChunk", id, size)
                   : id == "wavl" ? StartChunk(wav.WavlChunk, "WavlChunk", id, size)
                                  : StartChunk(wav.PAD_Chunk, "PAD_Chunk", id, size);
     chunk.ChunkData = r.Bytes(size, "the body of \"" + id + "\"");
-  } else if (id == "fact") {
+    return nullptr;
+  }
+  if (id == "fact") {
     ReadFact(r, StartChunk(wav.FactChunk, "FactChunk", id, size), size);
-  } else if (id == "slnt") {
+    return nullptr;
+  }
+  if (id == "slnt") {
     auto& slnt = StartChunk(wav.SlntChunk, "SlntChunk", id, size);
     slnt.SilentSamplesNumber = r.Number(4, "the silent sample count of \"slnt\"");
-  } else if (id == "cue ") {
-    ReadCue(r, StartChunk(wav.CueChunk, "CueChunk", id, size));
-  } else if (id == "plst") {
-    ReadPlst(r, StartChunk(wav.PlstChunk, "PlstChunk", id, size));
-  } else if (id == "list" || id == "LIST") {
-    ReadList(r, StartChunk(wav.ListChunk, "ListChunk", id, size), size);
-  } else if (id == "smpl") {
-    ReadSmpl(r, StartChunk(wav.SmplChunk, "SmplChunk", id, size));
-  } else if (id == "inst") {
-    ReadInst(r, StartChunk(wav.InstChunk, "InstChunk", id, size));
-  } else {
-    return false;
+    return &slnt.TrailingBytes;
   }
-  return true;
+  if (id == "cue ") {
+    auto& cue = StartChunk(wav.CueChunk, "CueChunk", id, size);
+    ReadCue(r, cue);
+    return &cue.TrailingBytes;
+  }
+  if (id == "plst") {
+    auto& plst = StartChunk(wav.PlstChunk, "PlstChunk", id, size);
+    ReadPlst(r, plst);
+    return &plst.TrailingBytes;
+  }
+  if (id == "list" || id == "LIST") {
+    auto& list = StartChunk(wav.ListChunk, "ListChunk", id, size);
+    ReadList(r, list, size);
+    return &list.TrailingBytes;
+  }
+  if (id == "smpl") {
+    auto& smpl = StartChunk(wav.SmplChunk, "SmplChunk", id, size);
+    ReadSmpl(r, smpl);
+    return &smpl.TrailingBytes;
+  }
+  auto& inst = StartChunk(wav.InstChunk, "InstChunk", id, size);
+  ReadInst(r, inst);
+  return &inst.TrailingBytes;
+}
+
+// A chunk kept whole: its body as far as the file has it, written back after
+// the modelled chunk it followed. A later chunk of a modelled id goes no
+// earlier than the modelled one of its id, so that it is read back as the
+// later one again; one cut off by the end of the file goes at the end, where
+// it was.
+void KeepChunk(ChunkReader& r, Wav& wav, const std::string& id, int32_t size, int64_t headerStart,
+               const std::string& lastModelled) {
+  auto& unknown = Held(wav.UnknownChunks, "UnknownChunks");
+  const std::string body = r.in().AtEnd() ? std::string() : r.Bytes(size, "the body of \"" + id + "\"");
+  auto chunk = unknown.Add(id, size, body);
+  const std::string slot = SlotOf(id);
+  if (static_cast<int64_t>(body.size()) < size) {
+    chunk->WrittenAfter = "data";
+  } else if (!slot.empty() && PlaceOf(slot) > PlaceOf(lastModelled)) {
+    chunk->WrittenAfter = slot;
+  } else {
+    chunk->WrittenAfter = lastModelled;
+  }
+  chunk->FilePosition = headerStart;
 }
 
 }  // namespace
@@ -251,11 +331,17 @@ int16_t ReadWav(Wav& wav, WavFileStream& in) {
   ChunkReader r(in);
   auto& header = Held(wav.FileHeader, "FileHeader");
   header.ChunkId = r.Bytes(4, "the RIFF id");
-  header.ChunkSize = r.Number(4, "the RIFF size");
+  // Only a RIFF file's size field is a size: in any other (big-endian "RIFX",
+  // "RF64", ...) it is four bytes kept as they are.
+  const std::string sizeField = r.Bytes(4, "the RIFF size");
+  header.ChunkSize = header.ChunkId == "RIFF" ? ChunkReader::Convert(sizeField, 4, "the RIFF size")
+                                              : ChunkReader::PatternOf(sizeField);
   header.ChunkData = r.Bytes(4, "the form type");
   if (header.ChunkId != "RIFF") return 1;
   if (header.ChunkData != "WAVE") return 2;
 
+  std::set<std::string> slotsFilled;  // by this read: a later chunk of the same id is kept whole
+  std::string lastModelled = "RIFF";  // where a kept chunk is written back
   bool afterOddChunk = false;
   while (!in.AtEnd()) {
     // Writers that follow the RIFF rules put a zero pad byte after an odd-sized
@@ -266,15 +352,32 @@ int16_t ReadWav(Wav& wav, WavFileStream& in) {
       afterOddChunk = false;
       continue;
     }
+    const int64_t headerStart = in.Position();
     const std::string id = r.Bytes(4, "a chunk id");
     if (id.size() < 4) break;  // one to three stray bytes end the file
+    const std::string slot = SlotOf(id);
+    const bool modelled = !slot.empty() && (slot == "wavl" || slotsFilled.count(slot) == 0);
+    // Stray bytes too few for a header end the file as the loop's end test
+    // would; a modelled chunk's header cut off by the end fails below.
+    if (!modelled && in.AtEnd()) break;
     const int32_t size = r.Number(4, "the size of \"" + id + "\"");
+    if (!modelled && in.Position() - headerStart < 8) break;
     const int64_t bodyStart = in.Position();
-    ReadKnownChunk(r, wav, id, size);
-    // Unknown chunks, sampler-specific bytes after the loops, the rest of a
-    // list after a sub-chunk it does not model: all end where the size says.
-    // A chunk whose fields ran past its declared size is never walked back.
-    in.SkipTo(bodyStart + size);
+    if (modelled) {
+      std::string* trailing = ReadModelledChunk(r, wav, id, size);
+      slotsFilled.insert(slot);
+      if (slot != "wavl") lastModelled = slot;
+      // The body's bytes that no field took (sampler-specific data, the rest
+      // of an INFO list): kept. A chunk whose fields ran past its declared
+      // size is never walked back.
+      const int64_t end = bodyStart + size;
+      if (trailing != nullptr && in.Position() < end && !in.AtEnd()) {
+        *trailing += r.Bytes(end - in.Position(), "the rest of \"" + id + "\"");
+      }
+      in.SkipTo(end);
+    } else {
+      KeepChunk(r, wav, id, size, headerStart, lastModelled);
+    }
     afterOddChunk = size % 2 != 0;
   }
   return 0;

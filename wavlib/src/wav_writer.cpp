@@ -1,21 +1,26 @@
-// The writer lays the chunks out in one fixed order, the data chunk last,
-// recomputes only the RIFF size and writes every other size and count as the
-// model holds it (a structured chunk is filled with zero bytes up to its size
-// when its fields are fewer). Everything that can be checked is checked before the disk
-// is touched; the bytes go to a temporary file beside the target, which
+// The writer lays the modelled chunks out in one fixed order, the data chunk
+// last, with the kept unknown chunks after the modelled chunk each followed;
+// it recomputes only the RIFF size and writes every other size and count as
+// the model holds it (a structured chunk is filled with zero bytes up to its
+// size when its fields and trailing bytes are fewer), with a pad byte after
+// every odd-sized chunk. Everything that can be checked is checked before the
+// disk is touched; the bytes go to a temporary file beside the target, which
 // replaces the target only once it is complete.
 
 #include "wav_writer.h"
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <limits>
 #include <random>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "quendal/qd_wav_module.h"
 #include "quendal/wav_errors.h"
+#include "wav_layout.h"
 
 namespace quendal::detail {
 
@@ -30,8 +35,10 @@ const T& Held(const std::shared_ptr<T>& object, const char* name) {
   return *object;
 }
 
-// The optional chunks, in the order they are written, each with its test.
+// The optional chunks, in the order they are written, each with its test,
+// and the kept chunks grouped by the place they are written at.
 struct ChunkPlan {
+  const WavFmt* fmt = nullptr;
   const WavFact* fact = nullptr;
   const WavSlnt* slnt = nullptr;
   const WavCue* cue = nullptr;
@@ -40,10 +47,19 @@ struct ChunkPlan {
   const WavSmpl* smpl = nullptr;
   const WavInst* inst = nullptr;
   const WavChunk* pad = nullptr;
+  const WavChunk* data = nullptr;
+  std::array<std::vector<const WavUnknownChunk*>, kPlaces.size()> kept;
 };
 
+// The format and data chunks are written with whatever id they hold, but not
+// at all when it is empty (a model without them, such as a header-only file
+// read): an empty id would leave a headless fragment in the file.
 ChunkPlan PlanChunks(const Wav& wav) {
   ChunkPlan plan;
+  const auto& fmt = Held(wav.Fmt_Chunk, "Fmt_Chunk");
+  if (!fmt.ChunkId.empty()) plan.fmt = &fmt;
+  const auto& data = Held(wav.DataChunk, "DataChunk");
+  if (!data.ChunkId.empty()) plan.data = &data;
   const auto& fact = Held(wav.FactChunk, "FactChunk");
   if (fact.ChunkId == "fact") plan.fact = &fact;
   const auto& slnt = Held(wav.SlntChunk, "SlntChunk");
@@ -60,31 +76,49 @@ ChunkPlan PlanChunks(const Wav& wav) {
   if (inst.ChunkId == "inst") plan.inst = &inst;
   const auto& pad = Held(wav.PAD_Chunk, "PAD_Chunk");
   if (pad.ChunkId == "PAD ") plan.pad = &pad;
+  for (const auto& chunk : Held(wav.UnknownChunks, "UnknownChunks")) {
+    if (!chunk) throw EmptyReferenceError("an item of UnknownChunks holds no object, so the file cannot be written");
+    plan.kept[PlaceOf(chunk->WrittenAfter)].push_back(chunk.get());
+  }
   return plan;
 }
 
-// Adds a chunk's size plus its 8-byte header to the RIFF size, which must
-// stay a 32-bit signed number.
-void AddChunk(int64_t& riffSize, int32_t chunkSize, const char* chunk) {
-  riffSize += int64_t{chunkSize} + 8;
+// Adds a chunk's size, its 8-byte header and its pad byte to the RIFF size,
+// which must stay a 32-bit signed number.
+void AddChunk(int64_t& riffSize, int32_t chunkSize, const std::string& chunk) {
+  riffSize += int64_t{chunkSize} + 8 + (chunkSize % 2 != 0 ? 1 : 0);
   if (riffSize > std::numeric_limits<int32_t>::max() || riffSize < std::numeric_limits<int32_t>::min()) {
-    throw OverflowError(std::string("the RIFF size exceeds 2147483647 with the ") + chunk +
+    throw OverflowError("the RIFF size exceeds 2147483647 with the " + chunk +
                         " chunk: the file would be too large for a WAV file");
   }
 }
 
-int32_t ComputeRiffSize(const Wav& wav, const ChunkPlan& plan) {
+int32_t ComputeRiffSize(const ChunkPlan& plan) {
   int64_t riffSize = 4;  // the form type
-  AddChunk(riffSize, Held(wav.Fmt_Chunk, "Fmt_Chunk").ChunkSize, "\"fmt \"");
+  const auto addKept = [&](std::size_t place) {
+    for (const WavUnknownChunk* chunk : plan.kept[place]) AddChunk(riffSize, chunk->ChunkSize, '"' + chunk->ChunkId + '"');
+  };
+  addKept(0);
+  if (plan.fmt) AddChunk(riffSize, plan.fmt->ChunkSize, "\"fmt \"");
+  addKept(1);
   if (plan.fact) AddChunk(riffSize, plan.fact->ChunkSize, "\"fact\"");
+  addKept(2);
   if (plan.slnt) AddChunk(riffSize, plan.slnt->ChunkSize, "\"slnt\"");
+  addKept(3);
   if (plan.cue) AddChunk(riffSize, plan.cue->ChunkSize, "\"cue \"");
+  addKept(4);
   if (plan.plst) AddChunk(riffSize, plan.plst->ChunkSize, "\"plst\"");
+  addKept(5);
   if (plan.list) AddChunk(riffSize, plan.list->ChunkSize, "list");
+  addKept(6);
   if (plan.smpl) AddChunk(riffSize, plan.smpl->ChunkSize, "\"smpl\"");
+  addKept(7);
   if (plan.inst) AddChunk(riffSize, plan.inst->ChunkSize, "\"inst\"");
+  addKept(8);
   if (plan.pad) AddChunk(riffSize, plan.pad->ChunkSize, "\"PAD \"");
-  AddChunk(riffSize, Held(wav.DataChunk, "DataChunk").ChunkSize, "\"data\"");
+  addKept(9);
+  if (plan.data) AddChunk(riffSize, plan.data->ChunkSize, "\"data\"");
+  addKept(10);
   return static_cast<int32_t>(riffSize);
 }
 
@@ -113,13 +147,20 @@ void CheckRecordCounts(const ChunkPlan& plan) {
   if (plan.smpl) Held(plan.smpl->WavSmplLoops, "SmplChunk.WavSmplLoops");
 }
 
-constexpr int64_t kMaxFill = 1024 * 1024;
+constexpr int64_t kMaxFill = 64 * 1024;  // far more than any real sampler data or INFO list
 
 class ChunkWriter {
  public:
   explicit ChunkWriter(WavFileStream& out) : out_(out) {}
   void Raw(std::string_view bytes) { out_.Write(bytes); }
   void Number(int32_t value, int width) { out_.Write(LongToBytes(value, width)); }
+  // A bit-pattern field: the four bytes of the signed value, as read.
+  void Pattern(int32_t value) {
+    const auto bits = static_cast<uint32_t>(value);
+    const char bytes[4] = {static_cast<char>(bits & 0xFF), static_cast<char>((bits >> 8) & 0xFF),
+                           static_cast<char>((bits >> 16) & 0xFF), static_cast<char>(bits >> 24)};
+    out_.Write(std::string_view(bytes, 4));
+  }
   // Writes a chunk header and returns where its body starts.
   int64_t Header(const std::string& id, int32_t size) {
     Raw(id);
@@ -127,12 +168,11 @@ class ChunkWriter {
     return out_.Position();
   }
   // Fills a structured chunk with zero bytes up to the size it declares, when
-  // its fields are fewer: the bytes the reader passed over (an INFO list's
-  // entries, sampler-specific data) are not in the model, and without the
-  // filler the declared size would swallow the start of the next chunk.
-  // A gap beyond kMaxFill is no passed-over content but a broken size (a
-  // chunk cut off by the end of its file): it is written as held, so a small
-  // damaged file never turns into a huge one.
+  // its fields are fewer (a model built with a larger size than its fields):
+  // without the filler the declared size would swallow the start of the next
+  // chunk. A gap beyond kMaxFill is no content but a broken size (a chunk cut
+  // off by the end of its file): it is written as held, so a small damaged
+  // file never turns into a huge one.
   void FillTo(int64_t bodyStart, int32_t size) {
     static const std::string zeros(65536, '\0');
     int64_t missing = bodyStart + size - out_.Position();
@@ -143,31 +183,50 @@ class ChunkWriter {
       missing -= static_cast<int64_t>(step);
     }
   }
+  // The pad byte after a chunk of odd size whose body was written in full
+  // (one cut short by the end of the file it came from stays as it was).
+  void EndChunk(int64_t bodyStart, int32_t size) {
+    if (size % 2 != 0 && out_.Position() >= bodyStart + size) Raw(std::string_view("\0", 1));
+  }
+  // The end of a structured chunk: its trailing bytes, the filler, the pad.
+  void EndStructured(int64_t bodyStart, int32_t size, const std::string& trailingBytes) {
+    Raw(trailingBytes);
+    FillTo(bodyStart, size);
+    EndChunk(bodyStart, size);
+  }
 
  private:
   WavFileStream& out_;
 };
 
+// The old 14-byte format record has no bits field: of a format chunk smaller
+// than 16 bytes only the fields that fit are written.
 void WriteFmt(ChunkWriter& w, const WavFmt& fmt) {
   const int64_t body = w.Header(fmt.ChunkId, fmt.ChunkSize);
-  w.Number(fmt.CompressionCode, 2);
-  w.Number(fmt.ChannelsNumber, 2);
-  w.Number(fmt.SampleRate, 4);
-  w.Number(fmt.BytesPerSecond, 4);
-  w.Number(fmt.BytesPerSample, 2);
-  w.Number(fmt.BitsPerSample, 2);
-  if (fmt.ChunkSize > 16) {
+  const auto field = [&](int end, int32_t value, int width) {
+    if (fmt.ChunkSize >= end) w.Number(value, width);
+  };
+  field(2, fmt.CompressionCode, 2);
+  field(4, fmt.ChannelsNumber, 2);
+  field(8, fmt.SampleRate, 4);
+  field(12, fmt.BytesPerSecond, 4);
+  field(14, fmt.BytesPerSample, 2);
+  field(16, fmt.BitsPerSample, 2);
+  if (fmt.ChunkSize >= 18) {
     w.Number(fmt.ExtraFormatBytes, 2);
     w.Raw(fmt.ExtraFormatString);
   }
-  w.FillTo(body, fmt.ChunkSize);
+  w.EndStructured(body, fmt.ChunkSize, fmt.TrailingBytes);
 }
 
 void WriteFact(ChunkWriter& w, const WavFact& fact) {
-  w.Header(fact.ChunkId, fact.ChunkSize);
+  const int64_t body = w.Header(fact.ChunkId, fact.ChunkSize);
   w.Number(fact.SamplesNumber, 4);
-  // A MoreData of spaces only stands for "nothing more".
-  if (fact.MoreData.find_first_not_of(' ') != std::string::npos) w.Raw(fact.MoreData);
+  // A MoreData of spaces only stands for "nothing more", unless the size
+  // counts it (a file read with such bytes keeps them).
+  const bool counted = int64_t{fact.ChunkSize} >= 4 + static_cast<int64_t>(fact.MoreData.size());
+  if (counted || fact.MoreData.find_first_not_of(' ') != std::string::npos) w.Raw(fact.MoreData);
+  w.EndChunk(body, fact.ChunkSize);
 }
 
 void WriteCue(ChunkWriter& w, const WavCue& cue) {
@@ -182,7 +241,7 @@ void WriteCue(ChunkWriter& w, const WavCue& cue) {
     w.Number(point->BlockStart, 4);
     w.Number(point->SampleOffset, 4);
   }
-  w.FillTo(body, cue.ChunkSize);
+  w.EndStructured(body, cue.ChunkSize, cue.TrailingBytes);
 }
 
 void WritePlst(ChunkWriter& w, const WavPlst& plst) {
@@ -194,56 +253,70 @@ void WritePlst(ChunkWriter& w, const WavPlst& plst) {
     w.Number(segment->NumberOfSamples, 4);
     w.Number(segment->NumberOfRepeats, 4);
   }
-  w.FillTo(body, plst.ChunkSize);
+  w.EndStructured(body, plst.ChunkSize, plst.TrailingBytes);
 }
 
+void WriteLabl(ChunkWriter& w, const WavLabl& label) {
+  w.Header(label.ChunkId, label.ChunkSize);
+  w.Number(label.CuePointID, 4);
+  w.Raw(label.LabelText);
+}
+
+void WriteNote(ChunkWriter& w, const WavNote& note) {
+  w.Header(note.ChunkId, note.ChunkSize);
+  w.Number(note.CuePointID, 4);
+  w.Raw(note.NoteText);
+}
+
+void WriteLtxt(ChunkWriter& w, const WavLtxt& text) {
+  w.Header(text.ChunkId, text.ChunkSize);
+  w.Number(text.CuePointID, 4);
+  w.Number(text.SampleLength, 4);
+  w.Raw(text.PurposeID);
+  w.Number(text.Country, 2);
+  w.Number(text.Language, 2);
+  w.Number(text.Dialect, 2);
+  w.Number(text.CodePage, 2);
+  w.Raw(text.LtxtText);
+}
+
+// The items in the order they were read as far as it goes, then the rest:
+// labels, notes, labelled texts.
 void WriteList(ChunkWriter& w, const WavList& list) {
   const int64_t body = w.Header(list.ChunkId, list.ChunkSize);
   w.Raw(list.TypeID);
-  for (const auto& label : *list.WavLabls) {
-    w.Header(label->ChunkId, label->ChunkSize);
-    w.Number(label->CuePointID, 4);
-    w.Raw(label->LabelText);
+  int32_t labels = 0, notes = 0, texts = 0;
+  for (const WavListItemKind kind : list.ItemOrder) {
+    if (kind == WavListItemKind::Labl && labels < list.WavLabls->Count()) WriteLabl(w, *list.WavLabls->Item(++labels));
+    if (kind == WavListItemKind::Note && notes < list.WavNotes->Count()) WriteNote(w, *list.WavNotes->Item(++notes));
+    if (kind == WavListItemKind::Ltxt && texts < list.WavLtxts->Count()) WriteLtxt(w, *list.WavLtxts->Item(++texts));
   }
-  for (const auto& note : *list.WavNotes) {
-    w.Header(note->ChunkId, note->ChunkSize);
-    w.Number(note->CuePointID, 4);
-    w.Raw(note->NoteText);
-  }
-  for (const auto& text : *list.WavLtxts) {
-    w.Header(text->ChunkId, text->ChunkSize);
-    w.Number(text->CuePointID, 4);
-    w.Number(text->SampleLength, 4);
-    w.Raw(text->PurposeID);
-    w.Number(text->Country, 2);
-    w.Number(text->Language, 2);
-    w.Number(text->Dialect, 2);
-    w.Number(text->CodePage, 2);
-    w.Raw(text->LtxtText);
-  }
-  w.FillTo(body, list.ChunkSize);
+  while (labels < list.WavLabls->Count()) WriteLabl(w, *list.WavLabls->Item(++labels));
+  while (notes < list.WavNotes->Count()) WriteNote(w, *list.WavNotes->Item(++notes));
+  while (texts < list.WavLtxts->Count()) WriteLtxt(w, *list.WavLtxts->Item(++texts));
+  w.EndStructured(body, list.ChunkSize, list.TrailingBytes);
 }
 
 void WriteSmpl(ChunkWriter& w, const WavSmpl& smpl) {
   const int64_t body = w.Header(smpl.ChunkId, smpl.ChunkSize);
-  w.Number(smpl.Manufacturer, 4);
-  w.Number(smpl.Product, 4);
+  w.Pattern(smpl.Manufacturer);
+  w.Pattern(smpl.Product);
   w.Number(smpl.SamplePeriod, 4);
   w.Number(smpl.MIDIUnityNote, 4);
-  w.Number(smpl.MIDIPitchFraction, 4);
-  w.Number(smpl.SMPTEFormat, 4);
-  w.Number(smpl.SMPTEOffset, 4);
+  w.Pattern(smpl.MIDIPitchFraction);
+  w.Pattern(smpl.SMPTEFormat);
+  w.Pattern(smpl.SMPTEOffset);
   w.Number(smpl.SampleLoopsNumber, 4);
   w.Number(smpl.SamplerData, 4);
   for (const auto& loop : *smpl.WavSmplLoops) {
     w.Number(loop->CuePointID, 4);
-    w.Number(loop->LoopType, 4);
+    w.Pattern(loop->LoopType);
     w.Number(loop->LoopStart, 4);
     w.Number(loop->LoopEnd, 4);
-    w.Number(loop->LoopFraction, 4);
+    w.Pattern(loop->LoopFraction);
     w.Number(loop->LoopPlayCount, 4);
   }
-  w.FillTo(body, smpl.ChunkSize);
+  w.EndStructured(body, smpl.ChunkSize, smpl.TrailingBytes);
 }
 
 void WriteInst(ChunkWriter& w, const WavInst& inst) {
@@ -252,31 +325,48 @@ void WriteInst(ChunkWriter& w, const WavInst& inst) {
                         inst.LowVelocity, inst.HighVelocity}) {
     w.Number(field, 1);
   }
-  w.FillTo(body, inst.ChunkSize);
+  w.EndStructured(body, inst.ChunkSize, inst.TrailingBytes);
+}
+
+// A chunk whose body is one byte string (data, "PAD ", a kept chunk).
+void WriteRaw(ChunkWriter& w, const WavChunk& chunk) {
+  const int64_t body = w.Header(chunk.ChunkId, chunk.ChunkSize);
+  w.Raw(chunk.ChunkData);
+  w.EndChunk(body, chunk.ChunkSize);
 }
 
 void WriteAll(ChunkWriter& w, const Wav& wav, const ChunkPlan& plan) {
+  const auto kept = [&](std::size_t place) {
+    for (const WavUnknownChunk* chunk : plan.kept[place]) WriteRaw(w, *chunk);
+  };
   w.Raw(wav.FileHeader->ChunkId);
   w.Number(wav.FileHeader->ChunkSize, 4);
   w.Raw(wav.FileHeader->ChunkData);
-  WriteFmt(w, *wav.Fmt_Chunk);
+  kept(0);
+  if (plan.fmt) WriteFmt(w, *plan.fmt);
+  kept(1);
   if (plan.fact) WriteFact(w, *plan.fact);
+  kept(2);
   if (plan.slnt) {
     const int64_t body = w.Header(plan.slnt->ChunkId, plan.slnt->ChunkSize);
     w.Number(plan.slnt->SilentSamplesNumber, 4);
-    w.FillTo(body, plan.slnt->ChunkSize);
+    w.EndStructured(body, plan.slnt->ChunkSize, plan.slnt->TrailingBytes);
   }
+  kept(3);
   if (plan.cue) WriteCue(w, *plan.cue);
+  kept(4);
   if (plan.plst) WritePlst(w, *plan.plst);
+  kept(5);
   if (plan.list) WriteList(w, *plan.list);
+  kept(6);
   if (plan.smpl) WriteSmpl(w, *plan.smpl);
+  kept(7);
   if (plan.inst) WriteInst(w, *plan.inst);
-  if (plan.pad) {
-    w.Header(plan.pad->ChunkId, plan.pad->ChunkSize);
-    w.Raw(plan.pad->ChunkData);
-  }
-  w.Header(wav.DataChunk->ChunkId, wav.DataChunk->ChunkSize);
-  w.Raw(wav.DataChunk->ChunkData);
+  kept(8);
+  if (plan.pad) WriteRaw(w, *plan.pad);
+  kept(9);
+  if (plan.data) WriteRaw(w, *plan.data);
+  kept(10);
 }
 
 // A fresh name beside the target: ".<name>.<random>.tmp" in the same folder,
@@ -290,14 +380,20 @@ fs::path TemporaryNameFor(const fs::path& target, std::mt19937_64& random) {
   return target.parent_path() / name;
 }
 
+// A new temporary file beside the target, or nullptr when none can be made
+// there (a folder the user may not write into, a missing folder).
 std::unique_ptr<WavFileStream> CreateTemporaryBeside(const fs::path& target, fs::path& temporary) {
   std::random_device seed;
   std::mt19937_64 random((uint64_t{seed()} << 32) ^ seed());
   for (int attempt = 0; attempt < 100; ++attempt) {
     temporary = TemporaryNameFor(target, random);
-    if (auto stream = WavFileStream::CreateNew(temporary)) return stream;
+    try {
+      if (auto stream = WavFileStream::CreateNew(temporary)) return stream;
+    } catch (const FileAccessError&) {
+      return nullptr;
+    }
   }
-  throw FileAccessError("cannot create a temporary file beside \"" + target.string() + "\"");
+  return nullptr;
 }
 
 // Moves the finished temporary file onto the target, keeping the target's
@@ -305,12 +401,15 @@ std::unique_ptr<WavFileStream> CreateTemporaryBeside(const fs::path& target, fs:
 void MoveIntoPlace(const fs::path& temporary, const fs::path& target) {
   std::error_code error;
   const auto targetStatus = fs::status(target, error);
-  if (!error && fs::is_directory(targetStatus)) {
-    throw FileAccessError("cannot write \"" + target.string() + "\": it is a folder");
-  }
   if (!error && fs::exists(targetStatus)) fs::permissions(temporary, targetStatus.permissions(), error);
   fs::rename(temporary, target, error);
   if (error) throw FileAccessError("cannot replace \"" + target.string() + "\": " + error.message());
+}
+
+void WriteTo(WavFileStream& stream, const Wav& wav, const ChunkPlan& plan) {
+  ChunkWriter writer(stream);
+  WriteAll(writer, wav, plan);
+  stream.Close();
 }
 
 }  // namespace
@@ -326,7 +425,7 @@ int16_t WriteWav(Wav& wav, std::unique_ptr<WavFileStream>& stream, const std::st
   Held(wav.FileHeader, "FileHeader");
   WavChunk& header = *wav.FileHeader;
   const ChunkPlan plan = PlanChunks(wav);
-  header.ChunkSize = ComputeRiffSize(wav, plan);
+  header.ChunkSize = ComputeRiffSize(plan);
   CheckRecordCounts(plan);
 
   // Through a symbolic link the file it points to is replaced, not the link.
@@ -335,12 +434,24 @@ int16_t WriteWav(Wav& wav, std::unique_ptr<WavFileStream>& stream, const std::st
     const fs::path resolved = fs::weakly_canonical(target, error);
     if (!error) target = resolved;
   }
+  // A file the user may not write is refused, as a direct write would be.
+  const auto targetStatus = fs::status(target, error);
+  if (!error && fs::is_directory(targetStatus)) {
+    throw FileAccessError("cannot write \"" + target.string() + "\": it is a folder");
+  }
+  if (!error && fs::exists(targetStatus)) WavFileStream::CheckWritable(target);
+
   fs::path temporary;
   stream = CreateTemporaryBeside(target, temporary);
+  if (!stream) {
+    // No temporary file can be made beside the target: write it in place.
+    stream = WavFileStream::CreateOrTruncate(target);
+    WriteTo(*stream, wav, plan);
+    stream.reset();
+    return 0;
+  }
   try {
-    ChunkWriter writer(*stream);
-    WriteAll(writer, wav, plan);
-    stream->Close();
+    WriteTo(*stream, wav, plan);
     stream.reset();
     MoveIntoPlace(temporary, target);
   } catch (...) {

@@ -17,7 +17,7 @@
 #include "quendal/wav_errors.h"
 #include "qwav_json.h"
 #include "qwav_model_json.h"
-#include "unity_note.h"
+#include "quendal/unity_note.h"
 
 namespace {
 

@@ -42,6 +42,7 @@ void Fmt(JsonWriter& json, const WavFmt& fmt) {
   json.Key("BitsPerSample"); json.Number(fmt.BitsPerSample);
   json.Key("ExtraFormatString"); json.Bytes(fmt.ExtraFormatString);
   json.Key("ExtraFormatBytes"); json.Number(fmt.ExtraFormatBytes);
+  json.Key("TrailingBytes"); json.Bytes(fmt.TrailingBytes);
   json.EndObject();
 }
 
@@ -59,6 +60,7 @@ void Slnt(JsonWriter& json, const WavSlnt& slnt) {
   json.Key("ChunkId"); json.Bytes(slnt.ChunkId);
   json.Key("ChunkSize"); json.Number(slnt.ChunkSize);
   json.Key("SilentSamplesNumber"); json.Number(slnt.SilentSamplesNumber);
+  json.Key("TrailingBytes"); json.Bytes(slnt.TrailingBytes);
   json.EndObject();
 }
 
@@ -89,6 +91,7 @@ void Cue(JsonWriter& json, const WavCue& cue) {
     json.Key("BlockStart"); json.Number(point.BlockStart);
     json.Key("SampleOffset"); json.Number(point.SampleOffset);
   });
+  json.Key("TrailingBytes"); json.Bytes(cue.TrailingBytes);
   json.EndObject();
 }
 
@@ -102,6 +105,7 @@ void Plst(JsonWriter& json, const WavPlst& plst) {
     json.Key("NumberOfSamples"); json.Number(segment.NumberOfSamples);
     json.Key("NumberOfRepeats"); json.Number(segment.NumberOfRepeats);
   });
+  json.Key("TrailingBytes"); json.Bytes(plst.TrailingBytes);
   json.EndObject();
 }
 
@@ -134,6 +138,7 @@ void List(JsonWriter& json, const WavList& list) {
     json.Key("CuePointID"); json.Number(note.CuePointID);
     json.Key("NoteText"); json.Bytes(note.NoteText);
   });
+  json.Key("TrailingBytes"); json.Bytes(list.TrailingBytes);
   json.EndObject();
 }
 
@@ -158,6 +163,7 @@ void Smpl(JsonWriter& json, const WavSmpl& smpl) {
     json.Key("LoopFraction"); json.Number(loop.LoopFraction);
     json.Key("LoopPlayCount"); json.Number(loop.LoopPlayCount);
   });
+  json.Key("TrailingBytes"); json.Bytes(smpl.TrailingBytes);
   json.EndObject();
 }
 
@@ -172,6 +178,7 @@ void Inst(JsonWriter& json, const WavInst& inst) {
   json.Key("HighNote"); json.Number(inst.HighNote);
   json.Key("LowVelocity"); json.Number(inst.LowVelocity);
   json.Key("HighVelocity"); json.Number(inst.HighVelocity);
+  json.Key("TrailingBytes"); json.Bytes(inst.TrailingBytes);
   json.EndObject();
 }
 
@@ -202,6 +209,13 @@ void WriteModelMembers(JsonWriter& json, const Wav& wav) {
   Member(json, "SmplChunk", wav.SmplChunk, Smpl);
   Member(json, "InstChunk", wav.InstChunk, Inst);
   Member(json, "PAD_Chunk", wav.PAD_Chunk, counted);
+  Items(json, "UnknownChunks", wav.UnknownChunks, [&](const WavUnknownChunk& chunk) {
+    json.Key("ChunkId"); json.Bytes(chunk.ChunkId);
+    json.Key("ChunkSize"); json.Number(chunk.ChunkSize);
+    json.Key("FilePosition"); json.Number(chunk.FilePosition);
+    json.Key("WrittenAfter"); json.Bytes(chunk.WrittenAfter);
+    json.Key("ChunkData"); CountedBytes(json, chunk.ChunkData);
+  });
 }
 
 }  // namespace qwav

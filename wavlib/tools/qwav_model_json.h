@@ -7,7 +7,7 @@
 
 namespace qwav {
 
-// Writes FileHeader ... PAD_Chunk as members of the object being written.
+// Writes FileHeader ... PAD_Chunk and UnknownChunks as members of the object being written.
 void WriteModelMembers(JsonWriter& json, const quendal::Wav& wav);
 
 }  // namespace qwav

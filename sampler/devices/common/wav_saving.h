@@ -1,6 +1,6 @@
 #pragma once
-// Writing a take as a PCM WAV file through QuendalWav: "RIFF"/"WAVE", a 16-byte
-// "fmt " chunk and a "data" chunk, replacing a file of the same name.
+// Writing a take as a PCM WAV file through QuendalWav (quendal::SavePcmWav),
+// replacing a file of the same name.
 
 #include <string>
 

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <numbers>
 
-#include "quendal/wav.h"
+#include "quendal/pcm_wav.h"
 
 namespace ntr::fakes {
 
@@ -40,23 +40,10 @@ std::string PcmTone(const RecordingFormat& format, long frames, double frequency
 
 void WritePcmWav(const std::string& path, const RecordingFormat& format, long frames,
                  const std::function<void(quendal::Wav&)>& decorate) {
-  quendal::Wav wav;
-  wav.FileHeader->ChunkId = "RIFF";
-  wav.FileHeader->ChunkData = "WAVE";
-  auto& fmt = *wav.Fmt_Chunk;
-  fmt.ChunkId = "fmt ";
-  fmt.ChunkSize = 16;
-  fmt.CompressionCode = 1;
-  fmt.ChannelsNumber = format.channels;
-  fmt.SampleRate = format.samplesPerSec;
-  fmt.BytesPerSample = format.channels * format.bitsPerSample / 8;
-  fmt.BytesPerSecond = format.samplesPerSec * fmt.BytesPerSample;
-  fmt.BitsPerSample = format.bitsPerSample;
-  wav.DataChunk->ChunkId = "data";
-  wav.DataChunk->ChunkData = PcmTone(format, frames);
-  wav.DataChunk->ChunkSize = static_cast<std::int32_t>(wav.DataChunk->ChunkData.size());
-  if (decorate) decorate(wav);
-  if (wav.PutWavFile(path, true) != 0) throw DeviceError("the recording was not written to " + path);
+  const auto wav = quendal::MakePcmWav({format.samplesPerSec, format.bitsPerSample, format.channels},
+                                       PcmTone(format, frames));
+  if (decorate) decorate(*wav);
+  if (wav->PutWavFile(path, true) != 0) throw DeviceError("the recording was not written to " + path);
 }
 
 void FakeRecorder::FailAt(RecorderOp op, std::string message, int occurrence) {

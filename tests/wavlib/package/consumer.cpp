@@ -6,14 +6,11 @@
 
 int main(int argc, char** argv) {
   const std::string path = argc > 1 ? argv[1] : (std::filesystem::temp_directory_path() / "consumer.wav").string();
-  quendal::Wav wav;
-  wav.FileHeader->ChunkId = "RIFF";
-  wav.FileHeader->ChunkData = "WAVE";
-  wav.Fmt_Chunk->ChunkId = "fmt ";
-  wav.Fmt_Chunk->ChunkSize = 16;
-  wav.Fmt_Chunk->SampleRate = 22050;
-  wav.DataChunk->ChunkId = "data";
-  if (wav.PutWavFile(path, true) != 0) return 1;
+  quendal::SavePcmWav(path, {22050, 16, 1}, std::string(100, '\0'));
+  const auto wav = quendal::MakePcmWav({22050, 8, 1}, "x");
+  quendal::ApplyUnityNote(*wav, 60);
+  if (wav->PutWavFile(path + ".tagged", true) != 0) return 1;
+  std::filesystem::remove(path + ".tagged");
   quendal::Wav back;
   const int result = back.GetWavFile(path);
   std::filesystem::remove(path);

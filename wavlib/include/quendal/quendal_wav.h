@@ -1,7 +1,9 @@
 #pragma once
 // Everything of QuendalWav in one include.
 
+#include "quendal/pcm_wav.h"
 #include "quendal/qd_wav_module.h"
+#include "quendal/unity_note.h"
 #include "quendal/wav.h"
 #include "quendal/wav_chunk.h"
 #include "quendal/wav_collection.h"

@@ -48,23 +48,46 @@ class QUENDAL_WAV_API Wav {
   std::shared_ptr<WavSmpl> SmplChunk = std::make_shared<WavSmpl>();
   std::shared_ptr<WavInst> InstChunk = std::make_shared<WavInst>();
   std::shared_ptr<WavChunk> PAD_Chunk = std::make_shared<WavChunk>();
+  // Every chunk read that the members above do not hold: ids they do not
+  // model, and each later chunk of an id met before in the same read (a second
+  // "LIST", a second "smpl"; the first one is the modelled one). In file
+  // order, each placed after the modelled chunk it followed (WrittenAfter).
+  std::shared_ptr<WavUnknown> UnknownChunks = std::make_shared<WavUnknown>();
 
   // Reads the file into the model (clearing nothing first). Returns 0 when the
-  // file was read to its end, 1 when it does not begin with "RIFF", 2 when the
-  // form type is not "WAVE". Any other failure throws a WavError; what was read
-  // before the failure stays in the model.
+  // file was read to its end, 1 when it does not begin with "RIFF" (whatever
+  // its size field holds), 2 when the form type is not "WAVE". Any other
+  // failure throws a WavError; what was read before the failure stays in the
+  // model. Nothing of the file is dropped: chunks without a member go to
+  // UnknownChunks, and body bytes a chunk object has no field for go to its
+  // TrailingBytes (only a "wavl" chunk is read but never written). One to
+  // seven stray bytes after the last chunk, too few for a chunk header, end
+  // the read with 0 and are not kept.
   int16_t GetWavFile(const std::string& sWavFile);
 
-  // Writes the model to the file: the chunks in a fixed order, data last,
-  // sizes and counts as held, only the RIFF size recomputed (and stored in
-  // FileHeader). A structured chunk whose fields are fewer than its ChunkSize
-  // is filled with zero bytes up to it, so the next chunk stays where the
-  // size says. Returns 0 when written, 1 when the file exists, bOverwrite is
-  // false and the overwrite question was answered No (or there is no question
-  // to ask). Counts are checked before the disk is touched; the file is
-  // written beside the target and renamed into place, so a failure never
-  // leaves a half-written file nor destroys the file it was to replace.
-  // Failures throw a WavError.
+  // Writes the model to the file: the modelled chunks in a fixed order
+  // (header, "fmt ", "fact", "slnt", "cue ", "plst", list, "smpl", "inst",
+  // "PAD ", "data"), each followed by the UnknownChunks placed after it, sizes
+  // and counts as held, only the RIFF size recomputed (and stored in
+  // FileHeader). A chunk of odd size is followed by a zero pad byte, counted
+  // in the RIFF size but not in the chunk's size. A structured chunk whose
+  // fields and TrailingBytes are fewer than its ChunkSize is filled with zero
+  // bytes up to it, so the next chunk stays where the size says. A file read
+  // from one already in this layout is written back byte for byte.
+  //
+  // Returns 0 when written, 1 when the file exists, bOverwrite is false and
+  // the overwrite question was answered No (or there is no question to ask).
+  // Counts are checked before the disk is touched. An existing file that the
+  // user may not write is refused (FileAccessError) as a direct write would
+  // refuse it. Otherwise the file is written beside the target and renamed
+  // into place, taking the replaced file's permission bits, so a failure never
+  // leaves a half-written file nor destroys the file it was to replace. The
+  // rename gives the path a new file: other hard links to the old file keep
+  // the old content. Through a symbolic link the file it points to is
+  // replaced. Where no temporary file can be made beside a target that may be
+  // written (a folder the user may not write into), the target is written in
+  // place instead: hard links then see the new content, and a failure part-way
+  // leaves the target incomplete and is reported. Failures throw a WavError.
   int16_t PutWavFile(const std::string& sWavFile, bool bOverwrite = false);
 
   // Sets the question PutWavFile asks before replacing a file; none means No.

@@ -34,6 +34,9 @@ class QUENDAL_WAV_API WavCue {
   int32_t ChunkSize = 0;
   // The record count stored in the chunk; independent of the collection's Count.
   int32_t CuePointsNumber = 0;
+  // Body bytes after the fields modelled here, up to ChunkSize, as read
+  // (anything after the records); written back after the fields.
+  std::string TrailingBytes;
   std::shared_ptr<::quendal::WavCuePoints> WavCuePoints = std::make_shared<::quendal::WavCuePoints>();
 };
 

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "quendal/wav_collection.h"
 #include "quendal/wav_export.h"
@@ -62,6 +63,8 @@ class QUENDAL_WAV_API WavLtxts : public WavCollection<WavLtxt> {
                                std::string_view sKey = {});
 };
 
+enum class WavListItemKind : uint8_t { Labl, Note, Ltxt };
+
 class QUENDAL_WAV_API WavList {
  public:
   std::string ChunkId;  // "list" or "LIST", as read
@@ -70,6 +73,16 @@ class QUENDAL_WAV_API WavList {
   std::shared_ptr<::quendal::WavLabls> WavLabls = std::make_shared<::quendal::WavLabls>();
   std::shared_ptr<::quendal::WavLtxts> WavLtxts = std::make_shared<::quendal::WavLtxts>();
   std::shared_ptr<::quendal::WavNotes> WavNotes = std::make_shared<::quendal::WavNotes>();
+  // The order in which the reader met the items, so that the writer keeps
+  // labels, notes and labelled texts interleaved as they were. The writer
+  // follows it as far as the collections have items, then writes what is
+  // left: all labels, then all notes, then all labelled texts (the whole list
+  // for a list built by a client, whose ItemOrder is empty).
+  std::vector<WavListItemKind> ItemOrder;
+  // Everything from the first sub-chunk this library does not model (every
+  // entry of an INFO list, for instance) to the end of the list, as read;
+  // written back after the items.
+  std::string TrailingBytes;
 };
 
 }  // namespace quendal

@@ -30,6 +30,9 @@ class QUENDAL_WAV_API WavPlst {
   int32_t ChunkSize = 0;
   // The segment count stored in the chunk; independent of the collection's Count.
   int32_t SegmentsNumber = 0;
+  // Body bytes after the fields modelled here, up to ChunkSize, as read
+  // (anything after the records); written back after the fields.
+  std::string TrailingBytes;
   std::shared_ptr<::quendal::WavPlstSegs> WavPlstSegs = std::make_shared<::quendal::WavPlstSegs>();
 };
 

@@ -22,6 +22,9 @@ class QUENDAL_WAV_API WavFmt {
   int32_t BitsPerSample = 0;      // of one channel
   std::string ExtraFormatString;  // bytes after the extra-format count
   int32_t ExtraFormatBytes = 0;   // the extra-format count as stored
+  // Body bytes after the fields modelled here, up to ChunkSize, as read
+  // (part of a field that the size cuts off); written back after the fields.
+  std::string TrailingBytes;
 };
 
 class QUENDAL_WAV_API WavFact {
@@ -37,6 +40,9 @@ class QUENDAL_WAV_API WavSlnt {
   std::string ChunkId;
   int32_t ChunkSize = 0;
   int32_t SilentSamplesNumber = 0;
+  // Body bytes after the fields modelled here, up to ChunkSize, as read
+  // (anything after the count); written back after the fields.
+  std::string TrailingBytes;
 };
 
 // The instrument chunk: one byte per field in the file, 16-bit in the model.
@@ -51,6 +57,9 @@ class QUENDAL_WAV_API WavInst {
   int16_t HighNote = 0;
   int16_t LowVelocity = 0;
   int16_t HighVelocity = 0;
+  // Body bytes after the fields modelled here, up to ChunkSize, as read
+  // (anything after the seven bytes); written back after the fields.
+  std::string TrailingBytes;
 };
 
 }  // namespace quendal

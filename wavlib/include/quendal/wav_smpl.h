@@ -31,6 +31,10 @@ class QUENDAL_WAV_API WavSmpl {
  public:
   std::string ChunkId;
   int32_t ChunkSize = 0;
+  // Manufacturer, Product, MIDIPitchFraction, SMPTEFormat and SMPTEOffset
+  // (and a loop's LoopType and LoopFraction) are bit patterns, not amounts:
+  // they hold the signed value of their four bytes (0x80000000 reads as
+  // -2147483648) and are written back as the same four bytes.
   int32_t Manufacturer = 0;
   int32_t Product = 0;
   int32_t SamplePeriod = 0;       // nanoseconds per sample
@@ -41,6 +45,9 @@ class QUENDAL_WAV_API WavSmpl {
   // The loop count stored in the chunk; independent of the collection's Count.
   int32_t SampleLoopsNumber = 0;
   int32_t SamplerData = 0;        // byte count of sampler-specific data, as stored
+  // Body bytes after the fields modelled here, up to ChunkSize, as read
+  // (the sampler-specific data after the loops); written back after the fields.
+  std::string TrailingBytes;
   std::shared_ptr<::quendal::WavSmplLoops> WavSmplLoops = std::make_shared<::quendal::WavSmplLoops>();
 };
 

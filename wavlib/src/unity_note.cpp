@@ -1,4 +1,4 @@
-#include "unity_note.h"
+#include "quendal/unity_note.h"
 
 #include <cmath>
 #include <string>
