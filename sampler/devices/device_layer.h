@@ -11,6 +11,7 @@
 #include "devices/recorders/selected_recorder.h"
 #include "devices/recorders/synth_recorder.h"
 #include "engine/ports.h"
+#include "engine/take_clock.h"
 
 namespace ntr {
 
@@ -21,9 +22,12 @@ class DeviceLayer {
   MIDI_MOD& Midi() { return midi_; }
   RecorderPort& Recorder() { return recorder_; }
   BuiltInSynth& Synth() { return synth_; }
+  // The clock the built-in synthesizer renders on: real time, or a fast run's virtual time.
+  TakeClock& SynthClock() { return synthClock_; }
   AudioInputRecorder& AudioInput() { return inputRecorder_; }
 
  private:
+  TakeClock synthClock_;
   BuiltInSynth synth_;
   MIDI_MOD midi_;
   SynthRecorder synthRecorder_;

@@ -117,8 +117,8 @@ void MoveIntoPlace(const std::string& take, const std::string& target) {
 
 void EventCapture::Hold(double seconds) {
   if (seconds <= 0.0) return;  // a zero duration does not yield at all
-  const double start = clock_.Now();
-  clock_.WaitUntil(start + seconds);
+  const double start = clock_->Now();
+  clock_->WaitUntil(start + seconds);
 }
 
 CapturedTake EventCapture::CaptureEvent(const CaptureRequest& request) {
@@ -147,7 +147,7 @@ CapturedTake EventCapture::CaptureEvent(const CaptureRequest& request) {
     RunStep(CaptureStage::Format, "the recorder refused the format " + DescribeFormat(request.format), target,
             [&] { recorder_.SetFormat(request.format); });
     RunStep(CaptureStage::Record, "the recording could not be started", target, [&] { recorder_.Record(); });
-    clock_.Yield();
+    clock_->Yield();
 
     RunStep(CaptureStage::Play, "the note could not be played", target, [&] {
       midi_.SendNoteOn(midiNote);
@@ -187,9 +187,9 @@ CapturedTake EventCapture::CaptureEvent(const CaptureRequest& request) {
     throw CaptureError(CaptureStage::Save, std::string("the take could not be saved: ") + error.what(), target,
                        false);
   }
-  clock_.Yield();
+  clock_->Yield();
   session.Close();
-  clock_.Yield();
+  clock_->Yield();
 
   if (!request.embedNote) {
     MoveIntoPlace(take, target);

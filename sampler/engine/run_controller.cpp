@@ -4,6 +4,7 @@
 #include <cmath>
 #include <exception>
 
+#include "engine/fast_run.h"
 #include "engine/format_seconds.h"
 #include "engine/prepare_folders.h"
 #include "engine/sample_paths.h"
@@ -203,6 +204,12 @@ RunResult RunController::RunSampling() {
     PerformStop(false);
     return {RunOutcome::FoldersFailed, 0, message};
   }
+
+  // The options are read once, at START; a fast run goes back to real time
+  // when the run returns, after the output has closed.
+  const RunOptions options = settings_.Options();
+  midi_.UseSoundFont(options.soundFont);
+  const FastRun fastRun(options.renderFast, midi_, capture_, clock_);
 
   const int code = midi_.OpenMidiOutput();
   if (code != 0) {

@@ -7,9 +7,16 @@
 // run uses when no session filled it (tests, benchmarks); the key table's
 // first-start values match them.
 
+#include <string>
+
 namespace ntr {
 
 struct RunOptions {
+  // Takes of the built-in synthesizer rendered at once on virtual time
+  // rather than waited out (no effect with any other MIDI output).
+  bool renderFast = false;
+  // The built-in synthesizer's SoundFont file; empty: the system's General MIDI one.
+  std::string soundFont;
   bool operator==(const RunOptions&) const = default;
 };
 

@@ -282,6 +282,12 @@ std::vector<SettingKey> MakeKeys() {
 
   // Settings of groups of their own, each an OptionKey over a member of RunOptions:
   //   keys.push_back(OptionKey("Group", "Key", "what --set takes", &RunOptions::member, firstStartValue));
+  keys.push_back(OptionKey("Synth", "RenderFast",
+                           "1 (the built-in synthesizer's takes are rendered faster than real time) or 0",
+                           &RunOptions::renderFast, false));
+  keys.push_back(OptionKey("Synth", "SoundFont",
+                           "SoundFont (.sf2) file for the built-in synthesizer, \"\" for the system's General MIDI one",
+                           &RunOptions::soundFont, std::string()));
 
   // The window's fields have their first-start values as a whole (FirstStartSettings).
   for (SettingKey& key : keys) {
