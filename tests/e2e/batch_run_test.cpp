@@ -66,8 +66,8 @@ TEST_F(Batch, SamplesTheBuiltInInstrumentIntoTaggedTakes) {
     for (std::size_t i = 0; i < kNotes.size(); ++i) {
       const std::string file = Folder() + "/Grand_Piano/PATCH_" + tag + "/PATCH" + tag + "_" + kNoteNames[i] + ".WAV";
       TakeExpectation expected{kNotes[i], 44100, 16, 2, true, 0.4, 0.2};
-      expected.longestOverheadSeconds = 0.0;  // rendered: exactly duration + decay
-      expected.shortestShortfallSeconds = 0.0;
+      // Rendered: exactly duration + decay, to the frame.
+      expected.longestOverheadSeconds = expected.shortestShortfallSeconds = 0.5 / 44100;
       ExpectGoodTake(file, expected);
     }
   }
