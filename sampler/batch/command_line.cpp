@@ -11,10 +11,10 @@ namespace {
 
 bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
 
-// "--name" or "--name=value".
 // --fast is this setting for the run, as --set would give it.
 constexpr std::string_view kFastKey = "Synth/RenderFast";
 
+// "--name" or "--name=value".
 bool IsOption(std::string_view argument, std::string_view name) {
   return argument == name || StartsWith(argument, std::string(name) + "=");
 }

@@ -22,12 +22,10 @@ class DeviceLayer {
   MIDI_MOD& Midi() { return midi_; }
   RecorderPort& Recorder() { return recorder_; }
   BuiltInSynth& Synth() { return synth_; }
-  // The clock the built-in synthesizer renders on: real time, or a fast run's virtual time.
-  TakeClock& SynthClock() { return synthClock_; }
   AudioInputRecorder& AudioInput() { return inputRecorder_; }
 
  private:
-  TakeClock synthClock_;
+  TakeClock synthClock_;  // the synthesizer's: real time, or a fast run's virtual time
   BuiltInSynth synth_;
   MIDI_MOD midi_;
   SynthRecorder synthRecorder_;

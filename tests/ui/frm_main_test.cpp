@@ -250,7 +250,8 @@ TEST(MainWindow, DeviceMenuListsTheDevicesAndStoresTheChoice) {
   ASSERT_NE(file, nullptr);
   QStringList entries;
   for (QAction* a : file->actions()) entries << (a->isSeparator() ? QStringLiteral("-") : a->text());
-  EXPECT_EQ(entries, (QStringList{"MIDI Devices", "Render faster than real time (no effect: not the built-in synthesizer)",
+  EXPECT_EQ(entries, (QStringList{"MIDI Devices",
+                                  "Render faster than real time (no effect: not the built-in synthesizer)",
                                   "SoundFont for the built-in synthesizer...", "-", "Save Settings", "Load Settings",
                                   "-", "Exit"}));
 }

@@ -19,11 +19,9 @@ constexpr std::size_t kRenderBlockFrames = 4096;
 // take effect only where a block begins.
 constexpr int64_t kFluidBlockFrames = 64;
 
-// The start of the block nearest to a frame.
+// The start of the block nearest to a frame (frames count from the open, never below 0).
 int64_t NearestBlockStart(int64_t frame) {
-  const int64_t shifted = frame + kFluidBlockFrames / 2;
-  const int64_t floor = shifted >= 0 ? shifted / kFluidBlockFrames : -((-shifted + kFluidBlockFrames - 1) / kFluidBlockFrames);
-  return floor * kFluidBlockFrames;
+  return (frame + kFluidBlockFrames / 2) / kFluidBlockFrames * kFluidBlockFrames;
 }
 
 }  // namespace
@@ -44,8 +42,9 @@ BuiltInSynth::~BuiltInSynth() = default;
 
 void BuiltInSynth::Load() {
   if (soundFontPath_.empty() && !chosenSoundFont_.empty()) {
+    const std::filesystem::path file(std::u8string(chosenSoundFont_.begin(), chosenSoundFont_.end()));
     std::error_code error;
-    if (!std::filesystem::is_regular_file(std::filesystem::path(std::u8string(chosenSoundFont_.begin(), chosenSoundFont_.end())), error)) {
+    if (!std::filesystem::is_regular_file(file, error)) {
       throw SynthStartError(SynthFailure::SoundFontUnreadable,
                             "The SoundFont " + chosenSoundFont_ +
                                 " chosen for the built-in synthesizer is not there (no such file)");

@@ -110,7 +110,9 @@ Likeness CompareTakes(const std::vector<float>& a, const std::vector<float>& b, 
     const long from = std::max(0L, -lag);
     const long to = std::min(n, n - lag);
     double cross = 0;
-    for (long i = from; i < to; ++i) cross += static_cast<double>(a[static_cast<std::size_t>(i)]) * b[static_cast<std::size_t>(i + lag)];
+    for (long i = from; i < to; ++i) {
+      cross += static_cast<double>(a[static_cast<std::size_t>(i)]) * b[static_cast<std::size_t>(i + lag)];
+    }
     const double norm = std::sqrt(energy(a, static_cast<std::size_t>(from), static_cast<std::size_t>(to)) *
                                   energy(b, static_cast<std::size_t>(from + lag), static_cast<std::size_t>(to + lag)));
     if (norm > 0) likeness.correlation = std::max(likeness.correlation, cross / norm);
