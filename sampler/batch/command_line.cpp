@@ -112,8 +112,9 @@ std::string UsageText() {
       "  130  stopped by Ctrl-C (SIGINT); 143 by SIGTERM, 129 by SIGHUP; the takes made\n"
       "       are kept\n"
       "\n"
-      "Environment: NTR_SOUNDFONT (the built-in synthesizer's SoundFont), NTR_AUDIO_API\n"
-      "(jack, pulse or alsa), NTR_JACK_CAPTURE_PORTS (JACK ports to record, \"a:x,b:y\").\n";
+      "Environment: NTR_SOUNDFONT (the built-in synthesizer's SoundFont while the\n"
+      "setting SoundFont is empty), NTR_AUDIO_API (jack, pulse or alsa),\n"
+      "NTR_JACK_CAPTURE_PORTS (JACK ports to record, \"a:x,b:y\").\n";
   return text;
 }
 
