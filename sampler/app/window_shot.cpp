@@ -27,6 +27,7 @@ class PrintedDialogs : public ntr::ui::UserDialogs {
   bool AskYesNo(const std::string&, const std::string&) override { return false; }
   int RunModal(QDialog&) override { return QDialog::Rejected; }
   void Beep() override {}
+  std::optional<std::string> ChooseSoundFont(const std::string&) override { return std::nullopt; }
 };
 
 }  // namespace

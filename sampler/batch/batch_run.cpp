@@ -81,7 +81,17 @@ void BatchRun::CheckDevices() {
   }
   deviceCaption_ = captions[static_cast<std::size_t>(settings_.midiDevice)];
   devices_.Midi().SelectMidiDevice(settings_.midiDevice);
-  if (IsBuiltInSynthEntry(settings_.midiDevice)) return;  // the built-in synthesizer records its own output
+  if (IsBuiltInSynthEntry(settings_.midiDevice)) {
+    // The built-in synthesizer records its own output; its SoundFont (the
+    // one chosen, or the system's) must load before any folder is made.
+    // The synthesizer keeps it, so the run's own open is cheap.
+    devices_.Midi().UseSoundFont(settings_.options.soundFont);
+    if (devices_.Midi().OpenMidiOutput() != 0) {
+      throw BatchError(kExitDevice, "the built-in synthesizer cannot play: " + devices_.Midi().LastOpenError());
+    }
+    devices_.Midi().CloseMidiOutput();
+    return;
+  }
 
   AudioInputRecorder& input = devices_.AudioInput();
   try {
@@ -120,6 +130,16 @@ void BatchRun::PrintPlan() {
 
   view_.Line(stdout, "  MIDI device " + std::to_string(settings_.midiDevice) + ": " + deviceCaption_ + ", recording " +
                          RecordingSource());
+  if (settings_.options.renderFast) {
+    // Only the built-in synthesizer renders its sound; any other device is played in real time.
+    view_.Line(stdout, IsBuiltInSynthEntry(settings_.midiDevice)
+                           ? "  Rendering faster than real time (the estimate below is real time)"
+                           : "  Faster than real time: no effect with this MIDI device (only the built-in "
+                             "synthesizer renders); the run is in real time");
+  }
+  if (IsBuiltInSynthEntry(settings_.midiDevice) && !settings_.options.soundFont.empty()) {
+    view_.Line(stdout, "  SoundFont: " + settings_.options.soundFont);
+  }
   const session::StoredSettings& s = settings_.stored;
   view_.Line(stdout, "  Format: " + s.rate.toStdString() + ", " + s.bits.toStdString() + " bits, " +
                          s.channels.toStdString() + "; velocity " + s.velocity.toStdString() + ", channel " +

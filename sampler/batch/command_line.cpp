@@ -11,6 +11,9 @@ namespace {
 
 bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
 
+// --fast is this setting for the run, as --set would give it.
+constexpr std::string_view kFastKey = "Synth/RenderFast";
+
 // "--name" or "--name=value".
 bool IsOption(std::string_view argument, std::string_view name) {
   return argument == name || StartsWith(argument, std::string(name) + "=");
@@ -21,8 +24,8 @@ bool IsOption(std::string_view argument, std::string_view name) {
 bool IsBatchCommandLine(int argc, const char* const* argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string_view argument = argv[i] ? argv[i] : "";
-    if (argument == "--batch" || argument == "--help" || argument == "-h" || IsOption(argument, "--settings") ||
-        IsOption(argument, "--set")) {
+    if (argument == "--batch" || argument == "--help" || argument == "-h" || argument == "--fast" ||
+        IsOption(argument, "--settings") || IsOption(argument, "--set")) {
       return true;
     }
   }
@@ -45,6 +48,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       line.batch = true;
     } else if (argument == "--help" || argument == "-h") {
       line.help = true;
+    } else if (argument == "--fast") {
+      line.overrides.push_back({std::string(kFastKey), "1"});
     } else if (IsOption(argument, "--settings")) {
       line.settingsFile = valueOf(i, "--settings");
       if (line.settingsFile->empty()) throw BatchError(kExitUsage, "--settings needs a file name");
@@ -60,7 +65,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     }
   }
   if (!line.help && !line.batch) {
-    throw BatchError(kExitUsage, "--settings and --set work with --batch only (NTR --help lists the options)");
+    throw BatchError(kExitUsage, "--settings, --set and --fast work with --batch only (NTR --help lists the options)");
   }
   return line;
 }
@@ -81,6 +86,9 @@ std::string UsageText() {
       "                      [Parameters] group) instead of the user's settings\n"
       "  --set Key=Value     change one setting for this run (repeatable; the last\n"
       "                      one wins); keys are matched without regard to case\n"
+      "  --fast              render the built-in synthesizer's takes faster than\n"
+      "                      real time (as --set RenderFast=1; no effect with other\n"
+      "                      MIDI devices)\n"
       "\n"
       "Settings:\n";
   for (const session::SettingKey& key : session::SettingKeys()) {
@@ -105,8 +113,9 @@ std::string UsageText() {
       "  130  stopped by Ctrl-C (SIGINT); 143 by SIGTERM, 129 by SIGHUP; the takes made\n"
       "       are kept\n"
       "\n"
-      "Environment: NTR_SOUNDFONT (the built-in synthesizer's SoundFont), NTR_AUDIO_API\n"
-      "(jack, pulse or alsa), NTR_JACK_CAPTURE_PORTS (JACK ports to record, \"a:x,b:y\").\n";
+      "Environment: NTR_SOUNDFONT (the built-in synthesizer's SoundFont while the\n"
+      "setting SoundFont is empty), NTR_AUDIO_API (jack, pulse or alsa),\n"
+      "NTR_JACK_CAPTURE_PORTS (JACK ports to record, \"a:x,b:y\").\n";
   return text;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The command line of the unattended mode:
-//   NTR --batch [--settings FILE] [--set Key=Value]...
+//   NTR --batch [--settings FILE] [--set Key=Value]... [--fast]
 //   NTR --help
 // Without any of these options the program opens its window as before.
 
@@ -34,12 +34,12 @@ struct CommandLine {
 };
 
 // True when the arguments are the unattended mode's (--batch, --help, -h,
-// --settings, --set): main() then hands them over before any window exists.
+// --settings, --set, --fast): main() then hands them over before any window exists.
 bool IsBatchCommandLine(int argc, const char* const* argv);
 
 // Parses the arguments after the program name. Throws BatchError (kExitUsage)
-// for an unknown option, a missing value, "--set" without "=", or --settings
-// or --set without --batch.
+// for an unknown option, a missing value, "--set" without "=", or --settings,
+// --set or --fast without --batch. --fast comes as an override of its setting.
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 
 // The text --help prints.

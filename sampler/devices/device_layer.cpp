@@ -5,8 +5,9 @@
 namespace ntr {
 
 DeviceLayer::DeviceLayer(ClockPort& clock, SynthOptions synthOptions, AudioInputOptions inputOptions)
-    : synth_(clock, std::move(synthOptions)),
-      midi_(synth_),
+    : synthClock_(clock),
+      synth_(synthClock_, std::move(synthOptions)),
+      midi_(synth_, &synthClock_),
       synthRecorder_(synth_),
       inputRecorder_(std::move(inputOptions)),
       recorder_(midi_, synthRecorder_, inputRecorder_) {

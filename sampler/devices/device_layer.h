@@ -11,6 +11,7 @@
 #include "devices/recorders/selected_recorder.h"
 #include "devices/recorders/synth_recorder.h"
 #include "engine/ports.h"
+#include "engine/take_clock.h"
 
 namespace ntr {
 
@@ -24,6 +25,7 @@ class DeviceLayer {
   AudioInputRecorder& AudioInput() { return inputRecorder_; }
 
  private:
+  TakeClock synthClock_;  // the synthesizer's: real time, or a fast run's virtual time
   BuiltInSynth synth_;
   MIDI_MOD midi_;
   SynthRecorder synthRecorder_;

@@ -121,8 +121,8 @@ void MoveIntoPlace(const std::string& take, const std::string& target) {
 
 void EventCapture::Hold(double seconds) {
   if (seconds <= 0.0) return;  // a zero duration does not yield at all
-  const double start = clock_.Now();
-  clock_.WaitUntil(start + seconds);
+  const double start = clock_->Now();
+  clock_->WaitUntil(start + seconds);
 }
 
 CapturedTake EventCapture::CaptureEvent(const CaptureRequest& request) {
@@ -187,7 +187,7 @@ int EventCapture::Record(RecorderSession& session, std::optional<int> note, doub
     RunStep(CaptureStage::Format, "the recorder refused the format " + DescribeFormat(format), target,
             [&] { recorder_.SetFormat(format); });
     RunStep(CaptureStage::Record, "the recording could not be started", target, [&] { recorder_.Record(); });
-    clock_.Yield();
+    clock_->Yield();
 
     if (note) {
       RunStep(CaptureStage::Play, "the note could not be played", target, [&] {
@@ -229,9 +229,9 @@ void EventCapture::SaveTake(RecorderSession& session, const std::string& file, c
     throw CaptureError(CaptureStage::Save, std::string("the take could not be saved: ") + error.what(), target,
                        false);
   }
-  clock_.Yield();
+  clock_->Yield();
   session.Close();
-  clock_.Yield();
+  clock_->Yield();
 }
 
 void EventCapture::RecordProbe(const ProbeRequest& probe) {

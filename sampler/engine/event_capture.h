@@ -90,7 +90,10 @@ struct ProbeRequest {
 class EventCapture {
  public:
   EventCapture(MidiOutputPort& midi, RecorderPort& recorder, ClockPort& clock)
-      : midi_(midi), recorder_(recorder), clock_(clock) {}
+      : midi_(midi), recorder_(recorder), clock_(&clock) {}
+
+  // The clock of the next events (a fast run's take clock, and back); between events only.
+  void UseClock(ClockPort& clock) { clock_ = &clock; }
 
   // Plays, records and saves one event. A note that was switched on is always
   // switched off, and the recorder is always closed. Throws CaptureError for
@@ -112,7 +115,7 @@ class EventCapture {
 
   MidiOutputPort& midi_;
   RecorderPort& recorder_;
-  ClockPort& clock_;
+  ClockPort* clock_;
 };
 
 // "22050 Hz, 8 bits, mono" for messages.

@@ -12,6 +12,8 @@
 
 namespace ntr {
 
+class TakeClock;
+
 // A device or file operation failed. The message says what failed and why,
 // in words a musician can act on ("No audio input device found", ...).
 class DeviceError : public std::runtime_error {
@@ -42,6 +44,13 @@ class MidiOutputPort {
   virtual void SendProgramChange(int program) = 0;
   virtual void SendNoteOn(int note) = 0;
   virtual void SendNoteOff(int note) = 0;
+  // Given at START, before the open: the SoundFont of the built-in
+  // synthesizer ("" for the system's General MIDI one); other outputs ignore it.
+  virtual void UseSoundFont(const std::string& /*path*/) {}
+  // The clock the selected output renders its sound on, when it renders it
+  // rather than playing it in real time (the built-in synthesizer); a fast run
+  // switches it to virtual time. Asked at START, before the open.
+  virtual TakeClock* RenderClock() { return nullptr; }
 };
 
 // The list of MIDI outputs offered in the "MIDI Devices" menu (MIDI_MOD).

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <exception>
 
+#include "engine/fast_run.h"
 #include "engine/format_seconds.h"
 #include "engine/level_check.h"
 #include "engine/note_names.h"
@@ -210,6 +211,12 @@ RunResult RunController::RunSampling() {
     PerformStop(false);
     return Result(RunOutcome::FoldersFailed, message);
   }
+
+  // The options are read once, at START; a fast run goes back to real time
+  // when the run returns, after the output has closed.
+  const RunOptions options = settings_.Options();
+  midi_.UseSoundFont(options.soundFont);
+  const FastRun fastRun(options.renderFast, midi_, capture_, clock_);
 
   const int code = midi_.OpenMidiOutput();
   if (code != 0) {

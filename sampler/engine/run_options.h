@@ -7,6 +7,8 @@
 // run, as the engine's own tests and benchmarks make it (every feature off);
 // the key table's first-start values are what the program starts with.
 
+#include <string>
+
 namespace ntr {
 
 struct RunOptions {
@@ -15,6 +17,11 @@ struct RunOptions {
   // note that sounded. Off: a run sends only the notes of its events.
   bool testNotes = false;
 
+  // Takes of the built-in synthesizer rendered at once on virtual time
+  // rather than waited out (no effect with any other MIDI output).
+  bool renderFast = false;
+  // The built-in synthesizer's SoundFont file; empty: the system's General MIDI one.
+  std::string soundFont;
   bool operator==(const RunOptions&) const = default;
 };
 

@@ -284,6 +284,12 @@ std::vector<SettingKey> MakeKeys() {
   keys.push_back(OptionKey("Checks", "TestNotes",
                            "1 (a level check with test notes before each program's takes) or 0 (only the events' notes)",
                            &RunOptions::testNotes, true));
+  keys.push_back(OptionKey("Synth", "RenderFast",
+                           "1 (the built-in synthesizer's takes are rendered faster than real time) or 0",
+                           &RunOptions::renderFast, false));
+  keys.push_back(OptionKey("Synth", "SoundFont",
+                           "SoundFont (.sf2) file for the built-in synthesizer, \"\" for the system's General MIDI one",
+                           &RunOptions::soundFont, std::string()));
 
   // The window's fields have their first-start values as a whole (FirstStartSettings).
   for (SettingKey& key : keys) {

@@ -148,6 +148,7 @@ void frmMain::SelectMidiDevice(int entry) {
   mMidiDev_[static_cast<std::size_t>(entry)]->setChecked(true);
   midiDeviceIndex_ = entry;
   parts_.settings.SaveMidiDevice(entry);
+  UpdateSynthMenuItems();
   if (controller_.RunActive()) {
     pendingMidiDevice_ = entry;
   } else {

@@ -95,6 +95,9 @@ class frmMain : public QMainWindow, private RunObserver {
   void LoadSettings();     // the store's values into the controls, levels applied
   void SaveSettings();     // the controls' values into the store
   void SelectMidiDevice(int entry);
+  // frm_main_synth.cpp: the built-in synthesizer's options, stored at once.
+  void SetRenderFast(bool fast);
+  void ChooseSoundFont();
   void OpenEditor();       // the row editor on the grid's current row
   void ShowAbout();
   void SetSettingsEnabled(bool enabled);
@@ -126,6 +129,8 @@ class frmMain : public QMainWindow, private RunObserver {
   void Connect();
 
   void BuildMidiMenu();
+  void BuildSynthMenuItems();
+  void UpdateSynthMenuItems();
   void UpdateNotesCaption();
   void UpdateOctaveColour(int octave);
   void ApplyControls(const RunControls& controls);
@@ -183,6 +188,8 @@ class frmMain : public QMainWindow, private RunObserver {
   QMenu* mFile_ = nullptr;
   QMenu* mMidi_ = nullptr;
   std::array<QAction*, kMidiMenuEntries> mMidiDev_{};
+  QAction* mRenderFast_ = nullptr;
+  QAction* mSoundFont_ = nullptr;
   QAction* mSave_ = nullptr;
   QAction* mLoad_ = nullptr;
   QAction* mExit_ = nullptr;

@@ -88,6 +88,7 @@ void frmMain::BuildMenus() {
     entry->setEnabled(false);
     mMidiDev_[static_cast<std::size_t>(i)] = entry;
   }
+  BuildSynthMenuItems();
   mFile_->addSeparator();
   mSave_ = mFile_->addAction(QStringLiteral("Save Settings"));
   mSave_->setObjectName(QStringLiteral("mSave"));

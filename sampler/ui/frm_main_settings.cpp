@@ -67,6 +67,7 @@ void frmMain::InitialiseSettings() {
   ApplyControls(controller_.Controls());
   const SessionSettings loaded = parts_.settings.LoadSession();
   options_ = loaded.options;
+  UpdateSynthMenuItems();
   ApplySettings(loaded.stored);
   ApplyKnobLevels();
   GenerateEvents(true);

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 namespace ntr::ui {
@@ -38,5 +40,14 @@ bool QtUserDialogs::AskYesNo(const std::string& title, const std::string& text) 
 int QtUserDialogs::RunModal(QDialog& dialog) { return dialog.exec(); }
 
 void QtUserDialogs::Beep() { QApplication::beep(); }
+
+std::optional<std::string> QtUserDialogs::ChooseSoundFont(const std::string& current) {
+  const QString start = current.empty() ? QString() : QFileInfo(QString::fromStdString(current)).absolutePath();
+  const QString file =
+      QFileDialog::getOpenFileName(Parent(), QStringLiteral("SoundFont for the built-in synthesizer"), start,
+                                   QStringLiteral("SoundFonts (*.sf2 *.sf3 *.SF2 *.SF3);;All files (*)"));
+  if (file.isEmpty()) return std::nullopt;
+  return file.toStdString();
+}
 
 }  // namespace ntr::ui

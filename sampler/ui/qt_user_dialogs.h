@@ -17,6 +17,7 @@ class QtUserDialogs : public UserDialogs {
   bool AskYesNo(const std::string& title, const std::string& text) override;
   int RunModal(QDialog& dialog) override;
   void Beep() override;
+  std::optional<std::string> ChooseSoundFont(const std::string& current) override;
 
  private:
   QWidget* Parent() const;

@@ -4,6 +4,7 @@
 // (QtUserDialogs); the tests answer and drive them without a modal loop.
 // The engine's messages (MessagePort) arrive here too.
 
+#include <optional>
 #include <string>
 
 #include "engine/ports.h"
@@ -23,6 +24,9 @@ class UserDialogs : public MessagePort {
   virtual int RunModal(QDialog& dialog) = 0;
   // The system beep: a refused key, a refused close.
   virtual void Beep() = 0;
+  // A file chooser for the built-in synthesizer's SoundFont, starting at the
+  // current one ("" when none was chosen); nullopt when cancelled.
+  virtual std::optional<std::string> ChooseSoundFont(const std::string& current) = 0;
 };
 
 }  // namespace ntr::ui

@@ -41,13 +41,20 @@ TEST(CommandLine, OptionsInBothSpellingsAndInOrder) {
   EXPECT_EQ(line.overrides[2].value, "");  // an empty value is a value
   EXPECT_EQ(ParseCommandLine({"--settings=b.ini", "--batch"}).settingsFile, "b.ini");
   EXPECT_TRUE(ParseCommandLine({"-h"}).help);
+
+  // --fast is its setting, overridden for this run.
+  const CommandLine fast = ParseCommandLine({"--fast", "--batch"});
+  ASSERT_EQ(fast.overrides.size(), 1u);
+  session::SessionSettings settings;
+  session::ApplyOverride(settings, fast.overrides[0].key, fast.overrides[0].value);
+  EXPECT_TRUE(settings.options.renderFast);
 }
 
 TEST(CommandLine, MistakesAreUsageErrors) {
   for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
            {"--batch", "--settings"}, {"--batch", "--set"}, {"--batch", "--set", "Gear"}, {"--batch", "--set", "=1"},
            {"--batch", "--sets", "x=1"}, {"--batch", "extra"}, {"--set", "Gear=x"}, {"--settings", "a.ini"},
-           {"--batch", "--settings="}}) {
+           {"--batch", "--settings="}, {"--fast"}}) {
     EXPECT_EQ(ExitCodeOf(arguments), kExitUsage) << arguments.back();
   }
 }

@@ -218,6 +218,19 @@ TEST(BuiltInSynth, MissingOrBrokenSoundFontFailsTheOpenWithItsOwnCode) {
     EXPECT_EQ(synth.Midi().OpenMidiOutput(), midi_retcode::kSoundFontUnreadable);
     EXPECT_NE(synth.Midi().LastOpenError().find("broken.sf2"), std::string::npos);
   }
+  {  // one chosen by the user: named when missing or broken, played when good
+    SynthTake synth;
+    for (const char* name : {"chosen.sf2", "broken.sf2"}) {
+      synth.Midi().UseSoundFont(folder.File(name));
+      EXPECT_EQ(synth.Midi().OpenMidiOutput(), midi_retcode::kSoundFontUnreadable) << name;
+      EXPECT_NE(synth.Midi().LastOpenError().find(folder.File(name)), std::string::npos)
+          << synth.Midi().LastOpenError();
+    }
+    synth.Midi().UseSoundFont(FindGeneralMidiSoundFont(DefaultSoundFontCandidates()));
+    synth.Open();
+    synth.Record(60, {22050, 16, 1}, folder.File("chosen.wav"));
+    EXPECT_GT(test::Peak(test::ReadWav(folder.File("chosen.wav")).samples), 0.05f);
+  }
 }
 
 TEST(BuiltInSynth, RecordingNeedsAnOpenSynthesizer) {

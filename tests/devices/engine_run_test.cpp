@@ -8,6 +8,7 @@
 #include "support/audio_analysis.h"
 #include "support/engine_run.h"
 #include "support/manual_clock.h"
+#include "support/real_clock.h"
 #include "support/temp_folder.h"
 
 namespace ntr {
@@ -63,6 +64,34 @@ TEST(EngineRun, BuiltInInstrumentSamplesEveryProgramAndNote) {
   }
   EXPECT_NE(test::ReadWav(run.files[1]).samples, test::ReadWav(run.files[3]).samples)
       << "program 19 sounds like program 0";
+}
+
+// Faster than real time on the real clock: each take holds exactly duration +
+// decay (1.544 s is no whole number of frames, nor of the synthesizer's
+// blocks), and a note sounds as early in its take after three such takes as
+// in the first take of a run.
+TEST(EngineRun, FastTakesLastExactlyAndStartWhereTheFirstTakeStarts) {
+  test::TempFolder folder;
+  test::RealClock clock;
+  DeviceLayer devices(clock);
+  devices.Midi().SelectMidiDevice(0);
+  PlainRunSettings settings;
+  settings.instrumentName = "Fast";
+  settings.format = {44100, 16, 1};
+  settings.options.renderFast = true;
+  settings.saveFolder = folder.File("four");
+  const test::EngineRun four = test::RunEngine(devices, clock, settings, {60, 62, 64, 65}, "1333", "211");
+  settings.saveFolder = folder.File("one");
+  const test::EngineRun one = test::RunEngine(devices, clock, settings, {65}, "1333", "211");
+
+  ASSERT_EQ(four.files.size(), 4u) << four.result.message;
+  ASSERT_EQ(one.files.size(), 1u) << one.result.message;
+  for (const std::string& file : four.files) EXPECT_EQ(test::ReadWav(file).Frames(), 68090) << file;  // rounded
+  auto onset = [](const std::string& file) {
+    const test::DecodedWav wav = test::ReadWav(file);
+    return test::FirstAbove(wav.samples, 0.1f * test::Peak(wav.samples));
+  };
+  EXPECT_NEAR(onset(four.files[3]), onset(one.files[0]), 2);  // F5, the fourth take and a first
 }
 
 TEST(EngineRun, MissingSoundFontEndsTheRunBeforeAnythingIsPlayed) {

@@ -3,10 +3,14 @@
 // Ctrl-C and SIGTERM in the middle of a run; the failures a user meets.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <csignal>
 #include <fstream>
+#include <set>
 #include <thread>
+#include <utility>
 
+#include "support/audio_analysis.h"
 #include "support/child_process.h"
 #include "support/take_checks.h"
 #include "support/temp_folder.h"
@@ -53,16 +57,17 @@ std::size_t CountLines(const std::string& text, const std::string& start) {
 
 TEST_F(Batch, SamplesTheBuiltInInstrumentIntoTaggedTakes) {
   const std::string settings = WriteSettings(SettingsText(Folder(), "0,19", "400", "200", "44 kHz", "16", "Stereo"));
-  const Finished run = RunToEnd(kProgram, {"--batch", "--settings", settings}, Logs(), 90);
+  const Finished run = RunToEnd(kProgram, {"--batch", "--settings", settings, "--fast"}, Logs(), 90);
   ASSERT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_NE(run.out.find("Rendering faster than real time"), std::string::npos) << run.out;
 
   EXPECT_EQ(FilesUnder(Folder()), ExpectedTakes("Grand_Piano", {"000", "019"}, kNoteNames));
   for (const std::string tag : {"000", "019"}) {
     for (std::size_t i = 0; i < kNotes.size(); ++i) {
       const std::string file = Folder() + "/Grand_Piano/PATCH_" + tag + "/PATCH" + tag + "_" + kNoteNames[i] + ".WAV";
       TakeExpectation expected{kNotes[i], 44100, 16, 2, true, 0.4, 0.2};
-      expected.longestOverheadSeconds = 0.05;
-      expected.shortestShortfallSeconds = 0.0;
+      // Rendered: exactly duration + decay, to the frame.
+      expected.longestOverheadSeconds = expected.shortestShortfallSeconds = 0.5 / 44100;
       ExpectGoodTake(file, expected);
     }
   }
@@ -93,6 +98,34 @@ TEST_F(Batch, ASilentInstrumentStopsTheRunBeforeAnyTake) {
   const RunReportFigures report = ReadRunReport(Folder() + "/Grand_Piano/ntr-run.json");
   EXPECT_EQ(report.outcome, "instrument silent");
   EXPECT_TRUE(report.statuses.empty());
+}
+
+// A fast run is exact: the same run twice gives the same bytes, and each take
+// sounds as the real-time take of the same note (onset, level and waveform).
+TEST_F(Batch, FastRunsRepeatExactlyAndSoundAsInRealTime) {
+  const std::string settings = WriteSettings(SettingsText(Folder(), "", "400", "200", "44 kHz", "16", "Mono"));
+  const std::vector<std::string> octave4{"--set", "Octaves=0000000001000000000000"};  // C4, E4, A4
+  const std::string first = temp_.File("first"), second = temp_.File("second"), slow = temp_.File("slow");
+  for (const auto& [folder, fast] : {std::pair{first, true}, std::pair{second, true}, std::pair{slow, false}}) {
+    std::vector<std::string> arguments{"--batch", "--settings", settings, "--set", "Folder=" + folder};
+    arguments.insert(arguments.end(), octave4.begin(), octave4.end());
+    if (fast) arguments.push_back("--fast");
+    const Finished run = RunToEnd(kProgram, arguments, Logs(), 60);
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+  }
+  const std::set<std::string> files = FilesUnder(first);
+  ASSERT_EQ(files.size(), 3u);
+  EXPECT_EQ(FilesUnder(second), files);
+  for (const std::string& file : files) {
+    SCOPED_TRACE(file);
+    const Take fast = ReadTake(first + "/" + file);
+    EXPECT_EQ(fast.samples.size(), 26460u);  // 0.6 s at 44100 Hz
+    EXPECT_TRUE(fast.samples == ReadTake(second + "/" + file).samples) << "two fast runs differ";
+    const test::Likeness likeness = test::CompareTakes(ReadTake(slow + "/" + file).samples, fast.samples, 44100, 88);
+    EXPECT_LE(std::abs(likeness.onsetSeconds), 0.001);
+    EXPECT_LE(std::abs(likeness.levelDb), 0.5);
+    EXPECT_GE(likeness.correlation, 0.99);
+  }
 }
 
 // The file of the event that was playing when the signal came is whole, and
@@ -157,6 +190,7 @@ TEST_F(Batch, FailuresExitNonZeroWithAClearMessage) {
       {{"--set", "Notes=000000000000000000000000"}, 2, "nothing to sample"},
       {{"--sett", "x"}, 2, "unknown argument \"--sett\""},
       {{"--set", "MidiDev=5"}, 3, "MIDI device 5 (MidiDev) is not there"},
+      {{"--set", "SoundFont=" + aFile}, 3, "The SoundFont " + aFile + " could not be loaded"},
       {{"--set", "Folder=" + aFile + "/samples"}, 4, aFile},
   };
   for (const Refusal& refusal : refusals) {
@@ -191,7 +225,7 @@ TEST_F(Batch, UsesTheUsersStoredSettingsAndLeavesThemAlone) {
   const std::string text =
       SettingsText(Folder(), "", "150", "50", "22 kHz", "16", "Mono", "000000000000000000010000");  // A only
   std::ofstream(store) << text;
-  const Finished run = RunToEnd(kProgram, {"--batch", "--set", "octaves=0000000001000000000000"}, Logs(), 60,
+  const Finished run = RunToEnd(kProgram, {"--batch", "--fast", "--set", "octaves=0000000001000000000000"}, Logs(), 60,
                                 {{"XDG_CONFIG_HOME", config}, {"HOME", temp_.File("")}});
   ASSERT_EQ(run.status, 0) << run.out << run.err;
   EXPECT_EQ(FilesUnder(Folder()), ExpectedTakes("Grand_Piano", {"XXX"}, {"A4"}));

@@ -250,7 +250,33 @@ TEST(MainWindow, DeviceMenuListsTheDevicesAndStoresTheChoice) {
   ASSERT_NE(file, nullptr);
   QStringList entries;
   for (QAction* a : file->actions()) entries << (a->isSeparator() ? QStringLiteral("-") : a->text());
-  EXPECT_EQ(entries, (QStringList{"MIDI Devices", "-", "Save Settings", "Load Settings", "-", "Exit"}));
+  EXPECT_EQ(entries, (QStringList{"MIDI Devices",
+                                  "Render faster than real time (no effect: not the built-in synthesizer)",
+                                  "SoundFont for the built-in synthesizer...", "-", "Save Settings", "Load Settings",
+                                  "-", "Exit"}));
+}
+
+// Both are stored at once in a group of their own and reach the next run;
+// cancelling the chooser changes nothing.
+TEST(MainWindow, SynthesizerItemsStoreTheirOptionsAtOnce) {
+  WindowRig rig("[Parameters]\nChannel=1\n[Synth]\nSoundFont=/fonts/old.sf2\n");
+  QAction* fast = rig.Action("mRenderFast");
+  EXPECT_FALSE(fast->isChecked());
+  EXPECT_EQ(fast->text(), "Render faster than real time");
+  fast->trigger();
+  EXPECT_TRUE(fast->isChecked());
+  EXPECT_EQ(rig.Store().Read("RenderFast", "Synth"), "1");
+
+  rig.dialogs.soundFontChoices = {std::nullopt, "/fonts/new font.sf2"};
+  rig.Action("mSoundFont")->trigger();
+  EXPECT_EQ(rig.Store().Read("SoundFont", "Synth"), "/fonts/old.sf2");
+  rig.Action("mSoundFont")->trigger();
+  EXPECT_EQ(rig.dialogs.soundFontStarts, (std::vector<std::string>{"/fonts/old.sf2", "/fonts/old.sf2"}));
+  EXPECT_EQ(rig.Store().Read("SoundFont", "Synth"), "/fonts/new font.sf2");
+
+  const RunOptions options = RunSettingsOf(*rig.window).options;
+  EXPECT_TRUE(options.renderFast);
+  EXPECT_EQ(options.soundFont, "/fonts/new font.sf2");
 }
 
 TEST(MainWindow, AboutBoxShowsTheVersionAndClosesOnAKeyOrAClick) {

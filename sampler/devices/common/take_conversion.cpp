@@ -77,11 +77,24 @@ std::string EncodePcm(const std::vector<float>& interleaved, int bitsPerSample) 
   return bytes;
 }
 
+std::size_t FramesForSeconds(double seconds, int sampleRate) {
+  if (!(seconds > 0.0) || sampleRate <= 0) return 0;
+  const auto micros = static_cast<std::int64_t>(std::llround(seconds * 1.0e6));
+  return static_cast<std::size_t>((micros * sampleRate + 500000) / 1000000);
+}
+
+void FitFrames(std::vector<float>& interleaved, int channels, std::size_t frames) {
+  interleaved.resize(frames * static_cast<std::size_t>(channels), 0.0f);
+}
+
 std::string ConvertTake(const RecordedTake& take, const RecordingFormat& format) {
   if (take.channels <= 0 || take.sampleRate <= 0) return {};
   // Fewer channels first: the resampler then has less to do.
   std::vector<float> audio = ConvertChannels(take.samples, take.channels, format.channels);
   audio = Resample(audio, format.channels, take.sampleRate, format.samplesPerSec);
+  if (take.clockSeconds >= 0.0) {
+    FitFrames(audio, format.channels, FramesForSeconds(take.clockSeconds, format.samplesPerSec));
+  }
   return EncodePcm(audio, format.bitsPerSample);
 }
 

@@ -12,7 +12,7 @@ int DataByte(int value) { return std::clamp(value, 0, 127); }
 
 }  // namespace
 
-MIDI_MOD::MIDI_MOD(BuiltInSynth& synth) : synth_(synth) {}
+MIDI_MOD::MIDI_MOD(BuiltInSynth& synth, TakeClock* takeClock) : synth_(synth), takeClock_(takeClock) {}
 
 MIDI_MOD::~MIDI_MOD() { Close(); }
 
@@ -67,6 +67,10 @@ int MIDI_MOD::OpenMidiOutput() {
 }
 
 void MIDI_MOD::CloseMidiOutput() { midiRetCode_ = Close(); }
+
+void MIDI_MOD::UseSoundFont(const std::string& path) { synth_.UseSoundFont(path); }
+
+TakeClock* MIDI_MOD::RenderClock() { return IsBuiltInSynthEntry(midiDeviceIndex_) ? takeClock_ : nullptr; }
 
 void MIDI_MOD::SetChannelAndVelocity(int channel0to15, int velocity) {
   midiChannel_ = std::clamp(channel0to15, 0, 15);

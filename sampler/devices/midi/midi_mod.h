@@ -26,7 +26,9 @@ class MIDI_MOD : public MidiOutputPort, public MidiDevicesPort {
  public:
   static constexpr const char* kMapperCaption = "MIDI Mapper";
 
-  explicit MIDI_MOD(BuiltInSynth& synth);
+  // takeClock: the clock the synthesizer renders on, offered to fast runs
+  // while entry 0 is selected (none: every run is in real time).
+  explicit MIDI_MOD(BuiltInSynth& synth, TakeClock* takeClock = nullptr);
   ~MIDI_MOD() override;
 
   // Captions of the menu entries, "MIDI Mapper" first; finds the devices anew.
@@ -50,6 +52,8 @@ class MIDI_MOD : public MidiOutputPort, public MidiDevicesPort {
   void SendProgramChange(int program) override;
   void SendNoteOn(int note) override;
   void SendNoteOff(int note) override;
+  void UseSoundFont(const std::string& path) override;
+  TakeClock* RenderClock() override;
 
   int MidiDeviceCount() const { return static_cast<int>(devices_.size()); }
   int MIDI_RetCode() const { return midiRetCode_; }
@@ -64,6 +68,7 @@ class MIDI_MOD : public MidiOutputPort, public MidiDevicesPort {
   int Close();
 
   BuiltInSynth& synth_;
+  TakeClock* takeClock_;
   std::vector<MidiOutputDevice> devices_;
   MidiPortOutput port_;
   bool synthOpen_ = false;

@@ -1,6 +1,7 @@
 #pragma once
 // The built-in instrument behind the "MIDI Mapper" entry: a FluidSynth
-// synthesizer with the system's General MIDI SoundFont, no sound card needed.
+// synthesizer with the system's General MIDI SoundFont (or one the user
+// chose), no sound card needed.
 //
 // Its audio is rendered in step with the run's clock: every MIDI message first
 // renders the audio up to ClockPort::Now(), then takes effect, so a take holds
@@ -55,6 +56,10 @@ class BuiltInSynth {
   // channel 10) and plays the same samples for the same messages. Throws
   // SynthStartError.
   void Open();
+  // The SoundFont of the next open ("" for the system's General MIDI one,
+  // found as before). A file that is missing or that FluidSynth cannot load
+  // makes that open fail with SoundFontUnreadable, naming the file.
+  void UseSoundFont(const std::string& path);
   // Silences every voice and ends a take in progress.
   void Close();
   bool IsOpen() const { return open_; }
@@ -80,6 +85,7 @@ class BuiltInSynth {
   struct Fluid;
   void Load();
   void AdvanceTo(double now);
+  void RenderFrames(int64_t frames);  // into the take, or dropped between takes
   int64_t FrameAt(double now) const;
 
   ClockPort& clock_;
@@ -87,8 +93,11 @@ class BuiltInSynth {
   std::unique_ptr<Fluid> fluid_;
   std::string soundFontPath_;
   bool open_ = false;
+  std::string chosenSoundFont_;  // "" for the General MIDI one
   double origin_ = 0.0;        // clock time of frame 0
-  int64_t renderedFrames_ = 0;  // frames rendered since origin_
+  double takeStart_ = 0.0;     // clock time the take began
+  int64_t renderedFrames_ = 0;  // frames FluidSynth rendered since the open
+  int64_t lead_ = 0;            // renderedFrames_'s frame of the clock's time origin_
   bool taking_ = false;
   std::vector<float> take_;
   std::vector<float> scratch_;

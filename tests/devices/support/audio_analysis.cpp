@@ -94,4 +94,30 @@ long FirstAbove(const std::vector<float>& samples, float threshold) {
   return -1;
 }
 
+Likeness CompareTakes(const std::vector<float>& a, const std::vector<float>& b, int sampleRate, long maxLagFrames) {
+  Likeness likeness;
+  const float threshold = 0.1f * std::max(Peak(a), Peak(b));
+  likeness.onsetSeconds = static_cast<double>(FirstAbove(b, threshold) - FirstAbove(a, threshold)) / sampleRate;
+  auto energy = [](const std::vector<float>& x, std::size_t from, std::size_t to) {
+    double sum = 0;
+    for (std::size_t i = from; i < to; ++i) sum += static_cast<double>(x[i]) * x[i];
+    return sum;
+  };
+  const auto n = static_cast<long>(std::min(a.size(), b.size()));
+  likeness.levelDb = 10.0 * std::log10(energy(b, 0, b.size()) / b.size() / (energy(a, 0, a.size()) / a.size()));
+  likeness.correlation = -1.0;
+  for (long lag = -maxLagFrames; lag <= maxLagFrames; ++lag) {
+    const long from = std::max(0L, -lag);
+    const long to = std::min(n, n - lag);
+    double cross = 0;
+    for (long i = from; i < to; ++i) {
+      cross += static_cast<double>(a[static_cast<std::size_t>(i)]) * b[static_cast<std::size_t>(i + lag)];
+    }
+    const double norm = std::sqrt(energy(a, static_cast<std::size_t>(from), static_cast<std::size_t>(to)) *
+                                  energy(b, static_cast<std::size_t>(from + lag), static_cast<std::size_t>(to + lag)));
+    if (norm > 0) likeness.correlation = std::max(likeness.correlation, cross / norm);
+  }
+  return likeness;
+}
+
 }  // namespace ntr::test

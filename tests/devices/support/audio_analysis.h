@@ -33,4 +33,14 @@ float Peak(const std::vector<float>& samples);
 // Index of the first sample whose magnitude reaches threshold; -1 if none.
 long FirstAbove(const std::vector<float>& samples, float threshold);
 
+// How much two takes of the same note sound alike: the difference of their
+// onsets (first sample at a tenth of the louder peak), of their RMS levels,
+// and the normalised cross-correlation at the best lag within maxLagFrames.
+struct Likeness {
+  double onsetSeconds = 0;  // b's onset minus a's
+  double levelDb = 0;       // b's level against a's
+  double correlation = 0;
+};
+Likeness CompareTakes(const std::vector<float>& a, const std::vector<float>& b, int sampleRate, long maxLagFrames);
+
 }  // namespace ntr::test

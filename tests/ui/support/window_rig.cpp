@@ -24,6 +24,14 @@ bool ScriptedDialogs::AskYesNo(const std::string& title, const std::string& text
   return answer;
 }
 
+std::optional<std::string> ScriptedDialogs::ChooseSoundFont(const std::string& current) {
+  soundFontStarts.push_back(current);
+  if (soundFontChoices.empty()) return std::nullopt;
+  auto choice = std::move(soundFontChoices.front());
+  soundFontChoices.pop_front();
+  return choice;
+}
+
 int ScriptedDialogs::RunModal(QDialog& dialog) {
   ++modalCount;
   dialog.setResult(QDialog::Rejected);

@@ -40,6 +40,8 @@ class ScriptedDialogs : public ui::UserDialogs {
   bool AskYesNo(const std::string& title, const std::string& text) override;
   int RunModal(QDialog& dialog) override;
   void Beep() override { ++beeps; }
+  // Takes the next scripted file (cancelled when none is left).
+  std::optional<std::string> ChooseSoundFont(const std::string& current) override;
 
   std::vector<Shown> messages;
   std::vector<Shown> questions;
@@ -48,6 +50,8 @@ class ScriptedDialogs : public ui::UserDialogs {
   // dialog's result is what RunModal returns.
   std::deque<std::function<void(QDialog&)>> modalActions;
   int modalCount = 0;
+  std::deque<std::optional<std::string>> soundFontChoices;
+  std::vector<std::string> soundFontStarts;  // what each chooser was opened at
   int beeps = 0;
 };
 
