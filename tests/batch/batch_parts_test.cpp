@@ -111,7 +111,12 @@ TEST(ProgressView, PlainLinesForALogAndABarForATerminal) {
   progress.estimate = "10\"";
   plain.RunProgressChanged(progress);
   clock.Advance(3.0);
-  plain.TakeSaved({0, "C5", "005", "/s/P/PATCH_005/PATCH005_C5.WAV", true});
+  SavedTake take;
+  take.note = "C5";
+  take.programTag = "005";
+  take.file = "/s/P/PATCH_005/PATCH005_C5.WAV";
+  take.tagged = true;
+  plain.TakeSaved(take);
   plain.Tick();
   EXPECT_EQ(Contents(log), "[1/2] PATCH_005 C5 saved: /s/P/PATCH_005/PATCH005_C5.WAV  elapsed 3\"  estimate 10\"\n");
   std::fclose(log);

@@ -113,9 +113,15 @@ TEST_F(Batch, FastRunsRepeatExactlyAndSoundAsInRealTime) {
     const Finished run = RunToEnd(kProgram, arguments, Logs(), 60);
     ASSERT_EQ(run.status, 0) << run.out << run.err;
   }
-  const std::set<std::string> files = FilesUnder(first);
+  // The takes (the reports differ: they carry the time of their run).
+  const auto takes = [](const std::string& folder) {
+    std::set<std::string> files = FilesUnder(folder);
+    files.erase("Grand_Piano/ntr-run.json");
+    return files;
+  };
+  const std::set<std::string> files = takes(first);
   ASSERT_EQ(files.size(), 3u);
-  EXPECT_EQ(FilesUnder(second), files);
+  EXPECT_EQ(takes(second), files);
   for (const std::string& file : files) {
     SCOPED_TRACE(file);
     const Take fast = ReadTake(first + "/" + file);

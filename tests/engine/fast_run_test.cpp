@@ -25,7 +25,8 @@ struct RenderingMidi : fakes::FakeMidiOutput {
 struct FastRig {
   FastRig() {
     settings.saveFolder = dir / "SAMPLES";
-    settings.options = {true, "/fonts/My Font.sf2"};
+    settings.options.renderFast = true;
+    settings.options.soundFont = "/fonts/My Font.sf2";
     for (const char* note : {"60", "62", "64"}) events.AppendRow({"C", "100", "1", "1000", "500", note});
     controller.AddObserver(&observer);
   }
