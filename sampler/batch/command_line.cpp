@@ -21,8 +21,8 @@ bool IsOption(std::string_view argument, std::string_view name) {
 bool IsBatchCommandLine(int argc, const char* const* argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string_view argument = argv[i] ? argv[i] : "";
-    if (argument == "--batch" || argument == "--help" || argument == "-h" || IsOption(argument, "--settings") ||
-        IsOption(argument, "--set")) {
+    if (argument == "--batch" || argument == "--help" || argument == "-h" || argument == "--resume" ||
+        argument == "--force" || IsOption(argument, "--settings") || IsOption(argument, "--set")) {
       return true;
     }
   }
@@ -45,6 +45,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       line.batch = true;
     } else if (argument == "--help" || argument == "-h") {
       line.help = true;
+    } else if (argument == "--resume") {
+      line.resume = true;
+    } else if (argument == "--force") {
+      line.force = true;
     } else if (IsOption(argument, "--settings")) {
       line.settingsFile = valueOf(i, "--settings");
       if (line.settingsFile->empty()) throw BatchError(kExitUsage, "--settings needs a file name");
@@ -60,7 +64,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     }
   }
   if (!line.help && !line.batch) {
-    throw BatchError(kExitUsage, "--settings and --set work with --batch only (NTR --help lists the options)");
+    throw BatchError(kExitUsage,
+                     "--settings, --set, --resume and --force work with --batch only (NTR --help lists the options)");
   }
   return line;
 }
@@ -81,11 +86,17 @@ std::string UsageText() {
       "                      [Parameters] group) instead of the user's settings\n"
       "  --set Key=Value     change one setting for this run (repeatable; the last\n"
       "                      one wins); keys are matched without regard to case\n"
+      "  --resume            skip every note whose file is already a finished take\n"
+      "                      of the run's format (a stopped or killed run goes on\n"
+      "                      where it was); the same as --set SkipTakesAlreadyMade=1\n"
+      "  --force             start even when the save folder's disk has less free\n"
+      "                      space than the run needs\n"
       "\n"
       "Settings:\n";
   for (const session::SettingKey& key : session::SettingKeys()) {
+    // A long name gets its values on a line of their own.
     std::string name(key.name);
-    name.resize(12, ' ');
+    name += name.size() < 12 ? std::string(12 - name.size(), ' ') : "\n" + std::string(14, ' ');
     text += "  " + name + std::string(key.values) + "\n";
   }
   text +=
@@ -100,7 +111,8 @@ std::string UsageText() {
       "  1    an event failed during the run (the takes before it are kept)\n"
       "  2    bad command line, settings file or setting value; nothing was played\n"
       "  3    the MIDI device or the audio input is missing or does not open\n"
-      "  4    the save folder cannot be made or written\n"
+      "  4    the save folder cannot be made or written, or has not enough free space\n"
+      "       for the run (see --force)\n"
       "  130  stopped by Ctrl-C (SIGINT); 143 by SIGTERM, 129 by SIGHUP; the takes made\n"
       "       are kept\n"
       "\n"

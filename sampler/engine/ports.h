@@ -114,6 +114,9 @@ class MessagePort {
  public:
   virtual ~MessagePort() = default;
   virtual void ShowMessage(const std::string& title, const std::string& text, MessageIcon icon) = 0;
+  // A question with Yes and No (No the default); true for Yes. Where nobody
+  // can answer, No: the run does not go on against a warning.
+  virtual bool AskYesNo(const std::string& /*title*/, const std::string& /*text*/) { return false; }
 };
 
 }  // namespace ntr

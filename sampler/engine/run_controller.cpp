@@ -3,8 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <set>
 
+#include "engine/finished_take.h"
 #include "engine/format_seconds.h"
+#include "engine/free_space.h"
+#include "engine/leftover_takes.h"
 #include "engine/prepare_folders.h"
 #include "engine/sample_paths.h"
 #include "engine/text_numbers.h"
@@ -20,6 +24,8 @@ struct RunController::RunPlan {
   bool singlePass = true;
   ProgramSlots slots;
   std::vector<std::string> programTags;  // the folders the run needs
+  double pauseAfterProgramChange = 0.0;  // seconds
+  std::set<std::string> alreadyMade;     // targets whose finished take is skipped
 };
 
 namespace {
@@ -100,8 +106,12 @@ void RunController::SetRunRow(std::size_t row) {
 
 void RunController::GenerateEvents(EventSelection& selection, bool clearFirst) {
   events_.GenerateEvents(selection, clearFirst);
+  const bool programChanges = !IsProgramListEmpty(selection.programList);
+  const std::int64_t pauses = programChanges ? events_.Slots().PatchCount : 0;
   progress_.estimate = FormatSeconds(EstimatedRunSeconds(selection.duration, selection.decay, events_.RowCount(),
-                                                         events_.Slots().PatchCount));
+                                                         events_.Slots().PatchCount) +
+                                     WholeSeconds(static_cast<double>(pauses) *
+                                                  settings_.Options().pauseAfterProgramChangeMs / 1000.0));
   progress_.estimateTitle = kEstimatedTitle;
   NotifyProgress();
 }
@@ -204,6 +214,24 @@ RunResult RunController::RunSampling() {
     return {RunOutcome::FoldersFailed, 0, message};
   }
 
+  std::vector<std::string> programFolders;
+  for (const std::string& tag : plan.programTags) programFolders.push_back(ProgramFolder(plan.instrumentPath, tag));
+  const int leftoversRemoved = RemoveLeftoverTakes(programFolders);
+
+  const RunOptions options = settings_.Options();
+  plan.pauseAfterProgramChange = plan.singlePass ? 0.0 : std::max(options.pauseAfterProgramChangeMs, 0) / 1000.0;
+  if (options.skipTakesAlreadyMade) plan.alreadyMade = TakesAlreadyMade(plan);
+  const WorkLeft work = WorkLeftOf(plan);
+
+  if (const auto shortfall = CheckFreeSpace(plan.saveFolder, work.bytes)) {
+    const std::string message = NotEnoughSpaceMessage(plan.saveFolder, *shortfall);
+    if (!messages_.AskYesNo(kAppTitle, message + "\n\nStart the run all the same?")) {
+      stopRequested_ = true;
+      PerformStop(false);
+      return {RunOutcome::NotEnoughSpace, 0, message + " Nothing was played.", leftoversRemoved};
+    }
+  }
+
   const int code = midi_.OpenMidiOutput();
   if (code != 0) {
     std::string message = "Couldn't open midi out, MIDI_RetCode = " + std::to_string(code);
@@ -212,7 +240,7 @@ RunResult RunController::RunSampling() {
     messages_.ShowMessage(kShortTitle, message, MessageIcon::None);
     stopRequested_ = true;
     PerformStop(false);
-    return {RunOutcome::MidiOpenFailed, 0, message};
+    return {RunOutcome::MidiOpenFailed, 0, message, leftoversRemoved};
   }
 
   // The takes may keep the recording device open from one to the next: every
@@ -229,7 +257,10 @@ RunResult RunController::RunSampling() {
   } releaseRecorder(recorder_);
 
   progress_.eventsDone = 0;
+  progress_.eventsSkipped = static_cast<std::int64_t>(plan.alreadyMade.size());
   progress_.eventsTotal = EventsTotal(plan);
+  // With takes skipped, "Extimated" counts only what is left to make.
+  if (!plan.alreadyMade.empty()) progress_.estimate = FormatSeconds(WholeSeconds(work.seconds));
   NotifyProgress();
 
   PassEnd end = PassEnd::Finished;
@@ -239,8 +270,9 @@ RunResult RunController::RunSampling() {
       end = RunPass(plan, std::string(kSinglePassTag));
     } else {
       for (const int program : plan.slots.PatchSlots) {
-        if (program != kEmptySlot) {
+        if (program != kEmptySlot && HasEventsLeft(plan, ProgramTag(program))) {
           midi_.SendProgramChange(program);
+          firstNoteNotBefore_ = clock_.Now() + plan.pauseAfterProgramChange;
           end = RunPass(plan, ProgramTag(program));
           if (end == PassEnd::Failed) break;
         }
@@ -265,8 +297,8 @@ RunResult RunController::RunSampling() {
   stopRequested_ = true;
   PerformStop(false);
 
-  if (end == PassEnd::Failed) return {RunOutcome::EventFailed, takesSaved_, failureMessage_};
-  return {stoppedByUser ? RunOutcome::Stopped : RunOutcome::Completed, takesSaved_, {}};
+  if (end == PassEnd::Failed) return {RunOutcome::EventFailed, takesSaved_, failureMessage_, leftoversRemoved};
+  return {stoppedByUser ? RunOutcome::Stopped : RunOutcome::Completed, takesSaved_, {}, leftoversRemoved};
 }
 
 // One pass over the rows for one program (or the single pass). The rows are
@@ -277,10 +309,16 @@ RunController::PassEnd RunController::RunPass(const RunPlan& plan, const std::st
   SetRunRow(0);
   for (std::size_t row = 0; row < events_.RowCount();) {
     const EventRow event = events_.Row(row);  // a copy: the list may change during the event
+    if (plan.alreadyMade.count(TargetFile(plan.instrumentPath, programTag, event.Note)) != 0) {
+      SetRunRow(++row);
+      continue;
+    }
     progress_.nowPlaying = event.Note;
     NotifyProgress();
 
-    CaptureRequest request{event, plan.instrumentPath, programTag, settings_.Format(), embedNote_};
+    CaptureRequest request{event, plan.instrumentPath, programTag, settings_.Format(), embedNote_,
+                           firstNoteNotBefore_};
+    firstNoteNotBefore_ = 0.0;
     try {
       const CapturedTake take = capture_.CaptureEvent(request);
       ++takesSaved_;
@@ -349,12 +387,69 @@ void RunController::ShowEstimate(double elapsed, std::int64_t done, std::int64_t
   NotifyProgress();
 }
 
-// Programs x rows, with the rows counted as the list is now. Never below what
-// is already done, so a list shortened under a suspended run cannot make the
-// estimate smaller than the time already spent.
+// Programs x rows, with the rows counted as the list is now, less the takes
+// skipped as already made. Never below what is already done, so a list
+// shortened under a suspended run cannot make the estimate smaller than the
+// time already spent.
 std::int64_t RunController::EventsTotal(const RunPlan& plan) const {
   const std::int64_t passes = plan.singlePass ? 1 : plan.slots.PatchCount;
-  return std::max(passes * static_cast<std::int64_t>(events_.RowCount()), doneCount_);
+  const std::int64_t events = passes * static_cast<std::int64_t>(events_.RowCount());
+  return std::max(events - static_cast<std::int64_t>(plan.alreadyMade.size()), doneCount_);
+}
+
+// Every event of the run in its order: the program tag of its pass and its row.
+template <typename Visit>
+void RunController::ForEachEvent(const RunPlan& plan, Visit visit) const {
+  std::vector<std::string> passes;
+  if (plan.singlePass) {
+    passes.emplace_back(kSinglePassTag);
+  } else {
+    for (const int program : plan.slots.PatchSlots) {
+      if (program != kEmptySlot) passes.push_back(ProgramTag(program));
+    }
+  }
+  for (const std::string& tag : passes) {
+    for (const EventRow& row : events_.Rows()) visit(tag, row, TargetFile(plan.instrumentPath, tag, row.Note));
+  }
+}
+
+std::set<std::string> RunController::TakesAlreadyMade(const RunPlan& plan) const {
+  std::set<std::string> made;
+  const RecordingFormat format = settings_.Format();
+  ForEachEvent(plan, [&](const std::string&, const EventRow& row, const std::string& target) {
+    const auto note = WholeNumberInRange(row.Number, 0, 127);
+    if (note && IsFinishedTake(target, format, embedNote_, static_cast<int>(*note))) made.insert(target);
+  });
+  return made;
+}
+
+bool RunController::HasEventsLeft(const RunPlan& plan, const std::string& programTag) const {
+  return std::any_of(events_.Rows().begin(), events_.Rows().end(), [&](const EventRow& row) {
+    return plan.alreadyMade.count(TargetFile(plan.instrumentPath, programTag, row.Note)) == 0;
+  });
+}
+
+// The time and the disk the events still to make need: their notes and
+// decays, a pause for each program with something left, and room for one
+// more take (a take is written beside its target before it replaces it).
+RunController::WorkLeft RunController::WorkLeftOf(const RunPlan& plan) const {
+  WorkLeft work;
+  std::set<std::string> programsLeft;
+  std::int64_t largestTake = 0;
+  const RecordingFormat format = settings_.Format();
+  ForEachEvent(plan, [&](const std::string& tag, const EventRow& row, const std::string& target) {
+    if (plan.alreadyMade.count(target) != 0) return;
+    const std::int64_t hold = WholeNumberInRange(row.Time, 0, 2147483647).value_or(0);
+    const std::int64_t decay = WholeNumberInRange(row.Decay, 0, 2147483647).value_or(0);
+    const std::int64_t bytes = TakeBytes(hold, decay, format, embedNote_);
+    work.seconds += static_cast<double>(hold + decay) / 1000.0;
+    work.bytes += bytes;
+    largestTake = std::max(largestTake, bytes);
+    programsLeft.insert(tag);
+  });
+  work.seconds += plan.pauseAfterProgramChange * static_cast<double>(programsLeft.size());
+  work.bytes += largestTake;
+  return work;
 }
 
 }  // namespace ntr

@@ -44,7 +44,8 @@ struct RunProgress {
   std::string elapsed;                         // lbData(1): time since the run started
   std::string nowPlaying;                      // lbData(2): note name of the event in progress
   std::int64_t eventsDone = 0;                 // events completed in this run
-  std::int64_t eventsTotal = 0;                // events the run expects in all
+  std::int64_t eventsTotal = 0;                // events the run expects to make in all
+  std::int64_t eventsSkipped = 0;              // events whose take was already made (skipped)
 
   bool operator==(const RunProgress&) const = default;
 };
@@ -55,12 +56,14 @@ enum class RunOutcome {
   FoldersFailed,   // a folder could not be made; nothing was played
   MidiOpenFailed,  // the MIDI output did not open; nothing was played
   EventFailed,     // an event failed; the run stopped there
+  NotEnoughSpace,  // the takes would not fit the disk and nobody chose to go on; nothing was played
 };
 
 struct RunResult {
   RunOutcome outcome = RunOutcome::Completed;
   std::int64_t takesSaved = 0;  // files written by this run (an untagged take counts)
   std::string message;          // the message shown for a failure, empty otherwise
+  int leftoversRemoved = 0;     // temporary takes of killed runs removed at the start
 };
 
 // A take that reached its target file.

@@ -129,6 +129,7 @@ class frmMain : public QMainWindow, private RunObserver {
   void OnStartClicked();
   void OnLoadCommand();
   void OnSaveCommand();
+  void OnSkipMadeToggled(bool checked);
   void OnExit();
   bool ModalAllowed();
 
@@ -177,6 +178,7 @@ class frmMain : public QMainWindow, private RunObserver {
   QMenu* mFile_ = nullptr;
   QMenu* mMidi_ = nullptr;
   std::array<QAction*, kMidiMenuEntries> mMidiDev_{};
+  QAction* mSkipMade_ = nullptr;  // RunOptions::skipTakesAlreadyMade, stored at once
   QAction* mSave_ = nullptr;
   QAction* mLoad_ = nullptr;
   QAction* mExit_ = nullptr;
