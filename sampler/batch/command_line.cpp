@@ -94,9 +94,8 @@ std::string UsageText() {
       "\n"
       "Settings:\n";
   for (const session::SettingKey& key : session::SettingKeys()) {
-    // A long name gets its values on a line of their own.
     std::string name(key.name);
-    name += name.size() < 12 ? std::string(12 - name.size(), ' ') : "\n" + std::string(14, ' ');
+    name += std::string(name.size() < 12 ? 12 - name.size() : 2, ' ');
     text += "  " + name + std::string(key.values) + "\n";
   }
   text +=

@@ -270,7 +270,8 @@ RunResult RunController::RunSampling() {
       end = RunPass(plan, std::string(kSinglePassTag));
     } else {
       for (const int program : plan.slots.PatchSlots) {
-        if (program != kEmptySlot && HasEventsLeft(plan, ProgramTag(program))) {
+        // A program whose every take is already made is not visited.
+        if (program != kEmptySlot && (plan.alreadyMade.empty() || HasEventsLeft(plan, ProgramTag(program)))) {
           midi_.SendProgramChange(program);
           firstNoteNotBefore_ = clock_.Now() + plan.pauseAfterProgramChange;
           end = RunPass(plan, ProgramTag(program));

@@ -33,8 +33,10 @@ int JackMidiSink::Process(jack_nframes_t frames, void* self) {
   for (jack_nframes_t i = 0; i < count; ++i) {
     jack_midi_event_t event;
     if (jack_midi_event_get(&event, buffer, i) != 0) continue;
+    const double frame = static_cast<double>(jack_last_frame_time(sink->client_)) + event.time;
     const std::lock_guard lock(sink->mutex_);
     sink->messages_.emplace_back(event.buffer, event.buffer + event.size);
+    sink->times_.push_back(frame / jack_get_sample_rate(sink->client_));
   }
   return 0;
 }
@@ -48,6 +50,11 @@ std::vector<std::vector<uint8_t>> JackMidiSink::WaitForMessages(std::size_t coun
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
+}
+
+std::vector<double> JackMidiSink::ArrivalTimes() {
+  const std::lock_guard lock(mutex_);
+  return times_;
 }
 
 }  // namespace ntr::test
