@@ -149,7 +149,6 @@ CapturedTake EventCapture::CaptureEvent(const CaptureRequest& request) {
     RunStep(CaptureStage::Record, "the recording could not be started", target, [&] { recorder_.Record(); });
     clock_.Yield();
 
-    if (request.earliestNoteOn > clock_.Now()) clock_.WaitUntil(request.earliestNoteOn);
     RunStep(CaptureStage::Play, "the note could not be played", target, [&] {
       midi_.SendNoteOn(midiNote);
       SoundingNote sounding(midi_, midiNote);

@@ -63,9 +63,6 @@ struct CaptureRequest {
   std::string programTag;  // "XXX" or "000".."127"
   RecordingFormat format;
   bool embedNote = false;
-  // The clock time before which the note is not played (the synthesizer is
-  // still switching its program); 0: at once.
-  double earliestNoteOn = 0.0;
 };
 
 struct CapturedTake {

@@ -273,8 +273,9 @@ RunResult RunController::RunSampling() {
         // A program whose every take is already made is not visited.
         if (program != kEmptySlot && (plan.alreadyMade.empty() || HasEventsLeft(plan, ProgramTag(program)))) {
           midi_.SendProgramChange(program);
-          firstNoteNotBefore_ = clock_.Now() + plan.pauseAfterProgramChange;
-          end = RunPass(plan, ProgramTag(program));
+          // The synthesizer switches its patch meanwhile; a STOP during the wait plays no note.
+          if (plan.pauseAfterProgramChange > 0.0) clock_.WaitUntil(clock_.Now() + plan.pauseAfterProgramChange);
+          end = stopRequested_ ? PassEnd::Stopped : RunPass(plan, ProgramTag(program));
           if (end == PassEnd::Failed) break;
         }
         progress_.nowPlaying.clear();
@@ -317,9 +318,7 @@ RunController::PassEnd RunController::RunPass(const RunPlan& plan, const std::st
     progress_.nowPlaying = event.Note;
     NotifyProgress();
 
-    CaptureRequest request{event, plan.instrumentPath, programTag, settings_.Format(), embedNote_,
-                           firstNoteNotBefore_};
-    firstNoteNotBefore_ = 0.0;
+    CaptureRequest request{event, plan.instrumentPath, programTag, settings_.Format(), embedNote_};
     try {
       const CapturedTake take = capture_.CaptureEvent(request);
       ++takesSaved_;

@@ -114,7 +114,6 @@ class RunController {
   bool runActive_ = false;
   bool waitingSuspended_ = false;
   bool embedNote_ = false;
-  double firstNoteNotBefore_ = 0.0;  // after a program change: its pause
 
   double runStartTime_ = 0.0;
   std::size_t runRow_ = 0;

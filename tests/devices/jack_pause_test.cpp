@@ -1,14 +1,17 @@
-// The pause after a program change, as an external instrument meets it: the
-// time from each program change to the next note on, taken from the private
-// JACK server's frame clock, is the setting within 5 ms.
+// The pause after a program change as an external instrument meets it: from
+// each program change to the next note on, by the private JACK server's frame
+// clock, is the setting within 5 ms. The takes go to the engine's fake
+// recorder: only the MIDI timing is measured here.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
 
 #include "devices/device_layer.h"
+#include "engine/run_controller.h"
 #include "engine/steady_clock.h"
-#include "support/engine_run.h"
+#include "fakes/fake_messages.h"
+#include "fakes/fake_recorder.h"
 #include "support/jack_midi_sink.h"
 #include "support/temp_folder.h"
 
@@ -20,28 +23,37 @@ TEST(JackPause, TheFirstNoteOfEachProgramWaitsForTheSetting) {
   test::JackMidiSink sink("ntr-test-synth");
   ASSERT_TRUE(sink.Ok());
   SteadyClock clock;
-  test::TempFolder folder;
-  PlainRunSettings settings;
-  settings.saveFolder = folder.File("samples");
-  settings.programList = "7,8";
-  settings.format = {11025, 8, 1};
-  settings.options.pauseAfterProgramChangeMs = 300;
-
   DeviceLayer devices(clock);
   const std::vector<std::string> captions = devices.Midi().ListMidiDevices();
   const auto entry = std::find(captions.begin(), captions.end(), sink.PortName() + " (JACK)");
   ASSERT_NE(entry, captions.end());
   devices.Midi().SelectMidiDevice(static_cast<int>(entry - captions.begin()));
-  // The takes record the server's silent capture ports; only the MIDI timing matters here.
-  test::RunEngine(devices, clock, settings, {60, 62}, "100", "50");
 
-  const auto messages = sink.WaitForMessages(10, 5.0);
+  test::TempFolder folder;
+  PlainRunSettings settings;
+  settings.saveFolder = folder.File("samples");
+  settings.programList = "7,8";
+  settings.options.pauseAfterProgramChangeMs = 300;
+  EventList events;
+  fakes::FakeRecorder recorder(clock);
+  fakes::FakeMessages messages;
+  RunController run(events, settings, devices.Midi(), recorder, clock, messages);
+  EventSelection selection;
+  selection.notes[0] = selection.notes[2] = selection.octaves[5] = true;  // C5, D5
+  selection.duration = "100";
+  selection.decay = "50";
+  selection.programList = settings.programList;
+  run.GenerateEvents(selection, true);
+  run.StartOrSuspend();
+  ASSERT_EQ(run.LastResult()->outcome, RunOutcome::Completed) << run.LastResult()->message;
+
+  const auto received = sink.WaitForMessages(10, 5.0);
   const std::vector<double> times = sink.ArrivalTimes();
   int pauses = 0;
-  for (std::size_t i = 0; i + 1 < messages.size(); ++i) {
-    if ((messages[i][0] & 0xF0) != 0xC0) continue;
-    ASSERT_EQ(messages[i + 1][0] & 0xF0, 0x90);
-    EXPECT_NEAR(times[i + 1] - times[i], 0.300, 0.005) << "program " << int(messages[i][1]);
+  for (std::size_t i = 0; i + 1 < received.size(); ++i) {
+    if ((received[i][0] & 0xF0) != 0xC0) continue;
+    ASSERT_EQ(received[i + 1][0] & 0xF0, 0x90);
+    EXPECT_NEAR(times[i + 1] - times[i], 0.300, 0.005) << "program " << int(received[i][1]);
     ++pauses;
   }
   EXPECT_EQ(pauses, 2);

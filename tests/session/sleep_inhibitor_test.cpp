@@ -1,12 +1,11 @@
 // The inhibitor that keeps the machine awake during a run, against a private
-// D-Bus bus (dbus-daemon --session started here) with a stand-in for logind or
-// the screen saver: taken at START, given back however the run ends.
+// bus (dbus-daemon --session) with a stand-in for logind or the screen saver:
+// taken at START, given back however the run ends.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QDBusReply>
 #include <QProcess>
 #include <QThread>
 
@@ -16,139 +15,109 @@
 namespace ntr::session {
 namespace {
 
+// The bus, and the stand-in serving `service` at `path` on it.
 class PrivateBus {
  public:
-  PrivateBus() {
+  PrivateBus(const QString& kind, const QString& service, const QString& path) : service_(service), path_(path) {
     daemon_.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
                                                   QStringLiteral("--print-address=1")});
-    if (!daemon_.waitForStarted(5000) || !daemon_.waitForReadyRead(5000)) return;
-    address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
-    bus_ = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(address_, QStringLiteral("ntr-test-bus")));
+    if (!daemon_.waitForReadyRead(5000)) return;
+    const QString address = QString::fromUtf8(daemon_.readLine()).trimmed();
+    bus_ = QDBusConnection::connectToBus(address, QStringLiteral("ntr-test-bus"));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address);
+    standin_.setProcessEnvironment(environment);
+    standin_.start(QStringLiteral(NTR_DBUS_STANDIN), {kind});
+    for (int i = 0; i < 250 && !bus_.interface()->isServiceRegistered(service); ++i) QThread::msleep(20);
   }
   ~PrivateBus() {
-    for (QProcess* standin : standins_) {
-      standin->kill();
-      standin->waitForFinished(5000);
-      delete standin;
-    }
-    bus_.reset();
+    standin_.kill();
+    standin_.waitForFinished(5000);
     QDBusConnection::disconnectFromBus(QStringLiteral("ntr-test-bus"));
     daemon_.kill();
     daemon_.waitForFinished(5000);
   }
-  bool Up() const { return bus_ && bus_->isConnected(); }
-  QDBusConnection& Bus() { return *bus_; }
-
-  // Starts the stand-in and waits until it serves `service`.
-  bool Serve(const QString& kind, const QString& service) {
-    auto* standin = new QProcess;
-    standins_.push_back(standin);
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address_);
-    standin->setProcessEnvironment(environment);
-    standin->start(QStringLiteral(NTR_DBUS_STANDIN), {kind});
-    for (int i = 0; i < 250; ++i) {
-      if (bus_->interface()->isServiceRegistered(service)) return true;
-      QThread::msleep(20);
-    }
-    return false;
+  bool Up() { return bus_.isConnected() && bus_.interface()->isServiceRegistered(service_); }
+  QDBusConnection& Bus() { return bus_; }
+  // What the stand-in says: "Held" (an inhibition is in force) or "Calls".
+  QVariant Ask(const QString& what) {
+    return bus_.call(QDBusMessage::createMethodCall(service_, path_, QStringLiteral("ntr.test.Standin"), what))
+        .arguments()
+        .value(0);
   }
 
  private:
-  QProcess daemon_;
-  QString address_;
-  std::unique_ptr<QDBusConnection> bus_;
-  std::vector<QProcess*> standins_;
+  QString service_, path_;
+  QProcess daemon_, standin_;
+  QDBusConnection bus_{QStringLiteral("none")};
 };
 
-QDBusConnection NoBus() { return QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/ntr"), QStringLiteral("ntr-none")); }
-
-// A run of two notes on fakes, with the inhibitor following it.
-struct InhibitedRun : testing::Rig {
-  explicit InhibitedRun(SleepInhibitor& inhibitor) : inhibitor(inhibitor) {
-    AddRows({60, 62}, 100, 50);
-    controller.AddObserver(&inhibitor);
-  }
-  ~InhibitedRun() { controller.RemoveObserver(&inhibitor); }
-
-  SleepInhibitor& inhibitor;
-};
-
-// Asks the stand-in behind `service` at `path`.
-QVariant AskStandin(QDBusConnection& bus, const QString& service, const QString& path, const QString& what) {
-  const QDBusMessage reply = bus.call(QDBusMessage::createMethodCall(service, path, QStringLiteral("ntr.test.Standin"), what));
-  return reply.arguments().value(0);
+QDBusConnection NoBus() {
+  return QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/ntr"), QStringLiteral("ntr-none"));
 }
 
-// While each take is saved: is the inhibition in force?
-struct HeldDuringTakes : RunObserver {
-  explicit HeldDuringTakes(std::function<bool()> held) : held(std::move(held)) {}
-  void TakeSaved(const SavedTake&) override { seen.push_back(held()); }
-  std::function<bool()> held;
-  std::vector<bool> seen;
-};
+enum class End { LastTake, Stop, Failure };
+
+// A run of two notes on fakes, with the inhibitor following it, ended as
+// asked; returns whether the inhibition was in force at each saved take.
+std::vector<bool> RunAndEnd(SleepInhibitor& inhibitor, End end, const std::function<bool()>& held) {
+  struct Watch : RunObserver {
+    Watch(std::function<bool()> h, RunController& c, bool s) : held(std::move(h)), controller(c), stop(s) {}
+    void TakeSaved(const SavedTake&) override {
+      seen.push_back(held());
+      if (stop) controller.Stop();
+    }
+    std::function<bool()> held;
+    RunController& controller;
+    bool stop;
+    std::vector<bool> seen;
+  };
+  testing::Rig rig;
+  rig.AddRows({60, 62}, 100, 50);
+  Watch watch(held, rig.controller, end == End::Stop);
+  if (end == End::Failure) rig.recorder.FailAt(fakes::RecorderOp::Record, "the device went away", 2);
+  rig.controller.AddObserver(&inhibitor);
+  rig.controller.AddObserver(&watch);
+  rig.Start();
+  rig.controller.RemoveObserver(&watch);
+  rig.controller.RemoveObserver(&inhibitor);
+  const RunOutcome outcome = end == End::LastTake ? RunOutcome::Completed
+                             : end == End::Stop   ? RunOutcome::Stopped
+                                                  : RunOutcome::EventFailed;
+  EXPECT_EQ(rig.controller.LastResult()->outcome, outcome);
+  return watch.seen;
+}
 
 TEST(SleepInhibitor, LogindLockIsHeldForTheRunAndGivenBackHoweverItEnds) {
-  PrivateBus bus;
+  PrivateBus bus(QStringLiteral("logind"), QStringLiteral("org.freedesktop.login1"),
+                 QStringLiteral("/org/freedesktop/login1"));
   if (!bus.Up()) GTEST_SKIP() << "dbus-daemon cannot be started here";
-  const QString service = QStringLiteral("org.freedesktop.login1");
-  ASSERT_TRUE(bus.Serve(QStringLiteral("logind"), service));
-  const auto held = [&] { return AskStandin(bus.Bus(), service, QStringLiteral("/org/freedesktop/login1"), QStringLiteral("Held")).toBool(); };
-
-  std::vector<std::string> warnings;
-  SleepInhibitor inhibitor(bus.Bus(), bus.Bus(), [&](const std::string& line) { warnings.push_back(line); });
-  enum class End { LastTake, Stop, Failure };
-  for (const End end : {End::LastTake, End::Stop, End::Failure}) {
-    InhibitedRun run(inhibitor);
-    HeldDuringTakes during(held);
-    run.controller.AddObserver(&during);
-    struct StopAtFirstTake : RunObserver {
-      explicit StopAtFirstTake(RunController& c) : controller(c) {}
-      void TakeSaved(const SavedTake&) override { controller.Stop(); }
-      RunController& controller;
-    } stopper(run.controller);
-    if (end == End::Stop) run.controller.AddObserver(&stopper);
-    if (end == End::Failure) run.recorder.FailAt(fakes::RecorderOp::Record, "the device went away", 2);
-    run.controller.StartOrSuspend();
-    run.controller.RemoveObserver(&during);
-    run.controller.RemoveObserver(&stopper);
-
-    const RunOutcome expected = end == End::LastTake ? RunOutcome::Completed
-                                : end == End::Stop   ? RunOutcome::Stopped
-                                                     : RunOutcome::EventFailed;
-    EXPECT_EQ(run.controller.LastResult()->outcome, expected);
-    EXPECT_EQ(during.seen, std::vector<bool>(end == End::LastTake ? 2 : 1, true));
-    EXPECT_FALSE(held()) << "given back when the run ended";
-  }
-  const QStringList calls = AskStandin(bus.Bus(), service, QStringLiteral("/org/freedesktop/login1"), QStringLiteral("Calls")).toStringList();
+  SleepInhibitor inhibitor(bus.Bus(), bus.Bus(), [](const std::string& line) { ADD_FAILURE() << line; });
+  const auto held = [&] { return bus.Ask(QStringLiteral("Held")).toBool(); };
+  EXPECT_EQ(RunAndEnd(inhibitor, End::LastTake, held), (std::vector<bool>{true, true}));
+  EXPECT_FALSE(held()) << "after the last take";
+  EXPECT_EQ(RunAndEnd(inhibitor, End::Stop, held), std::vector<bool>{true});
+  EXPECT_FALSE(held()) << "after STOP";
+  EXPECT_EQ(RunAndEnd(inhibitor, End::Failure, held), std::vector<bool>{true});
+  EXPECT_FALSE(held()) << "after a failure";
+  const QStringList calls = bus.Ask(QStringLiteral("Calls")).toStringList();
   EXPECT_EQ(calls.size(), 3);
   EXPECT_EQ(calls.value(0), QStringLiteral("Inhibit sleep:idle NTR A sampling run is recording block"));
-  EXPECT_TRUE(warnings.empty());
 }
 
 TEST(SleepInhibitor, WithoutLogindTheScreenSaverIsInhibitedAndWithoutDbusTheRunGoesOnWithAWarning) {
-  PrivateBus bus;
+  PrivateBus bus(QStringLiteral("screensaver"), QStringLiteral("org.freedesktop.ScreenSaver"),
+                 QStringLiteral("/org/freedesktop/ScreenSaver"));
   if (!bus.Up()) GTEST_SKIP() << "dbus-daemon cannot be started here";
-  const QString service = QStringLiteral("org.freedesktop.ScreenSaver");
-  ASSERT_TRUE(bus.Serve(QStringLiteral("screensaver"), service));
-  {
-    SleepInhibitor inhibitor(NoBus(), bus.Bus(), {});
-    InhibitedRun run(inhibitor);
-    HeldDuringTakes during([&] { return inhibitor.Held(); });
-    run.controller.AddObserver(&during);
-    run.controller.StartOrSuspend();
-    run.controller.RemoveObserver(&during);
-    EXPECT_EQ(during.seen, (std::vector<bool>{true, true}));
-  }
-  const QStringList calls =
-      AskStandin(bus.Bus(), service, QStringLiteral("/org/freedesktop/ScreenSaver"), QStringLiteral("Calls")).toStringList();
-  EXPECT_EQ(calls, (QStringList{QStringLiteral("Inhibit NTR A sampling run is recording"), QStringLiteral("UnInhibit 1")}));
+  SleepInhibitor inhibitor(NoBus(), bus.Bus(), {});
+  EXPECT_EQ(RunAndEnd(inhibitor, End::LastTake, [&] { return bus.Ask(QStringLiteral("Held")).toBool(); }),
+            (std::vector<bool>{true, true}));
+  EXPECT_EQ(bus.Ask(QStringLiteral("Calls")).toStringList(),
+            (QStringList{QStringLiteral("Inhibit NTR A sampling run is recording"), QStringLiteral("UnInhibit 1")}));
 
   std::vector<std::string> warnings;
   SleepInhibitor none(NoBus(), NoBus(), [&](const std::string& line) { warnings.push_back(line); });
-  InhibitedRun run(none);
-  run.controller.StartOrSuspend();
-  EXPECT_EQ(run.controller.LastResult()->outcome, RunOutcome::Completed);
+  RunAndEnd(none, End::LastTake, [] { return false; });
   ASSERT_EQ(warnings.size(), 1u);
   EXPECT_NE(warnings[0].find("Nothing keeps this computer awake"), std::string::npos);
 }

@@ -250,7 +250,12 @@ TEST(MainWindow, DeviceMenuListsTheDevicesAndStoresTheChoice) {
   ASSERT_NE(file, nullptr);
   QStringList entries;
   for (QAction* a : file->actions()) entries << (a->isSeparator() ? QStringLiteral("-") : a->text());
-  EXPECT_EQ(entries, (QStringList{"MIDI Devices", "-", "Save Settings", "Load Settings", "-", "Exit"}));
+  EXPECT_EQ(entries, (QStringList{"MIDI Devices", "Skip takes already made", "-", "Save Settings", "Load Settings",
+                                  "-", "Exit"}));
+  // Stored as soon as it is chosen, in a group of its own; the next START reads it.
+  rig.Action("mSkipMade")->trigger();
+  EXPECT_EQ(rig.Store().Read("SkipTakesAlreadyMade", "Run"), "1");
+  EXPECT_TRUE(RunSettingsOf(*rig.window).options.skipTakesAlreadyMade);
 }
 
 TEST(MainWindow, AboutBoxShowsTheVersionAndClosesOnAKeyOrAClick) {

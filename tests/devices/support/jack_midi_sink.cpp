@@ -33,10 +33,9 @@ int JackMidiSink::Process(jack_nframes_t frames, void* self) {
   for (jack_nframes_t i = 0; i < count; ++i) {
     jack_midi_event_t event;
     if (jack_midi_event_get(&event, buffer, i) != 0) continue;
-    const double frame = static_cast<double>(jack_last_frame_time(sink->client_)) + event.time;
     const std::lock_guard lock(sink->mutex_);
     sink->messages_.emplace_back(event.buffer, event.buffer + event.size);
-    sink->times_.push_back(frame / jack_get_sample_rate(sink->client_));
+    sink->times_.push_back(static_cast<double>(jack_get_time()) / 1e6);
   }
   return 0;
 }

@@ -22,7 +22,7 @@ class JackMidiSink {
   std::string PortName() const;
   // The messages received so far, once `count` have arrived or after `seconds`.
   std::vector<std::vector<uint8_t>> WaitForMessages(std::size_t count, double seconds);
-  // When each message arrived, in seconds of the server's frame clock.
+  // When each message reached this client's cycle, in seconds of JACK's clock.
   std::vector<double> ArrivalTimes();
 
  private:
