@@ -5,13 +5,13 @@
 #include <exception>
 #include <set>
 
-#include "engine/finished_take.h"
 #include "engine/format_seconds.h"
 #include "engine/free_space.h"
 #include "engine/leftover_takes.h"
 #include "engine/prepare_folders.h"
 #include "engine/sample_paths.h"
 #include "engine/text_numbers.h"
+#include "engine/work_left.h"
 
 namespace ntr {
 
@@ -220,8 +220,9 @@ RunResult RunController::RunSampling() {
 
   const RunOptions options = settings_.Options();
   plan.pauseAfterProgramChange = plan.singlePass ? 0.0 : std::max(options.pauseAfterProgramChangeMs, 0) / 1000.0;
-  if (options.skipTakesAlreadyMade) plan.alreadyMade = TakesAlreadyMade(plan);
-  const WorkLeft work = WorkLeftOf(plan);
+  const RunEvents runEvents{events_.Rows(), plan.programTags, plan.instrumentPath, settings_.Format(), embedNote_};
+  if (options.skipTakesAlreadyMade) plan.alreadyMade = TakesAlreadyMade(runEvents);
+  const WorkLeft work = WorkLeftOf(runEvents, plan.alreadyMade, plan.pauseAfterProgramChange);
 
   if (const auto shortfall = CheckFreeSpace(plan.saveFolder, work.bytes)) {
     const std::string message = NotEnoughSpaceMessage(plan.saveFolder, *shortfall);
@@ -271,7 +272,8 @@ RunResult RunController::RunSampling() {
     } else {
       for (const int program : plan.slots.PatchSlots) {
         // A program whose every take is already made is not visited.
-        if (program != kEmptySlot && (plan.alreadyMade.empty() || HasEventsLeft(plan, ProgramTag(program)))) {
+        if (program != kEmptySlot &&
+            (plan.alreadyMade.empty() || HasTakesLeft(runEvents, ProgramTag(program), plan.alreadyMade))) {
           midi_.SendProgramChange(program);
           // The synthesizer switches its patch meanwhile; a STOP during the wait plays no note.
           if (plan.pauseAfterProgramChange > 0.0) clock_.WaitUntil(clock_.Now() + plan.pauseAfterProgramChange);
@@ -395,61 +397,6 @@ std::int64_t RunController::EventsTotal(const RunPlan& plan) const {
   const std::int64_t passes = plan.singlePass ? 1 : plan.slots.PatchCount;
   const std::int64_t events = passes * static_cast<std::int64_t>(events_.RowCount());
   return std::max(events - static_cast<std::int64_t>(plan.alreadyMade.size()), doneCount_);
-}
-
-// Every event of the run in its order: the program tag of its pass and its row.
-template <typename Visit>
-void RunController::ForEachEvent(const RunPlan& plan, Visit visit) const {
-  std::vector<std::string> passes;
-  if (plan.singlePass) {
-    passes.emplace_back(kSinglePassTag);
-  } else {
-    for (const int program : plan.slots.PatchSlots) {
-      if (program != kEmptySlot) passes.push_back(ProgramTag(program));
-    }
-  }
-  for (const std::string& tag : passes) {
-    for (const EventRow& row : events_.Rows()) visit(tag, row, TargetFile(plan.instrumentPath, tag, row.Note));
-  }
-}
-
-std::set<std::string> RunController::TakesAlreadyMade(const RunPlan& plan) const {
-  std::set<std::string> made;
-  const RecordingFormat format = settings_.Format();
-  ForEachEvent(plan, [&](const std::string&, const EventRow& row, const std::string& target) {
-    const auto note = WholeNumberInRange(row.Number, 0, 127);
-    if (note && IsFinishedTake(target, format, embedNote_, static_cast<int>(*note))) made.insert(target);
-  });
-  return made;
-}
-
-bool RunController::HasEventsLeft(const RunPlan& plan, const std::string& programTag) const {
-  return std::any_of(events_.Rows().begin(), events_.Rows().end(), [&](const EventRow& row) {
-    return plan.alreadyMade.count(TargetFile(plan.instrumentPath, programTag, row.Note)) == 0;
-  });
-}
-
-// The time and the disk the events still to make need: their notes and
-// decays, a pause for each program with something left, and room for one
-// more take (a take is written beside its target before it replaces it).
-RunController::WorkLeft RunController::WorkLeftOf(const RunPlan& plan) const {
-  WorkLeft work;
-  std::set<std::string> programsLeft;
-  std::int64_t largestTake = 0;
-  const RecordingFormat format = settings_.Format();
-  ForEachEvent(plan, [&](const std::string& tag, const EventRow& row, const std::string& target) {
-    if (plan.alreadyMade.count(target) != 0) return;
-    const std::int64_t hold = WholeNumberInRange(row.Time, 0, 2147483647).value_or(0);
-    const std::int64_t decay = WholeNumberInRange(row.Decay, 0, 2147483647).value_or(0);
-    const std::int64_t bytes = TakeBytes(hold, decay, format, embedNote_);
-    work.seconds += static_cast<double>(hold + decay) / 1000.0;
-    work.bytes += bytes;
-    largestTake = std::max(largestTake, bytes);
-    programsLeft.insert(tag);
-  });
-  work.seconds += plan.pauseAfterProgramChange * static_cast<double>(programsLeft.size());
-  work.bytes += largestTake;
-  return work;
 }
 
 }  // namespace ntr

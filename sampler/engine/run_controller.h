@@ -16,7 +16,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -75,10 +74,6 @@ class RunController {
  private:
   enum class PassEnd { Finished, Stopped, Failed };
   struct RunPlan;
-  struct WorkLeft {
-    double seconds = 0.0;
-    std::int64_t bytes = 0;
-  };
 
   RunResult RunSampling();
   PassEnd RunPass(const RunPlan& plan, const std::string& programTag);
@@ -88,11 +83,6 @@ class RunController {
   double RefreshElapsed();
   void ShowEstimate(double elapsed, std::int64_t done, std::int64_t total);
   std::int64_t EventsTotal(const RunPlan& plan) const;
-  template <typename Visit>
-  void ForEachEvent(const RunPlan& plan, Visit visit) const;
-  std::set<std::string> TakesAlreadyMade(const RunPlan& plan) const;
-  bool HasEventsLeft(const RunPlan& plan, const std::string& programTag) const;
-  WorkLeft WorkLeftOf(const RunPlan& plan) const;
   void SetRunRow(std::size_t row);
   void NotifyState();
   void NotifyProgress();
