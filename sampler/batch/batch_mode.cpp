@@ -66,7 +66,8 @@ int BatchMain(int argc, char** argv) {
     }
   }
 
-  BatchRun run(settings);
+  if (line.resume) settings.options.skipTakesAlreadyMade = true;
+  BatchRun run(settings, line.force);
   return run.Run();
 }
 

@@ -40,13 +40,21 @@ void TerminalMessages::ShowMessage(const std::string& /*title*/, const std::stri
   view_.Line(stderr, indented);
 }
 
-BatchRun::BatchRun(const session::SessionSettings& settings)
+// Said on the terminal with the answer --force gives.
+bool TerminalMessages::AskYesNo(const std::string& title, const std::string& text) {
+  ShowMessage(title, text + (force_ ? " Yes (--force)." : " No: nothing was played (--force starts it all the same)."),
+              MessageIcon::None);
+  return force_;
+}
+
+BatchRun::BatchRun(const session::SessionSettings& settings, bool force)
     : settings_(settings),
       clock_([this] { OnYield(); }),
       view_(stdout, IsTerminal(stdout), TerminalColumns(stdout), clock_),
-      messages_(view_),
+      messages_(view_, force),
       devices_(clock_),
-      session_({devices_.Midi(), devices_.Recorder(), clock_, messages_, mixer_}, [this] { return settings_; }),
+      session_({devices_.Midi(), devices_.Recorder(), clock_, messages_, mixer_}, [this] { return settings_; },
+               [this](const std::string& line) { view_.Line(stderr, "NTR: " + line); }),
       controller_(session_.Controller()),
       report_([this] { return settings_; }, [this] { return session::RunDevices{deviceCaption_, RecordingSource()}; }) {
   controller_.AddObserver(&view_);
@@ -204,6 +212,7 @@ int BatchRun::Finish(const RunResult& result) {
       return signal != 0 ? kExitSignalBase + signal : kExitRunFailed;
     }
     case RunOutcome::FoldersFailed:
+    case RunOutcome::NotEnoughSpace:
       return kExitFolder;
     case RunOutcome::MidiOpenFailed:
       return kExitDevice;

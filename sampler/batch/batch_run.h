@@ -23,16 +23,20 @@ namespace ntr::batch {
 // The engine's messages as lines on stderr (between redraws of the bar).
 class TerminalMessages : public MessagePort {
  public:
-  explicit TerminalMessages(ProgressView& view) : view_(view) {}
+  // force: the answer to the run's questions (nobody is there to give another).
+  TerminalMessages(ProgressView& view, bool force) : view_(view), force_(force) {}
   void ShowMessage(const std::string& title, const std::string& text, MessageIcon icon) override;
+  bool AskYesNo(const std::string& title, const std::string& text) override;
 
  private:
   ProgressView& view_;
+  bool force_;
 };
 
 class BatchRun {
  public:
-  explicit BatchRun(const session::SessionSettings& settings);
+  // force: start even when the disk looks too full for the run.
+  BatchRun(const session::SessionSettings& settings, bool force);
   BatchRun(const BatchRun&) = delete;
   BatchRun& operator=(const BatchRun&) = delete;
 

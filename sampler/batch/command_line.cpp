@@ -25,7 +25,8 @@ bool IsBatchCommandLine(int argc, const char* const* argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string_view argument = argv[i] ? argv[i] : "";
     if (argument == "--batch" || argument == "--help" || argument == "-h" || argument == "--fast" ||
-        IsOption(argument, "--settings") || IsOption(argument, "--set")) {
+        argument == "--resume" || argument == "--force" || IsOption(argument, "--settings") ||
+        IsOption(argument, "--set")) {
       return true;
     }
   }
@@ -50,6 +51,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       line.help = true;
     } else if (argument == "--fast") {
       line.overrides.push_back({std::string(kFastKey), "1"});
+    } else if (argument == "--resume") {
+      line.resume = true;
+    } else if (argument == "--force") {
+      line.force = true;
     } else if (IsOption(argument, "--settings")) {
       line.settingsFile = valueOf(i, "--settings");
       if (line.settingsFile->empty()) throw BatchError(kExitUsage, "--settings needs a file name");
@@ -65,7 +70,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     }
   }
   if (!line.help && !line.batch) {
-    throw BatchError(kExitUsage, "--settings, --set and --fast work with --batch only (NTR --help lists the options)");
+    throw BatchError(kExitUsage, "--settings, --set, --fast, --resume and --force work with --batch only (NTR --help "
+                                 "lists the options)");
   }
   return line;
 }
@@ -89,11 +95,16 @@ std::string UsageText() {
       "  --fast              render the built-in synthesizer's takes faster than\n"
       "                      real time (as --set RenderFast=1; no effect with other\n"
       "                      MIDI devices)\n"
+      "  --resume            skip every note whose file is already a finished take\n"
+      "                      of the run's format (a stopped or killed run goes on\n"
+      "                      where it was); the same as --set SkipTakesAlreadyMade=1\n"
+      "  --force             start even when the save folder's disk has less free\n"
+      "                      space than the run needs\n"
       "\n"
       "Settings:\n";
   for (const session::SettingKey& key : session::SettingKeys()) {
     std::string name(key.name);
-    name.resize(12, ' ');
+    name += std::string(name.size() < 12 ? 12 - name.size() : 2, ' ');
     text += "  " + name + std::string(key.values) + "\n";
   }
   text +=
@@ -109,7 +120,8 @@ std::string UsageText() {
       "  2    bad command line, settings file or setting value; nothing was played\n"
       "  3    the MIDI device or the audio input is missing or does not open, or the\n"
       "       instrument is silent (its test notes did not sound)\n"
-      "  4    the save folder cannot be made or written\n"
+      "  4    the save folder cannot be made or written, or has not enough free space\n"
+      "       for the run (see --force)\n"
       "  130  stopped by Ctrl-C (SIGINT); 143 by SIGTERM, 129 by SIGHUP; the takes made\n"
       "       are kept\n"
       "\n"

@@ -1,6 +1,6 @@
 #pragma once
 // The command line of the unattended mode:
-//   NTR --batch [--settings FILE] [--set Key=Value]... [--fast]
+//   NTR --batch [--settings FILE] [--set Key=Value]... [--fast] [--resume] [--force]
 //   NTR --help
 // Without any of these options the program opens its window as before.
 
@@ -31,6 +31,8 @@ struct CommandLine {
   bool help = false;
   std::optional<std::string> settingsFile;  // --settings FILE: this file instead of the user's settings
   std::vector<KeyValue> overrides;          // --set Key=Value, in the order given (the last one wins)
+  bool resume = false;                      // --resume: skip the takes already made
+  bool force = false;                       // --force: run even without enough free space
 };
 
 // True when the arguments are the unattended mode's (--batch, --help, -h,

@@ -95,7 +95,14 @@ void ProgressView::RunStateChanged(RunState state) {
 }
 
 void ProgressView::RunProgressChanged(const RunProgress& progress) {
+  const bool firstSkip = progress.eventsSkipped > 0 && progress_.eventsSkipped == 0;
   progress_ = progress;
+  if (firstSkip) {
+    Line(out_, "Skipping " + std::to_string(progress.eventsSkipped) + " take" +
+                   (progress.eventsSkipped == 1 ? "" : "s") + " already made; " +
+                   std::to_string(progress.eventsTotal) + " to make, estimated time " +
+                   (progress.estimate.empty() ? std::string("0\"") : progress.estimate) + ".");
+  }
   Draw();
 }
 

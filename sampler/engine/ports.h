@@ -129,6 +129,9 @@ class MessagePort {
     ShowMessage(title, text, MessageIcon::None);
     return true;
   }
+  // A question with Yes and No (No the default); true for Yes. Where nobody
+  // can answer, No: the run does not go on against a warning.
+  virtual bool AskYesNo(const std::string& /*title*/, const std::string& /*text*/) { return false; }
 };
 
 }  // namespace ntr

@@ -3,14 +3,18 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <set>
 
 #include "engine/fast_run.h"
 #include "engine/format_seconds.h"
+#include "engine/free_space.h"
+#include "engine/leftover_takes.h"
 #include "engine/level_check.h"
 #include "engine/note_names.h"
 #include "engine/prepare_folders.h"
 #include "engine/sample_paths.h"
 #include "engine/text_numbers.h"
+#include "engine/work_left.h"
 
 namespace ntr {
 
@@ -23,6 +27,8 @@ struct RunController::RunPlan {
   bool singlePass = true;
   ProgramSlots slots;
   std::vector<std::string> programTags;  // the folders the run needs
+  double pauseAfterProgramChange = 0.0;  // seconds
+  std::set<std::string> alreadyMade;     // targets whose finished take is skipped
 };
 
 namespace {
@@ -103,8 +109,12 @@ void RunController::SetRunRow(std::size_t row) {
 
 void RunController::GenerateEvents(EventSelection& selection, bool clearFirst) {
   events_.GenerateEvents(selection, clearFirst);
+  const bool programChanges = !IsProgramListEmpty(selection.programList);
+  const std::int64_t pauses = programChanges ? events_.Slots().PatchCount : 0;
   progress_.estimate = FormatSeconds(EstimatedRunSeconds(selection.duration, selection.decay, events_.RowCount(),
-                                                         events_.Slots().PatchCount));
+                                                         events_.Slots().PatchCount) +
+                                     WholeSeconds(static_cast<double>(pauses) *
+                                                  settings_.Options().pauseAfterProgramChangeMs / 1000.0));
   progress_.estimateTitle = kEstimatedTitle;
   NotifyProgress();
 }
@@ -212,9 +222,27 @@ RunResult RunController::RunSampling() {
     return Result(RunOutcome::FoldersFailed, message);
   }
 
+  std::vector<std::string> programFolders;
+  for (const std::string& tag : plan.programTags) programFolders.push_back(ProgramFolder(plan.instrumentPath, tag));
+  leftoversRemoved_ = RemoveLeftoverTakes(programFolders);
+
   // The options are read once, at START; a fast run goes back to real time
   // when the run returns, after the output has closed.
   const RunOptions options = settings_.Options();
+  plan.pauseAfterProgramChange = plan.singlePass ? 0.0 : std::max(options.pauseAfterProgramChangeMs, 0) / 1000.0;
+  const RunEvents runEvents{events_.Rows(), plan.programTags, plan.instrumentPath, settings_.Format(), embedNote_};
+  if (options.skipTakesAlreadyMade) plan.alreadyMade = TakesAlreadyMade(runEvents);
+  const WorkLeft work = WorkLeftOf(runEvents, plan.alreadyMade, plan.pauseAfterProgramChange);
+
+  if (const auto shortfall = CheckFreeSpace(plan.saveFolder, work.bytes)) {
+    const std::string message = NotEnoughSpaceMessage(plan.saveFolder, *shortfall);
+    if (!messages_.AskYesNo(kAppTitle, message + "\n\nStart the run all the same?")) {
+      stopRequested_ = true;
+      PerformStop(false);
+      return Result(RunOutcome::NotEnoughSpace, message + " Nothing was played.");
+    }
+  }
+
   midi_.UseSoundFont(options.soundFont);
   const FastRun fastRun(options.renderFast, midi_, capture_, clock_);
 
@@ -243,9 +271,12 @@ RunResult RunController::RunSampling() {
   } releaseRecorder(recorder_);
 
   progress_.eventsDone = 0;
+  progress_.eventsSkipped = static_cast<std::int64_t>(plan.alreadyMade.size());
   progress_.eventsTotal = EventsTotal(plan);
+  // With takes skipped, "Extimated" counts only what is left to make.
+  if (!plan.alreadyMade.empty()) progress_.estimate = FormatSeconds(WholeSeconds(work.seconds));
   NotifyProgress();
-  const RunStart start{plan.instrumentPath, progress_.eventsTotal};
+  const RunStart start{plan.instrumentPath, progress_.eventsTotal, progress_.eventsSkipped, leftoversRemoved_};
   ForEachObserver([&start](RunObserver& o) { o.RunStarted(start); });
 
   PassEnd end = PassEnd::Finished;
@@ -256,9 +287,13 @@ RunResult RunController::RunSampling() {
       if (end == PassEnd::Finished && !stopRequested_) end = RunPass(plan, std::string(kSinglePassTag));
     } else {
       for (const int program : plan.slots.PatchSlots) {
-        if (program != kEmptySlot) {
+        // A program whose every take is already made is not visited.
+        if (program != kEmptySlot &&
+            (plan.alreadyMade.empty() || HasTakesLeft(runEvents, ProgramTag(program), plan.alreadyMade))) {
           midi_.SendProgramChange(program);
-          end = CheckProgram(plan, ProgramTag(program));
+          // The synthesizer switches its patch meanwhile; a STOP during the wait plays no note.
+          if (plan.pauseAfterProgramChange > 0.0) clock_.WaitUntil(clock_.Now() + plan.pauseAfterProgramChange);
+          end = stopRequested_ ? PassEnd::Stopped : CheckProgram(plan, ProgramTag(program));
           if (end == PassEnd::Finished && !stopRequested_) end = RunPass(plan, ProgramTag(program));
           if (end == PassEnd::Failed || end == PassEnd::Silent || end == PassEnd::Cancelled) break;
         }
@@ -302,6 +337,7 @@ RunResult RunController::Result(RunOutcome outcome, std::string message) const {
   result.takesSilent = takesSilent_;
   result.takesFailed = takesFailed_;
   result.warnings = takesWithWarnings_;
+  result.leftoversRemoved = leftoversRemoved_;
   return result;
 }
 
@@ -405,6 +441,10 @@ RunController::PassEnd RunController::RunPass(const RunPlan& plan, const std::st
   SetRunRow(0);
   for (std::size_t row = 0; row < events_.RowCount();) {
     const EventRow event = events_.Row(row);  // a copy: the list may change during the event
+    if (plan.alreadyMade.count(TargetFile(plan.instrumentPath, programTag, event.Note)) != 0) {
+      SetRunRow(++row);
+      continue;
+    }
     progress_.nowPlaying = event.Note;
     NotifyProgress();
 
@@ -487,12 +527,14 @@ void RunController::ShowEstimate(double elapsed, std::int64_t done, std::int64_t
   NotifyProgress();
 }
 
-// Programs x rows, with the rows counted as the list is now. Never below what
-// is already done, so a list shortened under a suspended run cannot make the
-// estimate smaller than the time already spent.
+// Programs x rows, with the rows counted as the list is now, less the takes
+// skipped as already made. Never below what is already done, so a list
+// shortened under a suspended run cannot make the estimate smaller than the
+// time already spent.
 std::int64_t RunController::EventsTotal(const RunPlan& plan) const {
   const std::int64_t passes = plan.singlePass ? 1 : plan.slots.PatchCount;
-  return std::max(passes * static_cast<std::int64_t>(events_.RowCount()), doneCount_);
+  const std::int64_t events = passes * static_cast<std::int64_t>(events_.RowCount());
+  return std::max(events - static_cast<std::int64_t>(plan.alreadyMade.size()), doneCount_);
 }
 
 }  // namespace ntr

@@ -125,6 +125,7 @@ class RunController {
   std::int64_t takesSilent_ = 0;
   std::int64_t takesFailed_ = 0;
   std::int64_t takesWithWarnings_ = 0;
+  int leftoversRemoved_ = 0;  // temporary takes of killed runs removed at START
   std::string failureMessage_;
 
   RunProgress progress_;

@@ -22,6 +22,14 @@ struct RunOptions {
   bool renderFast = false;
   // The built-in synthesizer's SoundFont file; empty: the system's General MIDI one.
   std::string soundFont;
+  // START skips every event whose file is already a finished take of the
+  // run's format (a run that was stopped or killed goes on where it was).
+  bool skipTakesAlreadyMade = false;
+  // Waited after each program change before the first note of that program,
+  // while the synthesizer switches its patch. The session gives the run 0
+  // for the built-in synthesizer, which switches at once.
+  int pauseAfterProgramChangeMs = 500;
+
   bool operator==(const RunOptions&) const = default;
 };
 

@@ -48,7 +48,8 @@ struct RunProgress {
   std::string elapsed;                         // lbData(1): time since the run started
   std::string nowPlaying;                      // lbData(2): note name of the event in progress
   std::int64_t eventsDone = 0;                 // events completed in this run
-  std::int64_t eventsTotal = 0;                // events the run expects in all
+  std::int64_t eventsTotal = 0;                // events the run expects to make in all
+  std::int64_t eventsSkipped = 0;              // events whose take was already made (skipped)
 
   bool operator==(const RunProgress&) const = default;
 };
@@ -62,6 +63,7 @@ enum class RunOutcome {
   InstrumentSilent,  // the level check heard nothing: before a program's first take, or
                      // after eight silent takes in a row the last note that sounded stayed silent
   CheckCancelled,  // the user cancelled after the level check's warning (a clipping test note)
+  NotEnoughSpace,  // the takes would not fit the disk and nobody chose to go on; nothing was played
 };
 
 struct RunResult {
@@ -72,6 +74,7 @@ struct RunResult {
   std::int64_t takesSilent = 0;   // of the saved takes: marked silent
   std::int64_t takesFailed = 0;   // events that failed (at most one: the run stops there)
   std::int64_t warnings = 0;      // saved takes with a warning (untagged, temporary file left)
+  int leftoversRemoved = 0;     // temporary takes of killed runs removed at the start
 };
 
 enum class TakeStatus {
@@ -100,6 +103,8 @@ struct SavedTake {
 struct RunStart {
   std::string instrumentPath;
   std::int64_t eventsTotal = 0;
+  std::int64_t eventsSkipped = 0;  // takes already made, skipped (resume)
+  int leftoversRemoved = 0;        // temporary takes of killed runs removed at START
 };
 struct LevelCheckReport {
   std::string programTag;

@@ -87,6 +87,40 @@ std::string TemporaryRecordingPath(std::string_view targetFile) {
   }
 }
 
+namespace {
+
+// Digits (hex: also a-f) up to `end`; at least one.
+bool ConsumeDigits(std::string_view& text, char end, bool hex) {
+  std::size_t i = 0;
+  while (i < text.size() && text[i] != end) {
+    const char c = text[i];
+    if (!((c >= '0' && c <= '9') || (hex && c >= 'a' && c <= 'f'))) return false;
+    ++i;
+  }
+  if (i == 0 || i == text.size()) return false;
+  text.remove_prefix(i + 1);
+  return true;
+}
+
+}  // namespace
+
+bool IsTemporaryRecordingName(std::string_view fileName, long* process) {
+  constexpr std::string_view kPrefix = "NTRXXX-";
+  constexpr std::string_view kSuffix = ".tmp";
+  if (fileName.size() <= kPrefix.size() + kSuffix.size() || fileName.substr(0, kPrefix.size()) != kPrefix ||
+      fileName.substr(fileName.size() - kSuffix.size()) != kSuffix) {
+    return false;
+  }
+  std::string_view rest = fileName.substr(kPrefix.size(), fileName.size() - kPrefix.size() - kSuffix.size() + 1);
+  const std::string_view processText = rest.substr(0, rest.find('-'));
+  if (!ConsumeDigits(rest, '-', false) || !ConsumeDigits(rest, '-', true) || !ConsumeDigits(rest, '.', false) ||
+      !rest.empty() || processText.size() > 9) {
+    return false;
+  }
+  if (process) *process = std::stol(std::string(processText));
+  return true;
+}
+
 std::filesystem::path PathFromUtf8(std::string_view text) {
   return std::filesystem::path(std::u8string(text.begin(), text.end()));
 }

@@ -42,6 +42,10 @@ std::string TargetFile(std::string_view instrumentPath, std::string_view program
 // directory), unique to this process and to this call, and not yet taken.
 std::string TemporaryRecordingPath(std::string_view targetFile);
 
+// True for a file name that TemporaryRecordingPath makes ("NTRXXX-<process>-
+// <token>-<sequence>.tmp"); `process` receives the process id in the name.
+bool IsTemporaryRecordingName(std::string_view fileName, long* process = nullptr);
+
 // Conversions between the engine's UTF-8 path texts and file-system paths.
 std::filesystem::path PathFromUtf8(std::string_view text);
 std::string Utf8FromPath(const std::filesystem::path& path);

@@ -29,6 +29,7 @@ const char* OutcomeName(RunOutcome outcome) {
     case RunOutcome::EventFailed: return "failed";
     case RunOutcome::InstrumentSilent: return "instrument silent";
     case RunOutcome::CheckCancelled: return "cancelled after the level check";
+    case RunOutcome::NotEnoughSpace: return "not enough free space";
   }
   return "failed";
 }
@@ -93,6 +94,8 @@ void RunReport::RunStarted(const RunStart& start) {
   report_[QStringLiteral("finished")] = QJsonValue();
   report_[QStringLiteral("outcome")] = QStringLiteral("running");
   report_[QStringLiteral("eventsPlanned")] = static_cast<double>(start.eventsTotal);
+  report_[QStringLiteral("eventsSkipped")] = static_cast<double>(start.eventsSkipped);
+  report_[QStringLiteral("leftoverTakesRemoved")] = start.leftoversRemoved;
   report_[QStringLiteral("settings")] = stored;
   report_[QStringLiteral("devices")] = deviceObject;
   Write();

@@ -36,6 +36,8 @@ PlainRunSettings RunSettingsOf(const SessionSettings& settings) {
   run.format.bitsPerSample = RowValue(s.bits, kSampleBitsRows);
   run.format.channels = RowValue(s.channels, kSampleModeRows);
   run.options = settings.options;
+  // The built-in synthesizer switches programs at once: its runs never wait.
+  if (IsBuiltInSynthEntry(settings.midiDevice)) run.options.pauseAfterProgramChangeMs = 0;
   return run;
 }
 

@@ -1,14 +1,28 @@
 #include "session/sampling_session.h"
 
+#include <cstdio>
+
 #include "session/slider_geometry.h"
 
 namespace ntr::session {
 
-SamplingSession::SamplingSession(const SessionPorts& ports, std::function<SessionSettings()> settings)
+namespace {
+
+void WarnOnStderr(const std::string& line) { std::fprintf(stderr, "NTR: %s\n", line.c_str()); }
+
+}  // namespace
+
+SamplingSession::SamplingSession(const SessionPorts& ports, std::function<SessionSettings()> settings,
+                                 SleepInhibitor::Warn warn)
     : ports_(ports),
       settings_(std::move(settings)),
       runSettings_(settings_),
-      controller_(events_, runSettings_, ports.midi, ports.recorder, ports.clock, ports.messages) {}
+      controller_(events_, runSettings_, ports.midi, ports.recorder, ports.clock, ports.messages),
+      sleepInhibitor_(warn ? std::move(warn) : SleepInhibitor::Warn(WarnOnStderr)) {
+  controller_.AddObserver(&sleepInhibitor_);
+}
+
+SamplingSession::~SamplingSession() { controller_.RemoveObserver(&sleepInhibitor_); }
 
 StoredSettings SamplingSession::GenerateEvents(bool clearFirst) {
   const SessionSettings settings = settings_();

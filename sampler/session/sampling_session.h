@@ -13,6 +13,7 @@
 #include "engine/run_controller.h"
 #include "session/run_setup.h"
 #include "session/session_settings.h"
+#include "session/sleep_inhibitor.h"
 
 namespace ntr::session {
 
@@ -28,7 +29,10 @@ class SamplingSession {
  public:
   // settings: the front end's settings of the moment; asked when events are
   // generated, when START is clicked and at every event (the format).
-  SamplingSession(const SessionPorts& ports, std::function<SessionSettings()> settings);
+  // warn: one line for the user that is no reason to stop (stderr by default).
+  SamplingSession(const SessionPorts& ports, std::function<SessionSettings()> settings,
+                  SleepInhibitor::Warn warn = {});
+  ~SamplingSession();
   SamplingSession(const SamplingSession&) = delete;
   SamplingSession& operator=(const SamplingSession&) = delete;
 
@@ -51,6 +55,7 @@ class SamplingSession {
   LiveRunSettings runSettings_;
   EventList events_;
   RunController controller_;
+  SleepInhibitor sleepInhibitor_;  // held while a run is active
 };
 
 }  // namespace ntr::session

@@ -290,6 +290,13 @@ std::vector<SettingKey> MakeKeys() {
   keys.push_back(OptionKey("Synth", "SoundFont",
                            "SoundFont (.sf2) file for the built-in synthesizer, \"\" for the system's General MIDI one",
                            &RunOptions::soundFont, std::string()));
+  keys.push_back(OptionKey("Run", "SkipTakesAlreadyMade",
+                           "1 (START skips the notes whose file is already a finished take) or 0",
+                           &RunOptions::skipTakesAlreadyMade, false));
+  keys.push_back(OptionKey("Run", "PauseAfterProgramChange",
+                           "milliseconds waited after a program change before its first note, 0 to 60000 "
+                           "(the built-in synthesizer never waits)",
+                           &RunOptions::pauseAfterProgramChangeMs, 500, 0, 60000));
 
   // The window's fields have their first-start values as a whole (FirstStartSettings).
   for (SettingKey& key : keys) {

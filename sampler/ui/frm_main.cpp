@@ -89,6 +89,7 @@ void frmMain::Connect() {
   for (int i = 0; i < kMidiMenuEntries; ++i) {
     connect(mMidiDev_[static_cast<std::size_t>(i)], &QAction::triggered, this, [this, i] { SelectMidiDevice(i); });
   }
+  connect(mSkipMade_, &QAction::toggled, this, &frmMain::OnSkipMadeToggled);
   connect(mSave_, &QAction::triggered, this, &frmMain::OnSaveCommand);
   connect(mLoad_, &QAction::triggered, this, &frmMain::OnLoadCommand);
   connect(mExit_, &QAction::triggered, this, &frmMain::OnExit);

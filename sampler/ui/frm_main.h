@@ -138,6 +138,7 @@ class frmMain : public QMainWindow, private RunObserver {
   void OnStartClicked();
   void OnLoadCommand();
   void OnSaveCommand();
+  void OnSkipMadeToggled(bool checked);
   void OnExit();
   bool ModalAllowed();
 
@@ -190,6 +191,7 @@ class frmMain : public QMainWindow, private RunObserver {
   std::array<QAction*, kMidiMenuEntries> mMidiDev_{};
   QAction* mRenderFast_ = nullptr;
   QAction* mSoundFont_ = nullptr;
+  QAction* mSkipMade_ = nullptr;  // RunOptions::skipTakesAlreadyMade, stored at once
   QAction* mSave_ = nullptr;
   QAction* mLoad_ = nullptr;
   QAction* mExit_ = nullptr;

@@ -1,11 +1,13 @@
 // frmMain and the settings store: the start-up values, "Load Settings" and
 // "Save Settings".
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 
 #include "engine/run_controller.h"
+#include "session/setting_keys.h"
 #include "ui/frm_main.h"
 #include "ui/piano_keys.h"
 #include "ui/user_dialogs.h"
@@ -68,6 +70,7 @@ void frmMain::InitialiseSettings() {
   const SessionSettings loaded = parts_.settings.LoadSession();
   options_ = loaded.options;
   UpdateSynthMenuItems();
+  mSkipMade_->setChecked(options_.skipTakesAlreadyMade);
   ApplySettings(loaded.stored);
   ApplyKnobLevels();
   GenerateEvents(true);
@@ -85,6 +88,13 @@ void frmMain::OnLoadCommand() {
   if (!parts_.dialogs.AskYesNo(kAppTitle, "Load settings?")) return;
   LoadSettings();
   parts_.dialogs.ShowMessage(kAppTitle, "Settings loaded!", MessageIcon::Information);
+}
+
+// Takes effect at the next START; stored as soon as it is chosen.
+void frmMain::OnSkipMadeToggled(bool checked) {
+  if (options_.skipTakesAlreadyMade == checked) return;
+  options_.skipTakesAlreadyMade = checked;
+  parts_.settings.SaveKey(CurrentSettings(), *session::FindSettingKey("Run/SkipTakesAlreadyMade"));
 }
 
 void frmMain::OnSaveCommand() {

@@ -198,10 +198,11 @@ TEST(Estimate, GenerationShowsItTitledExtimatedAndAddKeepsCounting) {
   selection.programList = "0-127";
   rig.controller.GenerateEvents(selection, true);
   EXPECT_EQ(rig.controller.Progress().estimateTitle, "Extimated");
-  EXPECT_EQ(rig.controller.Progress().estimate, "11h 22' 40\"");
+  // 128 programs x 128 notes x 2.5 s, and a pause of 0.5 s after each program change.
+  EXPECT_EQ(rig.controller.Progress().estimate, "11h 23' 44\"");
 
   rig.controller.GenerateEvents(selection, false);  // "Add Events": twice the rows
-  EXPECT_EQ(rig.controller.Progress().estimate, "22h 45' 20\"");
+  EXPECT_EQ(rig.controller.Progress().estimate, "22h 46' 24\"");
 
   selection.programList = "9-3";
   rig.controller.GenerateEvents(selection, true);

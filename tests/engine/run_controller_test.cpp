@@ -228,6 +228,7 @@ TEST(Run, MidiOpenFailureShowsTheCodeAndPlaysNothing) {
 TEST(Progress, EstimateAfterTheFirstEventIsElapsedTimesTotal) {
   for (const bool perProgram : {false, true}) {
     Rig rig;
+    rig.settings.options.pauseAfterProgramChangeMs = 0;  // no time but the events'
     rig.AddRows(perProgram ? std::vector<int>{60, 61, 62, 63, 64} : std::vector<int>(10, 60), 15000, 5000);
     if (perProgram) rig.GeneratePrograms("0-1");
     std::optional<RunProgress> afterFirst;

@@ -250,10 +250,14 @@ TEST(MainWindow, DeviceMenuListsTheDevicesAndStoresTheChoice) {
   ASSERT_NE(file, nullptr);
   QStringList entries;
   for (QAction* a : file->actions()) entries << (a->isSeparator() ? QStringLiteral("-") : a->text());
-  EXPECT_EQ(entries, (QStringList{"MIDI Devices",
+  EXPECT_EQ(entries, (QStringList{"MIDI Devices", "Skip takes already made",
                                   "Render faster than real time (no effect: not the built-in synthesizer)",
                                   "SoundFont for the built-in synthesizer...", "-", "Save Settings", "Load Settings",
                                   "-", "Exit"}));
+  // Stored as soon as it is chosen, in a group of its own; the next START reads it.
+  rig.Action("mSkipMade")->trigger();
+  EXPECT_EQ(rig.Store().Read("SkipTakesAlreadyMade", "Run"), "1");
+  EXPECT_TRUE(RunSettingsOf(*rig.window).options.skipTakesAlreadyMade);
 }
 
 // Both are stored at once in a group of their own and reach the next run;

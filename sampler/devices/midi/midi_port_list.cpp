@@ -29,6 +29,10 @@ struct CapturedMidiError {
 // before that drops them (a note off lost at the end of a run leaves a note
 // hanging on the instrument). A close waits until this long after the last send.
 constexpr auto kJackFlushTime = std::chrono::milliseconds(150);
+// Likewise at the start: the connection to the instrument takes effect in a
+// later cycle, and what is sent before it (the run's first program change) is
+// lost. An open waits this long before the first message can be sent.
+constexpr auto kJackConnectTime = std::chrono::milliseconds(100);
 
 std::string ClientPart(const std::string& portName) { return portName.substr(0, portName.find(':')); }
 
@@ -131,6 +135,7 @@ int MidiPortOutput::Open(const MidiOutputDevice& device, std::string& reason) {
       impl_->out.reset();
       return midi_retcode::kOpenRefused;
     }
+    if (impl_->api == RtMidi::UNIX_JACK) std::this_thread::sleep_for(kJackConnectTime);
   } catch (const std::exception& e) {
     reason = "The MIDI device " + device.portName + " refused to open: " + e.what();
     impl_->out.reset();

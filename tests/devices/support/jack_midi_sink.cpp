@@ -35,6 +35,7 @@ int JackMidiSink::Process(jack_nframes_t frames, void* self) {
     if (jack_midi_event_get(&event, buffer, i) != 0) continue;
     const std::lock_guard lock(sink->mutex_);
     sink->messages_.emplace_back(event.buffer, event.buffer + event.size);
+    sink->times_.push_back(static_cast<double>(jack_get_time()) / 1e6);
   }
   return 0;
 }
@@ -48,6 +49,11 @@ std::vector<std::vector<uint8_t>> JackMidiSink::WaitForMessages(std::size_t coun
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
+}
+
+std::vector<double> JackMidiSink::ArrivalTimes() {
+  const std::lock_guard lock(mutex_);
+  return times_;
 }
 
 }  // namespace ntr::test

@@ -22,6 +22,8 @@ class JackMidiSink {
   std::string PortName() const;
   // The messages received so far, once `count` have arrived or after `seconds`.
   std::vector<std::vector<uint8_t>> WaitForMessages(std::size_t count, double seconds);
+  // When each message reached this client's cycle, in seconds of JACK's clock.
+  std::vector<double> ArrivalTimes();
 
  private:
   static int Process(jack_nframes_t frames, void* self);
@@ -30,6 +32,7 @@ class JackMidiSink {
   jack_port_t* port_ = nullptr;
   std::mutex mutex_;  // a test instrument may take a lock in its process callback
   std::vector<std::vector<uint8_t>> messages_;
+  std::vector<double> times_;
 };
 
 }  // namespace ntr::test

@@ -1,0 +1,32 @@
+#include "engine/finished_take.h"
+
+#include <exception>
+#include <filesystem>
+#include <system_error>
+
+#include "engine/sample_paths.h"
+#include "quendal/wav.h"
+
+namespace ntr {
+
+bool IsFinishedTake(const std::string& file, const RecordingFormat& format, bool embedNote, int note) {
+  std::error_code error;
+  const auto size = std::filesystem::file_size(PathFromUtf8(file), error);
+  if (error) return false;
+  quendal::Wav wav;
+  try {
+    if (wav.GetWavFile(file) != 0) return false;
+  } catch (const std::exception&) {
+    return false;
+  }
+  const quendal::WavFmt& fmt = *wav.Fmt_Chunk;
+  const quendal::WavChunk& data = *wav.DataChunk;
+  const bool whole = static_cast<std::uintmax_t>(wav.FileHeader->ChunkSize) + 8 <= size && data.ChunkId == "data" &&
+                     data.ChunkSize >= 0 && data.ChunkData.size() == static_cast<std::size_t>(data.ChunkSize);
+  const bool sameFormat = fmt.CompressionCode == 1 && fmt.SampleRate == format.samplesPerSec &&
+                          fmt.BitsPerSample == format.bitsPerSample && fmt.ChannelsNumber == format.channels;
+  const bool tagged = !embedNote || (wav.SmplChunk->ChunkId == "smpl" && wav.SmplChunk->MIDIUnityNote == note);
+  return whole && sameFormat && tagged;
+}
+
+}  // namespace ntr
