@@ -57,8 +57,9 @@ BatchRun::BatchRun(const session::SessionSettings& settings, bool force)
                [this](const std::string& line) { view_.Line(stderr, "NTR: " + line); }),
       controller_(session_.Controller()),
       report_([this] { return settings_; }, [this] { return session::RunDevices{deviceCaption_, RecordingSource()}; }) {
-  controller_.AddObserver(&view_);
+  // The report first: a take the terminal calls saved is already in it, even if the run is killed then.
   controller_.AddObserver(&report_);
+  controller_.AddObserver(&view_);
 }
 
 // The events as "Generate Events" makes them when the window opens; the

@@ -50,8 +50,16 @@ TEST(LongRun, KilledRunsResumeToTheSameTakesWithoutMakingOneTwice) {
       }
       const int status = child.Wait(60);
       const std::string out = child.Stdout();
+      std::size_t savedNow = 0;
       for (std::size_t at = out.find(" saved: "); at != std::string::npos; at = out.find(" saved: ", at + 1)) {
         ++saved[out.substr(at + 8, out.find("  ", at + 8) - at - 8)];
+        ++savedNow;
+      }
+      // The report survives the kill whole, with every take the run said it saved.
+      if (savedNow > 0) {
+        const RunReportFigures report = ReadRunReport(folder + "/Piano/ntr-run.json");
+        EXPECT_TRUE(report.valid) << "run " << run;
+        EXPECT_GE(report.statuses.size(), savedNow) << "run " << run;
       }
       if (run == 3) {
         ASSERT_EQ(status, 0) << out << child.Stderr();
