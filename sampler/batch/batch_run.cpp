@@ -196,10 +196,7 @@ int BatchRun::Finish(const RunResult& result) {
   const std::string took = ElapsedText(view_.ElapsedSeconds());
   const std::string takes = Plural(result.takesSaved, "take");
   if (result.outcome != RunOutcome::FoldersFailed && result.outcome != RunOutcome::MidiOpenFailed) {
-    view_.Line(stdout, "Summary: " + session::RunSummary(result) + ". Report: " + report_.Path().toStdString() +
-                           (report_.WriteError().isEmpty()
-                                ? std::string()
-                                : " (could not be written: " + report_.WriteError().toStdString() + ")"));
+    view_.Line(stdout, "Summary: " + session::RunSummary(result) + ". " + report_.Where());
   }
   switch (result.outcome) {
     case RunOutcome::Completed:

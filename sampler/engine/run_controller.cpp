@@ -33,6 +33,20 @@ struct RunController::RunPlan {
 
 namespace {
 
+// " on program 005" for messages; nothing for a run without program changes.
+std::string OnProgram(const std::string& programTag) {
+  return programTag == kSinglePassTag ? std::string() : " on program " + programTag;
+}
+
+SavedTake TakeOf(std::size_t row, const std::string& note, const std::string& programTag, const std::string& file) {
+  SavedTake take;
+  take.row = row;
+  take.note = note;
+  take.programTag = programTag;
+  take.file = file;
+  return take;
+}
+
 std::int64_t WholeSeconds(double seconds) {
   return static_cast<std::int64_t>(std::clamp(RoundHalfEven(seconds), -9.0e18, 9.0e18));
 }
@@ -359,7 +373,7 @@ RunController::PassEnd RunController::CheckProgram(const RunPlan& plan, const st
   }
   progress_.nowPlaying = "level check";
   NotifyProgress();
-  const std::string where = programTag == kSinglePassTag ? std::string() : " on program " + programTag;
+  const std::string where = OnProgram(programTag);
   LevelCheckResult check;
   try {
     check = CheckLevels(capture_, settings_.Format(), notes, ProbeFile(plan, programTag));
@@ -424,7 +438,7 @@ RunController::PassEnd RunController::AfterTake(const RunPlan& plan, const std::
   const TakeLevels again =
       ProbeNote(capture_, settings_.Format(), *lastSoundingNote_, noiseFloorDbfs_, ProbeFile(plan, programTag));
   if (Sounds(again, noiseFloorDbfs_)) return PassEnd::Finished;
-  const std::string where = programTag == kSinglePassTag ? std::string() : " on program " + programTag;
+  const std::string where = OnProgram(programTag);
   failureMessage_ = SilentInstrumentMessage(where, {*lastSoundingNote_}) + "\n\nIt sounded earlier in this run: " +
                     std::to_string(kSilentTakesBeforeRecheck) +
                     " takes in a row were silent, so the instrument went away during the run. The files saved "
@@ -451,22 +465,14 @@ RunController::PassEnd RunController::RunPass(const RunPlan& plan, const std::st
     CaptureRequest request{event, plan.instrumentPath, programTag, settings_.Format(), embedNote_};
     try {
       const CapturedTake take = capture_.CaptureEvent(request);
-      SavedTake saved;
-      saved.row = row;
-      saved.note = event.Note;
-      saved.programTag = programTag;
-      saved.file = take.targetFile;
+      SavedTake saved = TakeOf(row, event.Note, programTag, take.targetFile);
       saved.tagged = take.tagged;
       saved.retakes = take.retakes;
       saved.warnings = take.warnings;
       const PassEnd end = AfterTake(plan, programTag, saved, take.note);
       if (end != PassEnd::Finished) return end;
     } catch (const CaptureError& error) {
-      SavedTake failed;
-      failed.row = row;
-      failed.note = event.Note;
-      failed.programTag = programTag;
-      failed.file = error.TargetFile();
+      SavedTake failed = TakeOf(row, event.Note, programTag, error.TargetFile());
       failed.status = TakeStatus::Failed;
       failed.cause = error.Cause();
       ++takesFailed_;

@@ -71,6 +71,13 @@ std::string RunSummary(const RunResult& result) {
 RunReport::RunReport(std::function<SessionSettings()> settings, std::function<RunDevices()> devices)
     : settings_(std::move(settings)), devices_(std::move(devices)) {}
 
+std::string RunReport::Where() const {
+  if (path_.isEmpty()) return {};
+  std::string text = "Report: " + path_.toStdString();
+  if (!writeError_.isEmpty()) text += " (could not be written: " + writeError_.toStdString() + ")";
+  return text;
+}
+
 void RunReport::RunStarted(const RunStart& start) {
   const SessionSettings settings = settings_();
   const RunDevices devices = devices_();

@@ -38,6 +38,8 @@ class RunReport : public RunObserver {
   // written last time ("" when it was).
   const QString& Path() const { return path_; }
   const QString& WriteError() const { return writeError_; }
+  // "Report: <path>", with why it could not be written when it could not; "" before any run.
+  std::string Where() const;
 
  private:
   void AddTake(const SavedTake& take);

@@ -299,10 +299,7 @@ void frmMain::RunFinished(const RunResult& result) {
   if (result.outcome == RunOutcome::FoldersFailed || result.outcome == RunOutcome::MidiOpenFailed) return;
   std::string text = (result.outcome == RunOutcome::Completed ? "Sampling finished: " : "Sampling ended: ") +
                      session::RunSummary(result) + ".";
-  if (!report_.Path().isEmpty()) {
-    text += "\n\nReport: " + report_.Path().toStdString();
-    if (!report_.WriteError().isEmpty()) text += " (could not be written: " + report_.WriteError().toStdString() + ")";
-  }
+  if (!report_.Where().empty()) text += "\n\n" + report_.Where();
   parts_.dialogs.ShowMessage(kAppTitle, text, MessageIcon::Information);
 }
 
