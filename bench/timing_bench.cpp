@@ -299,6 +299,9 @@ int Main(int argc, char** argv) {
   }
   std::printf("%zu takes in %.1f s of wall time (%.2f s per event, %.2f s asked)\n", rows.size(), wall,
               wall / std::max<std::size_t>(rows.size(), 1), asked);
+  const auto retakes = std::count_if(probe.events.begin(), probe.events.end(), [](const EventStamps& e) { return e.stopFailed; });
+  std::printf("takes made again after lost audio: %td of %zu events (%.2f %%)\n", retakes, rows.size(),
+              100.0 * static_cast<double>(retakes) / static_cast<double>(std::max<std::size_t>(rows.size(), 1)));
   return met ? 0 : 3;
 }
 

@@ -37,7 +37,13 @@ void TimedRecorder::Stop() {
   EventStamps& e = probe_.Current();
   e.cpuDecayEnd = ProcessCpuSeconds();
   e.decayEnd = e.stopCalled = WallSeconds();
-  inner_.Stop();
+  try {
+    inner_.Stop();
+  } catch (...) {  // lost audio: the take is made again, and the stop's time still counts
+    e.stopReturned = WallSeconds();
+    e.stopFailed = true;
+    throw;
+  }
   e.stopReturned = WallSeconds();
 }
 

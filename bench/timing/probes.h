@@ -21,6 +21,7 @@ struct EventStamps {
   double decayStart = 0, decayEnd = 0;   // the decay's wait: after note off returned, before stop
   double cpuHoldStart = 0, cpuHoldEnd = 0, cpuDecayStart = 0, cpuDecayEnd = 0;
   double stopCalled = 0, stopReturned = 0;
+  bool stopFailed = false;  // the recorder lost audio: the event's take was made again
   // Where the time between two takes goes.
   double newCalled = 0, newReturned = 0, saveCalled = 0, saveReturned = 0, closeCalled = 0, closeReturned = 0;
   int note = -1;

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "batch/batch_run.h"
+#include "batch/device_listing.h"
 #include "batch/exit_codes.h"
 #include "session/setting_keys.h"
 #include "session/settings_store.h"
@@ -52,6 +53,7 @@ int BatchMain(int argc, char** argv) {
     std::fputs(UsageText().c_str(), stdout);
     return kExitDone;
   }
+  if (line.listDevices) return ListDevices();
 
   QCoreApplication app(argc, argv);
   QCoreApplication::setApplicationName(QString::fromLatin1(session::kSettingsApplication));

@@ -104,6 +104,7 @@ void BatchRun::CheckDevices() {
 
   AudioInputRecorder& input = devices_.AudioInput();
   try {
+    input.UseAudioInput(settings_.options.audioInput);
     input.NewRecording();
     input.SetFormat(runSettings_.format);
   } catch (const DeviceError& error) {
@@ -195,7 +196,8 @@ int BatchRun::Finish(const RunResult& result) {
   const std::string where = InstrumentPath(runSettings_.saveFolder, runSettings_.instrumentName);
   const std::string took = ElapsedText(view_.ElapsedSeconds());
   const std::string takes = Plural(result.takesSaved, "take");
-  if (result.outcome != RunOutcome::FoldersFailed && result.outcome != RunOutcome::MidiOpenFailed) {
+  if (result.outcome != RunOutcome::FoldersFailed && result.outcome != RunOutcome::MidiOpenFailed &&
+      result.outcome != RunOutcome::InputMissing) {
     view_.Line(stdout, "Summary: " + session::RunSummary(result) + ". " + report_.Where());
   }
   switch (result.outcome) {
@@ -213,6 +215,7 @@ int BatchRun::Finish(const RunResult& result) {
     case RunOutcome::NotEnoughSpace:
       return kExitFolder;
     case RunOutcome::MidiOpenFailed:
+    case RunOutcome::InputMissing:
       return kExitDevice;
     case RunOutcome::EventFailed:
       view_.Line(stderr, "NTR: the run failed after " + takes + " (saved under " + where + ").");

@@ -25,7 +25,8 @@ bool IsBatchCommandLine(int argc, const char* const* argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string_view argument = argv[i] ? argv[i] : "";
     if (argument == "--batch" || argument == "--help" || argument == "-h" || argument == "--fast" ||
-        argument == "--resume" || argument == "--force" || IsOption(argument, "--settings") ||
+        argument == "--resume" || argument == "--force" || argument == "--list-devices" ||
+        IsOption(argument, "--settings") ||
         IsOption(argument, "--set")) {
       return true;
     }
@@ -51,6 +52,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       line.help = true;
     } else if (argument == "--fast") {
       line.overrides.push_back({std::string(kFastKey), "1"});
+    } else if (argument == "--list-devices") {
+      line.listDevices = true;
     } else if (argument == "--resume") {
       line.resume = true;
     } else if (argument == "--force") {
@@ -69,7 +72,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       throw BatchError(kExitUsage, "unknown argument \"" + argument + "\" (NTR --help lists the options)");
     }
   }
-  if (!line.help && !line.batch) {
+  if (!line.help && !line.batch && !line.listDevices) {
     throw BatchError(kExitUsage, "--settings, --set, --fast, --resume and --force work with --batch only (NTR --help "
                                  "lists the options)");
   }
@@ -80,6 +83,8 @@ std::string UsageText() {
   std::string text =
       "Usage: NTR                      open the sampler's window\n"
       "       NTR --batch [OPTIONS]    one sampling run without a window\n"
+      "       NTR --list-devices       the MIDI outputs and audio inputs there are,\n"
+      "                                with what --set takes to choose each\n"
       "       NTR --help               this text\n"
       "\n"
       "--batch makes one run with the settings the window saved last (File > Save\n"
@@ -127,7 +132,8 @@ std::string UsageText() {
       "\n"
       "Environment: NTR_SOUNDFONT (the built-in synthesizer's SoundFont while the\n"
       "setting SoundFont is empty), NTR_AUDIO_API (jack, pulse or alsa),\n"
-      "NTR_JACK_CAPTURE_PORTS (JACK ports to record, \"a:x,b:y\").\n";
+      "NTR_JACK_CAPTURE_PORTS (JACK ports to record, \"a:x,b:y\"); both apply while\n"
+      "the setting Input is empty.\n";
   return text;
 }
 

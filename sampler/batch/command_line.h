@@ -1,6 +1,7 @@
 #pragma once
 // The command line of the unattended mode:
 //   NTR --batch [--settings FILE] [--set Key=Value]... [--fast] [--resume] [--force]
+//   NTR --list-devices
 //   NTR --help
 // Without any of these options the program opens its window as before.
 
@@ -29,6 +30,7 @@ struct KeyValue {
 struct CommandLine {
   bool batch = false;
   bool help = false;
+  bool listDevices = false;                 // --list-devices: print the devices, sample nothing
   std::optional<std::string> settingsFile;  // --settings FILE: this file instead of the user's settings
   std::vector<KeyValue> overrides;          // --set Key=Value, in the order given (the last one wins)
   bool resume = false;                      // --resume: skip the takes already made

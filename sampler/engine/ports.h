@@ -91,6 +91,13 @@ struct RecordingFormat {
 // none fails silently. A recorder may keep its device open from one
 // recording to the next; EndOfRun, called once at the end of every run,
 // releases it.
+// An audio input a recorder can record from: `setting` is what the
+// "Audio/Input" setting stores, `label` what the user reads.
+struct AudioInputEntry {
+  std::string setting;
+  std::string label;
+};
+
 class RecorderPort {
  public:
   virtual ~RecorderPort() = default;
@@ -101,6 +108,12 @@ class RecorderPort {
   virtual void Save(const std::string& path) = 0;       // PCM WAV of the format set
   virtual void Close() = 0;                             // end the recording; never throws
   virtual void EndOfRun() {}                            // release the device; never throws
+  // The inputs there are now, the audio system's default aside; empty for a
+  // recorder that has no choice.
+  virtual std::vector<AudioInputEntry> AudioInputs() { return {}; }
+  // The input the run's takes come from ("" : the audio system's default),
+  // set at START. Throws DeviceError naming it when it is not there.
+  virtual void UseAudioInput(const std::string& /*setting*/) {}
 };
 
 // Time and yielding. Now() is monotonic seconds (no midnight wrap).

@@ -226,6 +226,20 @@ RunResult RunController::RunSampling() {
     }
   }
 
+  // The options are read once, at START; a fast run goes back to real time
+  // when the run returns, after the output has closed.
+  const RunOptions options = settings_.Options();
+  // A chosen input that is gone is said before anything is made or played.
+  try {
+    recorder_.UseAudioInput(options.audioInput);
+  } catch (const DeviceError& error) {
+    const std::string message = std::string(error.what()) + "\n\nNothing was played.";
+    messages_.ShowMessage(kAppTitle, message, MessageIcon::Critical);
+    stopRequested_ = true;
+    PerformStop(false);
+    return Result(RunOutcome::InputMissing, message);
+  }
+
   try {
     PrepareFolders(plan.saveFolder, plan.instrumentPath, plan.programTags);
   } catch (const FolderError& error) {
@@ -240,9 +254,6 @@ RunResult RunController::RunSampling() {
   for (const std::string& tag : plan.programTags) programFolders.push_back(ProgramFolder(plan.instrumentPath, tag));
   leftoversRemoved_ = RemoveLeftoverTakes(programFolders);
 
-  // The options are read once, at START; a fast run goes back to real time
-  // when the run returns, after the output has closed.
-  const RunOptions options = settings_.Options();
   plan.pauseAfterProgramChange = plan.singlePass ? 0.0 : std::max(options.pauseAfterProgramChangeMs, 0) / 1000.0;
   const RunEvents runEvents{events_.Rows(), plan.programTags, plan.instrumentPath, settings_.Format(), embedNote_};
   if (options.skipTakesAlreadyMade) plan.alreadyMade = TakesAlreadyMade(runEvents);

@@ -29,6 +29,11 @@ struct RunOptions {
   // while the synthesizer switches its patch. The session gives the run 0
   // for the built-in synthesizer, which switches at once.
   int pauseAfterProgramChangeMs = 500;
+  // The audio input an external instrument is recorded from, as the
+  // recorder lists it ("jack:a:x,a:y", "pulse:<source>", "alsa:<device>");
+  // empty: the audio system's default. The built-in synthesizer is always
+  // recorded from its own output.
+  std::string audioInput;
 
   bool operator==(const RunOptions&) const = default;
 };

@@ -64,6 +64,7 @@ enum class RunOutcome {
                      // after eight silent takes in a row the last note that sounded stayed silent
   CheckCancelled,  // the user cancelled after the level check's warning (a clipping test note)
   NotEnoughSpace,  // the takes would not fit the disk and nobody chose to go on; nothing was played
+  InputMissing,    // the audio input chosen for the run is not there; nothing was played
 };
 
 struct RunResult {

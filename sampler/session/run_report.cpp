@@ -30,6 +30,7 @@ const char* OutcomeName(RunOutcome outcome) {
     case RunOutcome::InstrumentSilent: return "instrument silent";
     case RunOutcome::CheckCancelled: return "cancelled after the level check";
     case RunOutcome::NotEnoughSpace: return "not enough free space";
+    case RunOutcome::InputMissing: return "audio input missing";
   }
   return "failed";
 }

@@ -297,6 +297,10 @@ std::vector<SettingKey> MakeKeys() {
                            "milliseconds waited after a program change before its first note, 0 to 60000 "
                            "(the built-in synthesizer never waits)",
                            &RunOptions::pauseAfterProgramChangeMs, 500, 0, 60000));
+  keys.push_back(OptionKey("Audio", "Input",
+                           "\"\" (the audio system's default) or an input as \"ntr --list-devices\" prints it, such "
+                           "as \"jack:system:capture_1,system:capture_2\"",
+                           &RunOptions::audioInput, std::string()));
 
   // The window's fields have their first-start values as a whole (FirstStartSettings).
   for (SettingKey& key : keys) {

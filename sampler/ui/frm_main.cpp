@@ -296,7 +296,10 @@ void frmMain::TakeSaved(const SavedTake& take) {
 
 // After a run that played: what it made, and where its report is.
 void frmMain::RunFinished(const RunResult& result) {
-  if (result.outcome == RunOutcome::FoldersFailed || result.outcome == RunOutcome::MidiOpenFailed) return;
+  if (result.outcome == RunOutcome::FoldersFailed || result.outcome == RunOutcome::MidiOpenFailed ||
+      result.outcome == RunOutcome::InputMissing) {
+    return;
+  }
   std::string text = (result.outcome == RunOutcome::Completed ? "Sampling finished: " : "Sampling ended: ") +
                      session::RunSummary(result) + ".";
   if (!report_.Where().empty()) text += "\n\n" + report_.Where();

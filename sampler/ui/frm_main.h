@@ -98,6 +98,9 @@ class frmMain : public QMainWindow, private RunObserver {
   // frm_main_synth.cpp: the built-in synthesizer's options, stored at once.
   void SetRenderFast(bool fast);
   void ChooseSoundFont();
+  // frm_main_audio_input.cpp: the input an external instrument is recorded
+  // from ("" : the default), stored at once.
+  void ChooseAudioInput(const std::string& setting);
   void OpenEditor();       // the row editor on the grid's current row
   void ShowAbout();
   void SetSettingsEnabled(bool enabled);
@@ -130,6 +133,8 @@ class frmMain : public QMainWindow, private RunObserver {
 
   void BuildMidiMenu();
   void BuildSynthMenuItems();
+  void BuildAudioInputMenu();
+  void FillAudioInputMenu();
   void UpdateSynthMenuItems();
   void UpdateNotesCaption();
   void UpdateOctaveColour(int octave);
@@ -188,6 +193,7 @@ class frmMain : public QMainWindow, private RunObserver {
 
   QMenu* mFile_ = nullptr;
   QMenu* mMidi_ = nullptr;
+  QMenu* mAudioInput_ = nullptr;  // filled from the recorder each time it opens
   std::array<QAction*, kMidiMenuEntries> mMidiDev_{};
   QAction* mRenderFast_ = nullptr;
   QAction* mSoundFont_ = nullptr;

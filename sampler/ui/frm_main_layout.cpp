@@ -88,6 +88,7 @@ void frmMain::BuildMenus() {
     entry->setEnabled(false);
     mMidiDev_[static_cast<std::size_t>(i)] = entry;
   }
+  BuildAudioInputMenu();
   mSkipMade_ = mFile_->addAction(QStringLiteral("Skip takes already made"));
   mSkipMade_->setObjectName(QStringLiteral("mSkipMade"));
   mSkipMade_->setCheckable(true);

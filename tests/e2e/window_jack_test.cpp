@@ -1,7 +1,8 @@
 // A real instrument through the real window: fluidsynth on a private JACK
 // server (both started by scripts/with-jack-server around this program), the
 // main window as the program builds it (real devices, Qt clock), driven
-// through its widgets: the device picked in "MIDI Devices", notes over two
+// through its widgets: the device picked in "MIDI Devices", the input in
+// "Audio Input", notes over two
 // octaves, two programs, the embedded note on, START. Then the folder tree
 // and every take are checked as a user's sampler would meet them.
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstdlib>
@@ -74,6 +76,16 @@ TEST_F(WindowOverJack, SamplesFluidsynthThroughTheWindow) {
   ASSERT_NE(fluidsynth, nullptr) << "no \"MIDI Devices\" entry for fluidsynth";
   fluidsynth->trigger();
   EXPECT_TRUE(fluidsynth->isChecked());
+  // "Audio Input": fluidsynth's outputs, listed as the menu opens. Nothing
+  // else tells the recorder (the server's default capture ports are silent).
+  QMenu* inputs = Find<QMenu>("mAudioInput");
+  emit inputs->aboutToShow();
+  QAction* fluidsynthOutputs = nullptr;
+  for (QAction* entry : inputs->actions()) {
+    if (entry->text() == "JACK: fluidsynth-midi:left + fluidsynth-midi:right") fluidsynthOutputs = entry;
+  }
+  ASSERT_NE(fluidsynthOutputs, nullptr) << "no \"Audio Input\" entry for fluidsynth";
+  fluidsynthOutputs->trigger();
 
   Click("cbUnselAllNotes");
   Click("cbUnselAllOctaves");
@@ -125,6 +137,35 @@ TEST_F(WindowOverJack, SamplesFluidsynthThroughTheWindow) {
                 << " cents, peak " << figures.peak << "\n";
     }
   }
+}
+
+// An input chosen earlier that is gone at START: a message that names it, and
+// nothing played or made.
+TEST_F(WindowOverJack, AnInputThatIsGoneStopsTheRunBeforeItPlays) {
+  for (int i = 1; i < 10; ++i) {
+    QAction* entry = Window().findChild<QAction*>(QStringLiteral("mMidiDev%1").arg(i));
+    if (entry && entry->isVisible() && entry->text() == kFluidsynthEntry) entry->trigger();
+  }
+  ASSERT_NE(Window().CurrentSettings().midiDevice, 0);
+  Window().ChooseAudioInput("jack:unplugged-interface:capture_1");
+  QMenu* inputs = Find<QMenu>("mAudioInput");
+  emit inputs->aboutToShow();
+  EXPECT_EQ(inputs->actions().back()->text(), "jack:unplugged-interface:capture_1 (not there now)");
+  EXPECT_TRUE(inputs->actions().back()->isChecked());
+  const QString folder = dir_.filePath(QStringLiteral("samples"));
+  Type("txtFolder", folder);
+  Click("cbGenerateMIDI");
+
+  Click("cbStart");
+
+  const auto& result = Window().Controller().LastResult();
+  ASSERT_TRUE(result.has_value());
+  EXPECT_EQ(result->outcome, RunOutcome::InputMissing);
+  ASSERT_FALSE(dialogs_.messages.empty());
+  const std::string said = dialogs_.messages.back().text;
+  EXPECT_NE(said.find("unplugged-interface:capture_1"), std::string::npos) << said;
+  EXPECT_NE(said.find("Nothing was played."), std::string::npos) << said;
+  EXPECT_TRUE(FilesUnder(folder.toStdString()).empty());
 }
 
 }  // namespace

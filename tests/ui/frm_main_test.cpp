@@ -250,7 +250,7 @@ TEST(MainWindow, DeviceMenuListsTheDevicesAndStoresTheChoice) {
   ASSERT_NE(file, nullptr);
   QStringList entries;
   for (QAction* a : file->actions()) entries << (a->isSeparator() ? QStringLiteral("-") : a->text());
-  EXPECT_EQ(entries, (QStringList{"MIDI Devices", "Skip takes already made",
+  EXPECT_EQ(entries, (QStringList{"MIDI Devices", "Audio Input", "Skip takes already made",
                                   "Render faster than real time (no effect: not the built-in synthesizer)",
                                   "SoundFont for the built-in synthesizer...", "-", "Save Settings", "Load Settings",
                                   "-", "Exit"}));

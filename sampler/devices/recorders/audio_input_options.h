@@ -15,6 +15,9 @@ struct AudioInputOptions {
   // Empty: the environment variable NTR_JACK_CAPTURE_PORTS ("a:x,b:y"),
   // else the server's physical capture ports.
   std::vector<std::string> jackSources;
+  // PulseAudio and ALSA: the input device's name as the audio library lists
+  // it (PulseAudio: the source's description). Empty: the default input.
+  std::string device;
   // Room between the audio thread and the take, in seconds of audio.
   double ringSeconds = 2.0;
 

@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "devices/recorders/audio_inputs.h"
 #include "devices/recorders/jack_capture_ports.h"
 #include "devices/common/recording_format.h"
 #include "devices/recorders/spsc_ring.h"
@@ -123,7 +124,7 @@ struct AudioInputRecorder::Stream {
   }
 };
 
-AudioInputRecorder::AudioInputRecorder(AudioInputOptions options) : options_(std::move(options)) {}
+AudioInputRecorder::AudioInputRecorder(AudioInputOptions options) : defaults_(options), options_(std::move(options)) {}
 
 AudioInputRecorder::~AudioInputRecorder() { EndOfRun(); }
 
@@ -185,6 +186,15 @@ void AudioInputRecorder::OpenStream() {
   source_.sampleRate = stream->audio->getStreamSampleRate();
   streamOptions_ = options_;
   stream_ = std::move(stream);
+}
+
+std::vector<AudioInputEntry> AudioInputRecorder::AudioInputs() { return ListAudioInputs(); }
+
+void AudioInputRecorder::UseAudioInput(const std::string& setting) {
+  CheckAudioInputThere(setting);
+  AudioInputOptions chosen = setting.empty() ? defaults_ : AudioInputOptionsOf(setting);
+  chosen.ringSeconds = options_.ringSeconds;
+  options_ = chosen;
 }
 
 void AudioInputRecorder::SetFormat(const RecordingFormat& format) {

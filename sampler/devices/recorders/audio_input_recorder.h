@@ -19,6 +19,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "devices/recorders/audio_input_options.h"
 #include "devices/recorders/audio_source_choice.h"
@@ -51,6 +52,10 @@ class AudioInputRecorder : public RecorderPort {
   void Close() override;
   // Closes the input.
   void EndOfRun() override;
+  std::vector<AudioInputEntry> AudioInputs() override;
+  // A chosen input replaces the options the recorder was made with; ""
+  // goes back to them. The stream is opened anew at the next take.
+  void UseAudioInput(const std::string& setting) override;
 
   // The source of the open recording, e.g. "JACK, system, 2 channels at 44100 Hz".
   std::string SourceDescription() const;
@@ -66,6 +71,7 @@ class AudioInputRecorder : public RecorderPort {
   void CloseStream();
   void EndTake();
 
+  AudioInputOptions defaults_;  // as made: the default input (environment variables apply)
   AudioInputOptions options_;
   AudioInputOptions streamOptions_;  // what the open stream was chosen with
   RecordingFormat format_;

@@ -82,14 +82,17 @@ std::optional<AudioSourceChoice> ChooseOnJack(RtAudio& audio, unsigned count, co
   return fallback;
 }
 
+// The device named in the options (PulseAudio: a source's description;
+// ALSA: a device's name), else the default input.
 std::optional<AudioSourceChoice> ChooseDefaultInput(RtAudio& audio, RtAudio::Api api, unsigned count,
-                                                    std::string& whyNot) {
+                                                    const AudioInputOptions& options, std::string& whyNot) {
+  const bool named = !options.device.empty();
   std::vector<unsigned> order{audio.getDefaultInputDevice()};
   for (unsigned device = 0; device < count; ++device) order.push_back(device);
   for (const unsigned device : order) {
     if (device >= count) continue;
     const auto info = InfoOf(audio, device);
-    if (!info || info->inputChannels == 0) continue;
+    if (!info || info->inputChannels == 0 || (named && info->name != options.device)) continue;
     return AudioSourceChoice{api,
                              RtAudio::getApiDisplayName(api),
                              device,
@@ -98,7 +101,7 @@ std::optional<AudioSourceChoice> ChooseDefaultInput(RtAudio& audio, RtAudio::Api
                              DeviceRate(info->preferredSampleRate, info->sampleRates),
                              {}};
   }
-  whyNot = "no device with an input";
+  whyNot = named ? "no input device \"" + options.device + "\"" : "no device with an input";
   return std::nullopt;
 }
 
@@ -126,7 +129,7 @@ AudioSourceChoice ChooseAudioSource(const AudioInputOptions& options) {
         whyNot = api == RtAudio::UNIX_JACK ? "no server running" : "no devices";
       } else {
         auto choice = api == RtAudio::UNIX_JACK ? ChooseOnJack(audio, count, options, whyNot)
-                                                : ChooseDefaultInput(audio, api, count, whyNot);
+                                                : ChooseDefaultInput(audio, api, count, options, whyNot);
         if (choice) return *choice;
       }
     } catch (const std::exception& e) {

@@ -61,6 +61,18 @@ std::vector<std::string> JackPhysicalCapturePorts() {
   return ports;
 }
 
+std::vector<std::string> JackRecordablePorts() {
+  std::vector<std::string> ports;
+  const JackClient client = OpenHelperClient();
+  if (!client) return ports;
+  const char** names = jack_get_ports(client.get(), nullptr, JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput);
+  if (names != nullptr) {
+    for (const char** name = names; *name != nullptr; ++name) ports.emplace_back(*name);
+    jack_free(static_cast<void*>(names));
+  }
+  return ports;
+}
+
 struct JackConnector::Client {
   JackClient handle;
 };

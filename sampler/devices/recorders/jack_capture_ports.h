@@ -20,6 +20,10 @@ std::string JackClientOf(const std::string& portName);
 // empty when no server runs.
 std::vector<std::string> JackPhysicalCapturePorts();
 
+// Every audio port of the server that can be recorded from (capture ports
+// and other clients' outputs), in the server's order; empty when none runs.
+std::vector<std::string> JackRecordablePorts();
+
 using JackConnections = std::vector<std::pair<std::string, std::string>>;
 
 // A JACK client that only makes connections, kept open so that a run's takes

@@ -31,4 +31,8 @@ void SelectedRecorder::EndOfRun() {
   inputRecorder_.EndOfRun();
 }
 
+void SelectedRecorder::UseAudioInput(const std::string& setting) {
+  if (!IsBuiltInSynthEntry(midi_.SelectedMidiDevice())) inputRecorder_.UseAudioInput(setting);
+}
+
 }  // namespace ntr

@@ -7,6 +7,7 @@
 // releases both.
 
 #include <string>
+#include <vector>
 
 #include "engine/ports.h"
 
@@ -25,6 +26,10 @@ class SelectedRecorder : public RecorderPort {
   void Close() override;
   // Both recorders: a run may have used either.
   void EndOfRun() override;
+  // The sound card's inputs; the built-in synthesizer is recorded from its
+  // own output whatever the input, so its runs leave the input alone.
+  std::vector<AudioInputEntry> AudioInputs() override { return inputRecorder_.AudioInputs(); }
+  void UseAudioInput(const std::string& setting) override;
 
   // The recorder of the current recording (nullptr before NewRecording).
   RecorderPort* Current() const { return current_; }
