@@ -422,5 +422,54 @@ TEST_F(Jack, EngineSamplesFluidsynthThroughTheSoundCard) {
   }
 }
 
+// Every take checked on the real path: fluidsynth turned up until it clips
+// gives clipped marks; turned down to nothing after two takes (as an audio
+// cable pulled in the night) it gives eight silent takes in a row (the take
+// playing while the gain falls may still sound), then the last note that
+// sounded is tried again and the run stops instead of saving silence.
+TEST_F(Jack, ClippedTakesAreMarkedAndAnInstrumentThatGoesQuietStopsTheRun) {
+  ASSERT_NE(fluidShell_, 0) << "fluidsynth's shell port is not known";
+  struct GainBack {
+    int shell;
+    ~GainBack() { test::AskFluidSynth(shell, "gain 1"); }
+  } gainBack{fluidShell_};
+  test::AskFluidSynth(fluidShell_, "gain 5");  // the most it takes: a square lead goes past full scale
+
+  struct Watch : RunObserver {
+    int shell;
+    std::vector<TakeStatus> statuses;
+    explicit Watch(int s) : shell(s) {}
+    void TakeSaved(const SavedTake& take) override {
+      statuses.push_back(take.status);
+      if (statuses.size() == 2) test::AskFluidSynth(shell, "gain 0");
+    }
+  } watch(fluidShell_);
+
+  SteadyClock clock;
+  AudioInputOptions options;
+  options.jackSources = kFluidAudio;
+  DeviceLayer devices(clock, {}, options);
+  devices.Midi().SelectMidiDevice(EntryOf(devices.Midi().ListMidiDevices(), kFluidMidi));
+  test::TempFolder folder;
+  PlainRunSettings settings;
+  settings.saveFolder = folder.File("samples");
+  settings.instrumentName = "Fluid";
+  settings.format = {22050, 16, 1};
+  settings.options.testNotes = true;
+  settings.programList = "80";  // Lead 1 (square)
+  const test::EngineRun run =
+      test::RunEngine(devices, clock, settings, {60, 61, 62, 63, 64, 65, 66, 67, 68, 69, 70, 71}, "250", "100", &watch);
+
+  EXPECT_EQ(run.result.outcome, RunOutcome::InstrumentSilent) << run.result.message;
+  EXPECT_NE(run.result.message.find("silent"), std::string::npos) << run.result.message;
+  ASSERT_GE(watch.statuses.size(), 10u);
+  EXPECT_EQ(watch.statuses[0], TakeStatus::Clipped);
+  EXPECT_EQ(watch.statuses[1], TakeStatus::Clipped);
+  EXPECT_EQ(std::vector<TakeStatus>(watch.statuses.end() - 8, watch.statuses.end()),
+            std::vector<TakeStatus>(8, TakeStatus::Silent));
+  EXPECT_EQ(run.result.takesClipped, 2);
+  EXPECT_EQ(run.result.takesSilent, 8);
+}
+
 }  // namespace
 }  // namespace ntr

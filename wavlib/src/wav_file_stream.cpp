@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <system_error>
 
 #include "quendal/wav_errors.h"
@@ -17,6 +18,22 @@ WavFileStream::WavFileStream(std::FILE* file, std::string path, int64_t size)
 
 WavFileStream::~WavFileStream() {
   if (file_ != nullptr) std::fclose(file_);
+  std::free(memoryBuffer_);
+}
+
+std::unique_ptr<WavFileStream> WavFileStream::ReadFromMemory(const std::string& bytes) {
+  if (bytes.empty()) throw FileAccessError("cannot read an empty buffer");
+  std::FILE* file = ::fmemopen(const_cast<char*>(bytes.data()), bytes.size(), "rb");
+  if (file == nullptr) throw FileAccessError("cannot read from memory: " + Reason(errno));
+  return std::unique_ptr<WavFileStream>(new WavFileStream(file, "(memory)", static_cast<int64_t>(bytes.size())));
+}
+
+std::unique_ptr<WavFileStream> WavFileStream::WriteToMemory(std::string& out) {
+  auto stream = std::unique_ptr<WavFileStream>(new WavFileStream(nullptr, "(memory)", 0));
+  stream->file_ = ::open_memstream(&stream->memoryBuffer_, &stream->memorySize_);
+  if (stream->file_ == nullptr) throw FileAccessError("cannot write to memory: " + Reason(errno));
+  stream->memoryOut_ = &out;
+  return stream;
 }
 
 std::unique_ptr<WavFileStream> WavFileStream::OpenForReading(const std::string& path) {
@@ -88,9 +105,22 @@ std::size_t WavFileStream::ReadSmall(std::string& bytes, std::size_t wanted) {
   return bytes.size();
 }
 
-// A sample body is read through a small buffer and appended, so its memory
-// is written once (a string sized first would be zero-filled, then read into).
+// A sample body's memory is written once: by the read itself where the
+// string can be sized without zero-filling it, else by appending from a small
+// buffer (a string sized first would be zero-filled, then read into).
 std::size_t WavFileStream::ReadLarge(std::string& bytes, std::size_t wanted) {
+#if defined(__cpp_lib_string_resize_and_overwrite)
+  std::size_t got = 0;
+  bytes.resize_and_overwrite(wanted, [this, &got](char* buffer, std::size_t size) {
+    while (got < size) {
+      const std::size_t read = std::fread(buffer + got, 1, size - got, file_);
+      if (read == 0) break;
+      got += read;
+    }
+    return got;
+  });
+  return got;
+#else
   bytes.reserve(wanted);
   std::unique_ptr<char[]> chunk(new char[kChunk]);
   while (bytes.size() < wanted) {
@@ -99,6 +129,7 @@ std::size_t WavFileStream::ReadLarge(std::string& bytes, std::size_t wanted) {
     if (got == 0) break;
   }
   return bytes.size();
+#endif
 }
 
 int WavFileStream::Peek() {
@@ -142,6 +173,7 @@ void WavFileStream::Close() {
   if (!flushed || !closed) {
     throw FileAccessError("cannot write \"" + path_ + "\": " + Reason(flushed ? errno : flushError));
   }
+  if (memoryOut_ != nullptr) memoryOut_->assign(memoryBuffer_, memorySize_);
 }
 
 void WavFileStream::FailAccess(std::string_view action) const {

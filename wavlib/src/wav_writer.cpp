@@ -412,7 +412,18 @@ void WriteTo(WavFileStream& stream, const Wav& wav, const ChunkPlan& plan) {
   stream.Close();
 }
 
+// What will be written, checked, with the RIFF size set in the model's header.
+ChunkPlan PlanFile(Wav& wav) {
+  Held(wav.FileHeader, "FileHeader");
+  const ChunkPlan plan = PlanChunks(wav);
+  wav.FileHeader->ChunkSize = ComputeRiffSize(plan);
+  CheckRecordCounts(plan);
+  return plan;
+}
+
 }  // namespace
+
+void WriteWavTo(Wav& wav, WavFileStream& stream) { WriteTo(stream, wav, PlanFile(wav)); }
 
 int16_t WriteWav(Wav& wav, std::unique_ptr<WavFileStream>& stream, const std::string& path, bool overwrite,
                  const OverwriteQuestion& askOverwrite) {
@@ -422,11 +433,7 @@ int16_t WriteWav(Wav& wav, std::unique_ptr<WavFileStream>& stream, const std::st
     if (!askOverwrite || !askOverwrite("Saving WAV file", question)) return 1;
   }
 
-  Held(wav.FileHeader, "FileHeader");
-  WavChunk& header = *wav.FileHeader;
-  const ChunkPlan plan = PlanChunks(wav);
-  header.ChunkSize = ComputeRiffSize(plan);
-  CheckRecordCounts(plan);
+  const ChunkPlan plan = PlanFile(wav);
 
   // Through a symbolic link the file it points to is replaced, not the link.
   fs::path target(path);

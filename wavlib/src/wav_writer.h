@@ -18,4 +18,9 @@ namespace quendal::detail {
 int16_t WriteWav(Wav& wav, std::unique_ptr<WavFileStream>& stream, const std::string& path, bool overwrite,
                  const OverwriteQuestion& askOverwrite);
 
+// The chunks of wav written to an open stream, which is closed at the end
+// (the RIFF size in the model's header is set first). Throws a WavError for
+// sizes no file can have.
+void WriteWavTo(Wav& wav, WavFileStream& stream);
+
 }  // namespace quendal::detail

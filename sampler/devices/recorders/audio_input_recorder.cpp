@@ -247,7 +247,9 @@ void AudioInputRecorder::Stop() {
                       "); was the audio server shut down?");
   }
   if (overflows != 0 || dropped != 0) {
-    CloseStream();  // the next take starts from a fresh stream
+    // The stream stays open: the next take starts with an empty ring, and a
+    // stream opened anew would add a client to the JACK graph, whose
+    // reordering makes the server miss deadlines itself.
     std::string what = "Audio was lost during the take (" + SourceDescription() + "):";
     if (overflows != 0) what += " " + std::to_string(overflows) + " input overrun(s) reported by the audio system";
     if (dropped != 0) what += " " + std::to_string(dropped) + " frames the recorder could not keep up with";

@@ -9,12 +9,12 @@
 // system for every take would cost far more than the pause between takes.
 // Between takes the audio callback discards its input. The stream is opened
 // anew when the options changed, when it ended on its own, and after any
-// failure.
+// failure other than lost audio.
 //
 // The audio callback only copies into a preallocated lock-free ring while a
 // take is recorded; a helper thread moves the audio from there into the take.
 // Lost audio (an overrun of the device or of the ring) fails the take at Stop
-// with an AudioDropoutError. The RecorderPort calls come from the
+// with an AudioDropoutError; the stream stays open for the take made again. The RecorderPort calls come from the
 // user-interface thread.
 
 #include <memory>

@@ -20,7 +20,8 @@ struct CollectedMessages : MessagePort {
 }  // namespace
 
 EngineRun RunEngine(DeviceLayer& devices, ClockPort& clock, PlainRunSettings settings,
-                    const std::vector<int>& notes, const std::string& durationMs, const std::string& decayMs) {
+                    const std::vector<int>& notes, const std::string& durationMs, const std::string& decayMs,
+                    RunObserver* observer) {
   EventSelection selection;
   for (const int note : notes) {
     selection.notes[static_cast<std::size_t>(note % 12)] = true;
@@ -36,6 +37,7 @@ EngineRun RunEngine(DeviceLayer& devices, ClockPort& clock, PlainRunSettings set
   CollectedMessages messages;
   RunController run(events, settings, devices.Midi(), devices.Recorder(), clock, messages);
   run.GenerateEvents(selection, true);
+  if (observer != nullptr) run.AddObserver(observer);
   run.StartOrSuspend();
 
   EngineRun outcome;

@@ -20,8 +20,9 @@ struct EngineRun {
 
 // Runs notes (MIDI numbers within one octave of 12) with the given timing and
 // settings; `settings.saveFolder` must be set. The MIDI device is whatever
-// devices.Midi() has selected.
+// devices.Midi() has selected. `observer`, when given, watches the run.
 EngineRun RunEngine(DeviceLayer& devices, ClockPort& clock, PlainRunSettings settings,
-                    const std::vector<int>& notes, const std::string& durationMs, const std::string& decayMs);
+                    const std::vector<int>& notes, const std::string& durationMs, const std::string& decayMs,
+                    RunObserver* observer = nullptr);
 
 }  // namespace ntr::test
