@@ -98,6 +98,9 @@ class frmMain : public QMainWindow, private RunObserver {
   // frm_main_synth.cpp: the built-in synthesizer's options, stored at once.
   void SetRenderFast(bool fast);
   void ChooseSoundFont();
+  // frm_main_options.cpp: the "Instrument Options" dialog; what it changed is
+  // stored at once, and a changed layer or round count regenerates the list.
+  void OpenInstrumentOptions();
   void OpenEditor();       // the row editor on the grid's current row
   void ShowAbout();
   void SetSettingsEnabled(bool enabled);
@@ -130,6 +133,7 @@ class frmMain : public QMainWindow, private RunObserver {
 
   void BuildMidiMenu();
   void BuildSynthMenuItems();
+  void BuildOptionsMenuItem();
   void UpdateSynthMenuItems();
   void UpdateNotesCaption();
   void UpdateOctaveColour(int octave);
@@ -192,6 +196,7 @@ class frmMain : public QMainWindow, private RunObserver {
   QAction* mRenderFast_ = nullptr;
   QAction* mSoundFont_ = nullptr;
   QAction* mSkipMade_ = nullptr;  // RunOptions::skipTakesAlreadyMade, stored at once
+  QAction* mInstrumentOptions_ = nullptr;
   QAction* mSave_ = nullptr;
   QAction* mLoad_ = nullptr;
   QAction* mExit_ = nullptr;
