@@ -466,7 +466,8 @@ RunController::PassEnd RunController::RunPass(const RunPlan& plan, const std::st
       SetRunRow(++row);
       continue;
     }
-    progress_.nowPlaying = takeName;
+    // The note alone: the grid's current row follows the run and shows the take's velocity.
+    progress_.nowPlaying = event.Note;
     NotifyProgress();
 
     // A take of a velocity layer plays the layer's velocity; the level

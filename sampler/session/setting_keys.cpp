@@ -209,16 +209,16 @@ template <typename T>
 SettingKey OptionKey(std::string_view group, std::string_view name, std::string_view values, T RunOptions::*field,
                      T first, std::int64_t lo = 0, std::int64_t hi = 0) {
   SettingKey key{group, name, values, false, [field, first](SessionSettings& s) { s.options.*field = first; },
-          [field, first, lo, hi](SessionSettings& s, const std::optional<QString>& text) {
-            const auto value = text ? OptionValue<T>(text->toStdString(), lo, hi) : std::nullopt;
-            s.options.*field = value.value_or(first);
-          },
-          [field, lo, hi](SessionSettings& s, const std::string& text) {
-            const auto value = OptionValue<T>(text, lo, hi);
-            if (value) s.options.*field = *value;
-            return value.has_value();
-          },
-          [field](const SessionSettings& s) { return OptionText(s.options.*field); }};
+                 [field, first, lo, hi](SessionSettings& s, const std::optional<QString>& text) {
+                   const auto value = text ? OptionValue<T>(text->toStdString(), lo, hi) : std::nullopt;
+                   s.options.*field = value.value_or(first);
+                 },
+                 [field, lo, hi](SessionSettings& s, const std::string& text) {
+                   const auto value = OptionValue<T>(text, lo, hi);
+                   if (value) s.options.*field = *value;
+                   return value.has_value();
+                 },
+                 [field](const SessionSettings& s) { return OptionText(s.options.*field); }};
   if constexpr (std::is_same_v<T, bool>) {
     key.kind = SettingKind::Flag;
   } else if constexpr (std::is_same_v<T, int>) {
