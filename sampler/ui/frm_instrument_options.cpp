@@ -41,7 +41,12 @@ QWidget* MakeEditor(const SettingKey& key, const QString& text, QWidget* parent)
       editor = spin;
       break;
     }
-    case SettingKind::Text: editor = new QLineEdit(text, parent); break;
+    case SettingKind::Text: {
+      auto* line = new QLineEdit(text, parent);
+      line->setMinimumWidth(line->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 24);  // a few layers
+      editor = line;
+      break;
+    }
   }
   editor->setObjectName(QString::fromUtf8(key.name.data(), static_cast<qsizetype>(key.name.size())));
   editor->setToolTip(QString::fromUtf8(key.values.data(), static_cast<qsizetype>(key.values.size())));
