@@ -9,6 +9,7 @@
 #include "engine/midi_device_menu.h"
 #include "engine/program_slots.h"
 #include "engine/sample_paths.h"
+#include "engine/text_numbers.h"
 #include "session/run_setup.h"
 
 namespace ntr::batch {
@@ -133,10 +134,18 @@ void BatchRun::PrintPlan() {
   const bool singlePass = IsProgramListEmpty(runSettings_.programList);
   const std::int64_t programs = singlePass ? 1 : session_.Events().Slots().PatchCount;
   const std::int64_t rows = static_cast<std::int64_t>(session_.Events().RowCount());
+  const RunOptions& options = settings_.options;
+  const bool layered = !TrimBlanks(options.velocityLayers).empty() || options.roundRobins > 1;
+  const char* row = layered ? "take" : "note";
   std::string plan = "NTR batch run: " + Plural(programs * rows, "event");
-  plan += singlePass ? " (" + Plural(rows, "note") + ", no program change)"
-                     : " (" + Plural(programs, "program") + " x " + Plural(rows, "note") + ")";
+  plan += singlePass ? " (" + Plural(rows, row) + ", no program change)"
+                     : " (" + Plural(programs, "program") + " x " + Plural(rows, row) + ")";
   view_.Line(stdout, plan);
+  if (layered) {
+    const std::string velocities =
+        TrimBlanks(options.velocityLayers).empty() ? settings_.stored.velocity.toStdString() : options.velocityLayers;
+    view_.Line(stdout, "  Takes of every note: velocity " + velocities + " x " + Plural(options.roundRobins, "round"));
+  }
 
   view_.Line(stdout, "  MIDI device " + std::to_string(settings_.midiDevice) + ": " + deviceCaption_ + ", recording " +
                          RecordingSource());

@@ -127,7 +127,7 @@ void EventCapture::Hold(double seconds) {
 
 CapturedTake EventCapture::CaptureEvent(const CaptureRequest& request) {
   const EventRow& row = request.row;
-  const std::string target = TargetFile(request.instrumentPath, request.programTag, row.Note);
+  const std::string target = TargetFile(request.instrumentPath, request.programTag, TakeName(row));
 
   const auto note = WholeNumberInRange(row.Number, 0, 127);
   if (!note) {

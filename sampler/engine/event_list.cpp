@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/note_names.h"
+#include "engine/take_layers.h"
 #include "engine/text_numbers.h"
 
 namespace ntr {
@@ -14,14 +15,19 @@ void EventList::GenerateEvents(EventSelection& selection, bool clearFirst) {
 
   if (clearFirst) rows_.clear();
 
+  TakeLayers layers;
+  layers.velocities = ParseVelocityLayers(selection.velocityLayers).value_or(std::vector<int>{});
+  layers.rounds = std::clamp(selection.roundRobins, 1, kMaxRoundRobins);
+
   for (int octave = 0; octave < kOctaveCount; ++octave) {
     if (!selection.octaves[static_cast<std::size_t>(octave)]) continue;
     const OctaveRange range = OctaveNotes(octave);
     for (int note = range.low; note <= range.high; ++note) {
       const auto pitch = static_cast<std::size_t>(note - range.low);
       if (!selection.notes[pitch]) continue;
-      rows_.push_back(EventRow{std::string(NoteNames[pitch]) + std::to_string(octave), selection.velocity,
-                               selection.channel, selection.duration, selection.decay, std::to_string(note)});
+      const EventRow row{std::string(NoteNames[pitch]) + std::to_string(octave), selection.velocity,
+                         selection.channel, selection.duration, selection.decay, std::to_string(note)};
+      AppendTakesOfNote(rows_, row, layers);
     }
   }
 

@@ -32,13 +32,19 @@ struct EventSelection {
   std::string decay = "500";        // txtNotesDecay, milliseconds
   std::string channel = "1";        // dbcMidiChannell text, copied into the rows as is
   std::string programList;          // txtPatches
+  // Every note once per velocity layer and round (take_layers.h): the layer
+  // list as stored ("" one layer at `velocity`; a text that is not a layer
+  // list counts as "") and the rounds, 1..8.
+  std::string velocityLayers;
+  int roundRobins = 1;
 };
 
 class EventList {
  public:
   // "Generate Events" (clearFirst true) or "Add Events" (false): normalises the
   // fields of the selection, replaces or extends the rows (octave by octave
-  // from the lowest, rising pitch within an octave) and parses the program list.
+  // from the lowest, rising pitch within an octave; with layers or rounds,
+  // every take of a note in a row of its own) and parses the program list.
   void GenerateEvents(EventSelection& selection, bool clearFirst);
 
   std::size_t RowCount() const { return rows_.size(); }

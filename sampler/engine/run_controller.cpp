@@ -13,6 +13,7 @@
 #include "engine/note_names.h"
 #include "engine/prepare_folders.h"
 #include "engine/sample_paths.h"
+#include "engine/take_layers.h"
 #include "engine/text_numbers.h"
 #include "engine/work_left.h"
 
@@ -38,10 +39,13 @@ std::string OnProgram(const std::string& programTag) {
   return programTag == kSinglePassTag ? std::string() : " on program " + programTag;
 }
 
-SavedTake TakeOf(std::size_t row, const std::string& note, const std::string& programTag, const std::string& file) {
+SavedTake TakeOf(std::size_t row, const EventRow& event, int velocity, const std::string& programTag,
+                 const std::string& file) {
   SavedTake take;
   take.row = row;
-  take.note = note;
+  take.note = event.Note;
+  take.velocity = velocity;
+  take.round = std::max(event.Round, 1);
   take.programTag = programTag;
   take.file = file;
   return take;
@@ -306,7 +310,9 @@ RunResult RunController::RunSampling() {
 
   PassEnd end = PassEnd::Finished;
   try {
-    midi_.SetChannelAndVelocity(RunChannel(settings_.ChannelText()), RunVelocity(settings_.VelocityText()));
+    runChannel_ = RunChannel(settings_.ChannelText());
+    runVelocity_ = RunVelocity(settings_.VelocityText());
+    midi_.SetChannelAndVelocity(runChannel_, runVelocity_);
     if (plan.singlePass) {
       end = CheckProgram(plan, std::string(kSinglePassTag));
       if (end == PassEnd::Finished && !stopRequested_) end = RunPass(plan, std::string(kSinglePassTag));
@@ -466,24 +472,31 @@ RunController::PassEnd RunController::RunPass(const RunPlan& plan, const std::st
   SetRunRow(0);
   for (std::size_t row = 0; row < events_.RowCount();) {
     const EventRow event = events_.Row(row);  // a copy: the list may change during the event
-    if (plan.alreadyMade.count(TargetFile(plan.instrumentPath, programTag, event.Note)) != 0) {
+    const std::string takeName = TakeName(event);
+    if (plan.alreadyMade.count(TargetFile(plan.instrumentPath, programTag, takeName)) != 0) {
       SetRunRow(++row);
       continue;
     }
+    // The note alone: the grid's current row follows the run and shows the take's velocity.
     progress_.nowPlaying = event.Note;
     NotifyProgress();
 
+    // A take of a velocity layer plays the layer's velocity; the level
+    // checks between takes play the run's.
+    const int velocity = PlayedVelocity(event, runVelocity_);
     CaptureRequest request{event, plan.instrumentPath, programTag, settings_.Format(), embedNote_};
     try {
+      midi_.SetChannelAndVelocity(runChannel_, velocity);
       const CapturedTake take = capture_.CaptureEvent(request);
-      SavedTake saved = TakeOf(row, event.Note, programTag, take.targetFile);
+      midi_.SetChannelAndVelocity(runChannel_, runVelocity_);
+      SavedTake saved = TakeOf(row, event, velocity, programTag, take.targetFile);
       saved.tagged = take.tagged;
       saved.retakes = take.retakes;
       saved.warnings = take.warnings;
       const PassEnd end = AfterTake(plan, programTag, saved, take.note);
       if (end != PassEnd::Finished) return end;
     } catch (const CaptureError& error) {
-      SavedTake failed = TakeOf(row, event.Note, programTag, error.TargetFile());
+      SavedTake failed = TakeOf(row, event, velocity, programTag, error.TargetFile());
       failed.status = TakeStatus::Failed;
       failed.cause = error.Cause();
       ++takesFailed_;

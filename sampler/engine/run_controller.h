@@ -110,6 +110,8 @@ class RunController {
   bool runActive_ = false;
   bool waitingSuspended_ = false;
   bool embedNote_ = false;
+  int runChannel_ = 0;    // the window's channel and velocity, fixed at START
+  int runVelocity_ = 127;
   RunOptions options_;  // read at START
 
   // The level check of the program being sampled.

@@ -35,6 +35,13 @@ struct RunOptions {
   // recorded from its own output.
   std::string audioInput;
 
+  // Every note recorded once per velocity layer and round, each take in a
+  // file of its own (take_layers.h, sample_paths.h). Layers: "" is one layer
+  // at the window's Key Velocity, else velocities 1..127 separated by commas
+  // ("40,80,127"). Rounds: 1..8.
+  std::string velocityLayers;
+  int roundRobins = 1;
+
   bool operator==(const RunOptions&) const = default;
 };
 

@@ -89,6 +89,8 @@ enum class TakeStatus {
 struct SavedTake {
   std::size_t row = 0;     // the row's index in the event list
   std::string note;        // the row's note name
+  int velocity = 0;        // the velocity played
+  int round = 1;           // the round robin, from 1
   std::string programTag;  // "XXX" or "000".."127"
   std::string file;        // the target file
   bool tagged = false;     // carries its unity note

@@ -5,6 +5,8 @@
 #include <random>
 #include <system_error>
 
+#include "engine/take_layers.h"
+
 #ifdef _WIN32
 #include <process.h>
 #else
@@ -70,9 +72,18 @@ std::string ProgramFolder(std::string_view instrumentPath, std::string_view prog
   return std::string(instrumentPath) + kPathSeparator + "PATCH_" + std::string(programTag);
 }
 
-std::string TargetFile(std::string_view instrumentPath, std::string_view programTag, std::string_view noteName) {
+std::string TargetFile(std::string_view instrumentPath, std::string_view programTag, std::string_view takeName) {
   return ProgramFolder(instrumentPath, programTag) + kPathSeparator + "PATCH" + std::string(programTag) + "_" +
-         std::string(noteName) + ".WAV";
+         std::string(takeName) + ".WAV";
+}
+
+std::string TakeName(const EventRow& row) {
+  if (!row.Suffixed) return row.Note;
+  char suffix[32];
+  std::snprintf(suffix, sizeof suffix, "_V%03d", PlayedVelocity(row, 0));
+  std::string name = row.Note + suffix;
+  if (row.Round > 0) name += "_R" + std::to_string(row.Round);
+  return name;
 }
 
 std::string TemporaryRecordingPath(std::string_view targetFile) {

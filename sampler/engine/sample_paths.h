@@ -3,11 +3,16 @@
 // rely on these names, so they never change:
 //   <save folder>/<instrument>/PATCH_005/PATCH005_C#4.WAV   (program 5)
 //   <save folder>/<instrument>/PATCH_XXX/PATCHXXX_C#4.WAV   (no program list)
+// With more than one velocity layer or round each take of a note carries its
+// velocity in three digits and, with more than one round, its round from 1:
+//   PATCH005_C#4_V080.WAV, PATCH005_C#4_V080_R2.WAV
 // Paths are UTF-8 text with the platform's separator.
 
 #include <filesystem>
 #include <string>
 #include <string_view>
+
+#include "engine/event_row.h"
 
 namespace ntr {
 
@@ -34,8 +39,13 @@ std::string ProgramTag(int program);
 // <instrument path>/PATCH_<tag>
 std::string ProgramFolder(std::string_view instrumentPath, std::string_view programTag);
 
-// <instrument path>/PATCH_<tag>/PATCH<tag>_<note name>.WAV (the note name unchanged).
-std::string TargetFile(std::string_view instrumentPath, std::string_view programTag, std::string_view noteName);
+// <instrument path>/PATCH_<tag>/PATCH<tag>_<take name>.WAV (the take name unchanged).
+std::string TargetFile(std::string_view instrumentPath, std::string_view programTag, std::string_view takeName);
+
+// The take name of a row: its note name ("C#4"); for a Suffixed row followed
+// by "_V" and the velocity it plays in three digits, and "_R" and its round
+// when it has one ("C#4_V080", "C#4_V080_R2").
+std::string TakeName(const EventRow& row);
 
 // A name for a take while it is being written: in the target's own folder (so
 // renaming it into place never crosses file systems and never needs the current

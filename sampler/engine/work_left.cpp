@@ -16,7 +16,7 @@ namespace {
 template <typename Visit>
 void ForEachEvent(const RunEvents& events, Visit visit) {
   for (const std::string& tag : events.passTags) {
-    for (const EventRow& row : events.rows) visit(tag, row, TargetFile(events.instrumentPath, tag, row.Note));
+    for (const EventRow& row : events.rows) visit(tag, row, TargetFile(events.instrumentPath, tag, TakeName(row)));
   }
 }
 
@@ -35,7 +35,7 @@ std::set<std::string> TakesAlreadyMade(const RunEvents& events) {
 
 bool HasTakesLeft(const RunEvents& events, const std::string& programTag, const std::set<std::string>& alreadyMade) {
   return std::any_of(events.rows.begin(), events.rows.end(), [&](const EventRow& row) {
-    return alreadyMade.count(TargetFile(events.instrumentPath, programTag, row.Note)) == 0;
+    return alreadyMade.count(TargetFile(events.instrumentPath, programTag, TakeName(row))) == 0;
   });
 }
 

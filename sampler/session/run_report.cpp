@@ -127,12 +127,12 @@ void RunReport::TakeSaved(const SavedTake& take) { AddTake(take); }
 void RunReport::TakeFailed(const SavedTake& take) { AddTake(take); }
 
 void RunReport::AddTake(const SavedTake& take) {
-  const SessionSettings settings = settings_();
   QJsonObject object;
   object[QStringLiteral("file")] = Text(take.file);
   object[QStringLiteral("program")] = Text(take.programTag);
   object[QStringLiteral("note")] = Text(take.note);
-  object[QStringLiteral("velocity")] = settings.stored.velocity;
+  object[QStringLiteral("velocity")] = QString::number(take.velocity);
+  object[QStringLiteral("round")] = take.round;
   object[QStringLiteral("status")] = QLatin1String(TakeStatusName(take.status));
   object[QStringLiteral("tagged")] = take.tagged;
   object[QStringLiteral("noiseFloorDbfs")] = Db(take.noiseFloorDbfs);

@@ -14,6 +14,8 @@ EventSelection SelectionOf(const SessionSettings& settings) {
   selection.decay = s.decay.toStdString();
   selection.channel = s.channel.toStdString();
   selection.programList = s.programs.toStdString();
+  selection.velocityLayers = settings.options.velocityLayers;
+  selection.roundRobins = settings.options.roundRobins;
   return selection;
 }
 

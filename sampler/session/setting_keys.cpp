@@ -4,6 +4,7 @@
 #include <cctype>
 #include <type_traits>
 
+#include "engine/take_layers.h"
 #include "engine/text_numbers.h"
 #include "session/slider_geometry.h"
 
@@ -207,17 +208,37 @@ QString OptionText(const T& value) {
 template <typename T>
 SettingKey OptionKey(std::string_view group, std::string_view name, std::string_view values, T RunOptions::*field,
                      T first, std::int64_t lo = 0, std::int64_t hi = 0) {
-  return {group, name, values, false, [field, first](SessionSettings& s) { s.options.*field = first; },
-          [field, first, lo, hi](SessionSettings& s, const std::optional<QString>& text) {
-            const auto value = text ? OptionValue<T>(text->toStdString(), lo, hi) : std::nullopt;
-            s.options.*field = value.value_or(first);
-          },
-          [field, lo, hi](SessionSettings& s, const std::string& text) {
-            const auto value = OptionValue<T>(text, lo, hi);
-            if (value) s.options.*field = *value;
-            return value.has_value();
-          },
-          [field](const SessionSettings& s) { return OptionText(s.options.*field); }};
+  SettingKey key{group, name, values, false, [field, first](SessionSettings& s) { s.options.*field = first; },
+                 [field, first, lo, hi](SessionSettings& s, const std::optional<QString>& text) {
+                   const auto value = text ? OptionValue<T>(text->toStdString(), lo, hi) : std::nullopt;
+                   s.options.*field = value.value_or(first);
+                 },
+                 [field, lo, hi](SessionSettings& s, const std::string& text) {
+                   const auto value = OptionValue<T>(text, lo, hi);
+                   if (value) s.options.*field = *value;
+                   return value.has_value();
+                 },
+                 [field](const SessionSettings& s) { return OptionText(s.options.*field); }};
+  if constexpr (std::is_same_v<T, bool>) {
+    key.kind = SettingKind::Flag;
+  } else if constexpr (std::is_same_v<T, int>) {
+    key.kind = SettingKind::Number;
+  }
+  key.lo = lo;
+  key.hi = hi;
+  return key;
+}
+
+// A text key that takes only what `accepts` says: --set refuses the rest, and
+// a stored text that does not fit gives the first-start value.
+SettingKey Checked(SettingKey key, std::function<bool(const std::string&)> accepts) {
+  key.load = [load = key.load, accepts](SessionSettings& s, const std::optional<QString>& text) {
+    load(s, text && accepts(text->toStdString()) ? text : std::optional<QString>());
+  };
+  key.parse = [parse = key.parse, accepts](SessionSettings& s, const std::string& value) {
+    return accepts(value) && parse(s, value);
+  };
+  return key;
 }
 
 std::vector<SettingKey> MakeKeys() {
@@ -302,6 +323,17 @@ std::vector<SettingKey> MakeKeys() {
                            "as \"jack:system:capture_1,system:capture_2\"",
                            &RunOptions::audioInput, std::string()));
 
+  // Every note recorded once per velocity layer and round: the "Instrument Options" dialog.
+  SettingKey layers = Checked(
+      OptionKey(kInstrumentGroup, "VelocityLayers",
+                "velocities 1 to 127 separated by commas (\"40,80,127\"), each note recorded once at each; "
+                "\"\" for one layer at the Key Velocity",
+                &RunOptions::velocityLayers, std::string()),
+      [](const std::string& value) { return ParseVelocityLayers(value).has_value(); });
+  keys.push_back(layers);
+  keys.push_back(OptionKey(kInstrumentGroup, "RoundRobins", "1 to 8 (how many takes of every note and layer)",
+                           &RunOptions::roundRobins, 1, 1, kMaxRoundRobins));
+
   // The window's fields have their first-start values as a whole (FirstStartSettings).
   for (SettingKey& key : keys) {
     if (!key.firstStart) key.firstStart = [](SessionSettings&) {};
@@ -309,8 +341,9 @@ std::vector<SettingKey> MakeKeys() {
   return keys;
 }
 
-[[noreturn]] void Refuse(const SettingKey& key, const std::string& value) {
-  throw SettingError("--set " + std::string(key.name) + "=" + value + ": " + std::string(key.name) + " takes " +
+// Names the key as it was typed ("Instrument/RoundRobins") and as the table has it.
+[[noreturn]] void Refuse(const SettingKey& key, const std::string& typed, const std::string& value) {
+  throw SettingError("--set " + typed + "=" + value + ": " + std::string(key.name) + " takes " +
                      std::string(key.values));
 }
 
@@ -318,6 +351,30 @@ std::vector<SettingKey> MakeKeys() {
 
 const std::vector<SettingKey>& SettingKeys() {
   static const std::vector<SettingKey> keys = MakeKeys();
+  return keys;
+}
+
+std::string SettingKey::Label() const {
+  if (!label.empty()) return std::string(label);
+  std::string words;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const char c = name[i];
+    const bool upper = std::isupper(static_cast<unsigned char>(c)) != 0;
+    if (i > 0 && upper) words += ' ';
+    words += i > 0 && upper ? static_cast<char>(std::tolower(static_cast<unsigned char>(c))) : c;
+  }
+  constexpr std::string_view kMillis = " ms";
+  if (words.size() > kMillis.size() && words.compare(words.size() - kMillis.size(), kMillis.size(), kMillis) == 0) {
+    words.replace(words.size() - kMillis.size(), kMillis.size(), " (ms)");
+  }
+  return words;
+}
+
+std::vector<const SettingKey*> KeysOfGroup(std::string_view group) {
+  std::vector<const SettingKey*> keys;
+  for (const SettingKey& key : SettingKeys()) {
+    if (key.group == group) keys.push_back(&key);
+  }
   return keys;
 }
 
@@ -338,7 +395,7 @@ void ApplyOverride(SessionSettings& settings, const std::string& key, const std:
     throw SettingError("--set " + key + "=" + value + ": there is no setting \"" + key + "\"; the settings are " +
                        names);
   }
-  if (!found->parse(settings, value)) Refuse(*found, value);
+  if (!found->parse(settings, value)) Refuse(*found, key, value);
 }
 
 }  // namespace ntr::session

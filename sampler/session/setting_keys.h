@@ -6,6 +6,7 @@
 // through it, so a new setting is one entry here plus the code that uses it.
 
 #include <QString>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <stdexcept>
@@ -24,10 +25,18 @@ class SettingError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The group of the settings of the "Instrument Options" dialog, which shows
+// every key of it.
+inline constexpr std::string_view kInstrumentGroup = "Instrument";
+
+// What a key holds, for a dialog that edits it: a check box, a spin box
+// within lo..hi, or a line of text.
+enum class SettingKind { Flag, Number, Text };
+
 struct SettingKey {
   std::string_view group;   // kSettingsGroup for the window's fields, else a group of its own
   std::string_view name;    // the key as stored
-  std::string_view values;  // what --set takes, for --help and the error messages
+  std::string_view values;  // what --set takes, for --help, the error messages and a dialog's tool tip
   // The window's fields are written together by "Save Settings"; every other
   // key is written as soon as it is chosen (SettingsStore::SaveKey).
   bool savedWithFields = false;
@@ -39,11 +48,25 @@ struct SettingKey {
   std::function<bool(SessionSettings&, const std::string&)> parse;
   // The text that is stored.
   std::function<QString(const SessionSettings&)> text;
+
+  // For a dialog (the keys of groups of their own): what it holds, the range
+  // of a Number, and a short label ("" for the key's name in words).
+  SettingKind kind = SettingKind::Text;
+  std::int64_t lo = 0;
+  std::int64_t hi = 0;
+  std::string_view label{};
+
+  // The label, or the key's name in words: "RoundRobins" -> "Round robins",
+  // "FadeOutMs" -> "Fade out (ms)".
+  std::string Label() const;
 };
 
 // In the order the settings file holds them: the window's fields, "MidiDev",
 // then the groups of their own.
 const std::vector<SettingKey>& SettingKeys();
+
+// The keys of one group, in table order.
+std::vector<const SettingKey*> KeysOfGroup(std::string_view group);
 
 // The key called `name`, without regard to case; a key of a group of its own
 // may also be named "Group/Key". nullptr when there is none.

@@ -101,6 +101,9 @@ class frmMain : public QMainWindow, private RunObserver {
   // frm_main_audio_input.cpp: the input an external instrument is recorded
   // from ("" : the default), stored at once.
   void ChooseAudioInput(const std::string& setting);
+  // frm_main_options.cpp: the "Instrument Options" dialog; what it changed is
+  // stored at once, and a changed layer or round count regenerates the list.
+  void OpenInstrumentOptions();
   void OpenEditor();       // the row editor on the grid's current row
   void ShowAbout();
   void SetSettingsEnabled(bool enabled);
@@ -135,6 +138,7 @@ class frmMain : public QMainWindow, private RunObserver {
   void BuildSynthMenuItems();
   void BuildAudioInputMenu();
   void FillAudioInputMenu();
+  void BuildOptionsMenuItem();
   void UpdateSynthMenuItems();
   void UpdateNotesCaption();
   void UpdateOctaveColour(int octave);
@@ -198,6 +202,7 @@ class frmMain : public QMainWindow, private RunObserver {
   QAction* mRenderFast_ = nullptr;
   QAction* mSoundFont_ = nullptr;
   QAction* mSkipMade_ = nullptr;  // RunOptions::skipTakesAlreadyMade, stored at once
+  QAction* mInstrumentOptions_ = nullptr;
   QAction* mSave_ = nullptr;
   QAction* mLoad_ = nullptr;
   QAction* mExit_ = nullptr;

@@ -93,6 +93,7 @@ void frmMain::BuildMenus() {
   mSkipMade_->setObjectName(QStringLiteral("mSkipMade"));
   mSkipMade_->setCheckable(true);
   BuildSynthMenuItems();
+  BuildOptionsMenuItem();
   mFile_->addSeparator();
   mSave_ = mFile_->addAction(QStringLiteral("Save Settings"));
   mSave_->setObjectName(QStringLiteral("mSave"));

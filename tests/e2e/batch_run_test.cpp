@@ -100,6 +100,41 @@ TEST_F(Batch, ASilentInstrumentStopsTheRunBeforeAnyTake) {
   EXPECT_TRUE(report.statuses.empty());
 }
 
+// Velocity layers and round robins through --set: every note once per layer
+// and round, each in a file named after both, louder for the louder layer.
+TEST_F(Batch, LayersAndRoundsMakeATakeOfEveryNoteAtEveryVelocity) {
+  const std::string settings = WriteSettings(SettingsText(Folder(), "", "300", "100", "22 kHz", "16", "Mono"));
+  const Finished run = RunToEnd(kProgram,
+                                {"--batch", "--settings", settings, "--fast", "--set", "Octaves=0000000001000000000000",
+                                 "--set", "VelocityLayers=64,127", "--set", "Instrument/RoundRobins=2"},
+                                Logs(), 60);
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+
+  std::set<std::string> expected{"Grand_Piano/ntr-run.json"};
+  const std::vector<std::string> takes{"C4", "E4", "A4"};
+  for (const std::string& note : takes) {
+    for (const std::string layer : {"_V064", "_V127"}) {
+      for (const std::string round : {"_R1", "_R2"}) {
+        expected.insert("Grand_Piano/PATCH_XXX/PATCHXXX_" + note + layer + round + ".WAV");
+      }
+    }
+  }
+  EXPECT_EQ(FilesUnder(Folder()), expected);
+  EXPECT_NE(run.out.find("[12/12] "), std::string::npos) << run.out;
+  for (std::size_t i = 0; i < takes.size(); ++i) {
+    const std::string stem = Folder() + "/Grand_Piano/PATCH_XXX/PATCHXXX_" + takes[i];
+    TakeExpectation expected{kNotes[i], 22050, 16, 1, true, 0.3, 0.1};
+    expected.longestOverheadSeconds = expected.shortestShortfallSeconds = 0.5 / 22050;
+    const TakeFigures soft = ExpectGoodTake(stem + "_V064_R2.WAV", expected);
+    const TakeFigures loud = ExpectGoodTake(stem + "_V127_R1.WAV", expected);
+    EXPECT_GT(loud.peak, soft.peak * 1.5f) << takes[i];
+  }
+  const RunReportFigures report = ReadRunReport(Folder() + "/Grand_Piano/ntr-run.json");
+  EXPECT_EQ(report.velocities, (std::vector<std::string>{"64", "64", "127", "127", "64", "64", "127", "127", "64",
+                                                          "64", "127", "127"}));
+  EXPECT_EQ(report.rounds, (std::vector<int>{1, 2, 1, 2, 1, 2, 1, 2, 1, 2, 1, 2}));
+}
+
 // A fast run is exact: the same run twice gives the same bytes, and each take
 // sounds as the real-time take of the same note (onset, level and waveform).
 TEST_F(Batch, FastRunsRepeatExactlyAndSoundAsInRealTime) {

@@ -76,6 +76,8 @@ TEST_F(Settings, EveryKeyTakesItsFormatWithoutRegardToCase) {
   Set("MicVolume", "5415");
   Set("OutVolume", "5000");
   Set("mididev", "9");
+  Set("velocitylayers", "40, 127");
+  Set("Instrument/RoundRobins", "8");
 
   const StoredSettings& s = settings_.stored;
   EXPECT_TRUE(s.notes[11]);
@@ -89,6 +91,8 @@ TEST_F(Settings, EveryKeyTakesItsFormatWithoutRegardToCase) {
   const EventSelection selection = SelectionOf(settings_);
   EXPECT_EQ(selection.programList, " 1,,5-7 ");
   EXPECT_EQ(selection.channel, "16");
+  EXPECT_EQ(selection.velocityLayers, "40, 127");
+  EXPECT_EQ(selection.roundRobins, 8);
   const PlainRunSettings run = RunSettingsOf(settings_);
   EXPECT_EQ(run.saveFolder, "/tmp/x");
   EXPECT_EQ(run.instrumentName, "My Piano");
@@ -127,8 +131,13 @@ TEST_F(Settings, ValuesOutsideTheirFormatAreRefusedAndChangeNothing) {
   EXPECT_TRUE(Refused("OutVolume", "5416"));
   EXPECT_TRUE(Refused("MidiDev", "10"));
   EXPECT_TRUE(Refused("Instrument", "x"));
+  EXPECT_TRUE(Refused("VelocityLayers", "0,80"));
+  EXPECT_TRUE(Refused("VelocityLayers", "40;80"));
+  EXPECT_TRUE(Refused("Instrument/RoundRobins", "9"));
+  EXPECT_TRUE(Refused("RoundRobins", "0"));
   EXPECT_EQ(settings_.stored, before.stored);
   EXPECT_EQ(settings_.midiDevice, before.midiDevice);
+  EXPECT_EQ(settings_.options, before.options);
 }
 
 }  // namespace

@@ -252,8 +252,8 @@ TEST(MainWindow, DeviceMenuListsTheDevicesAndStoresTheChoice) {
   for (QAction* a : file->actions()) entries << (a->isSeparator() ? QStringLiteral("-") : a->text());
   EXPECT_EQ(entries, (QStringList{"MIDI Devices", "Audio Input", "Skip takes already made",
                                   "Render faster than real time (no effect: not the built-in synthesizer)",
-                                  "SoundFont for the built-in synthesizer...", "-", "Save Settings", "Load Settings",
-                                  "-", "Exit"}));
+                                  "SoundFont for the built-in synthesizer...", "Instrument Options...", "-",
+                                  "Save Settings", "Load Settings", "-", "Exit"}));
   // Stored as soon as it is chosen, in a group of its own; the next START reads it.
   rig.Action("mSkipMade")->trigger();
   EXPECT_EQ(rig.Store().Read("SkipTakesAlreadyMade", "Run"), "1");

@@ -134,7 +134,10 @@ RunReportFigures ReadRunReport(const std::string& path) {
   figures.valid = true;
   figures.outcome = report.value(QStringLiteral("outcome")).toString().toStdString();
   for (const QJsonValue take : report.value(QStringLiteral("takes")).toArray()) {
-    figures.statuses.push_back(take.toObject().value(QStringLiteral("status")).toString().toStdString());
+    const QJsonObject object = take.toObject();
+    figures.statuses.push_back(object.value(QStringLiteral("status")).toString().toStdString());
+    figures.velocities.push_back(object.value(QStringLiteral("velocity")).toString().toStdString());
+    figures.rounds.push_back(object.value(QStringLiteral("round")).toInt());
   }
   figures.levelChecks = static_cast<int>(report.value(QStringLiteral("levelChecks")).toArray().size());
   return figures;

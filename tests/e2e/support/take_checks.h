@@ -62,6 +62,8 @@ struct RunReportFigures {
   bool valid = false;
   std::string outcome;
   std::vector<std::string> statuses;  // of every take, in order
+  std::vector<std::string> velocities;  // of every take, in order
+  std::vector<int> rounds;
   int levelChecks = 0;
 };
 RunReportFigures ReadRunReport(const std::string& path);
