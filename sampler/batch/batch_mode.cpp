@@ -8,6 +8,7 @@
 
 #include "batch/batch_run.h"
 #include "batch/exit_codes.h"
+#include "batch/make_instrument.h"
 #include "session/setting_keys.h"
 #include "session/settings_store.h"
 
@@ -52,6 +53,7 @@ int BatchMain(int argc, char** argv) {
     std::fputs(UsageText().c_str(), stdout);
     return kExitDone;
   }
+  if (line.makeInstrument) return MakeInstrument(*line.makeInstrument, stdout, stderr);
 
   QCoreApplication app(argc, argv);
   QCoreApplication::setApplicationName(QString::fromLatin1(session::kSettingsApplication));
