@@ -197,6 +197,7 @@ int BatchRun::Finish(const RunResult& result) {
   const std::string takes = Plural(result.takesSaved, "take");
   if (result.outcome != RunOutcome::FoldersFailed && result.outcome != RunOutcome::MidiOpenFailed) {
     view_.Line(stdout, "Summary: " + session::RunSummary(result) + ". " + report_.Where());
+    if (!session_.InstrumentFilesWhere().empty()) view_.Line(stdout, session_.InstrumentFilesWhere() + ".");
   }
   switch (result.outcome) {
     case RunOutcome::Completed:

@@ -29,6 +29,9 @@ struct RunOptions {
   // while the synthesizer switches its patch. The session gives the run 0
   // for the built-in synthesizer, which switches at once.
   int pauseAfterProgramChangeMs = 500;
+  // After a run that played, the instrument files (SFZ, DecentSampler,
+  // SoundFont 2) of its instrument's folder are written from its takes.
+  bool writeInstrumentFiles = false;
 
   bool operator==(const RunOptions&) const = default;
 };

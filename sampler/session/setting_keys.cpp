@@ -297,6 +297,10 @@ std::vector<SettingKey> MakeKeys() {
                            "milliseconds waited after a program change before its first note, 0 to 60000 "
                            "(the built-in synthesizer never waits)",
                            &RunOptions::pauseAfterProgramChangeMs, 500, 0, 60000));
+  keys.push_back(OptionKey("Instrument", "WriteInstrumentFiles",
+                           "1 (after a run, the SFZ, DecentSampler and SoundFont 2 files of the instrument's folder "
+                           "are written from its takes) or 0",
+                           &RunOptions::writeInstrumentFiles, false));
 
   // The window's fields have their first-start values as a whole (FirstStartSettings).
   for (SettingKey& key : keys) {
