@@ -98,6 +98,8 @@ class frmMain : public QMainWindow, private RunObserver {
   // frm_main_synth.cpp: the built-in synthesizer's options, stored at once.
   void SetRenderFast(bool fast);
   void ChooseSoundFont();
+  // frm_main_instrument.cpp: "Make Instrument Files..." for a folder the user picks.
+  void MakeInstrumentFiles();
   void OpenEditor();       // the row editor on the grid's current row
   void ShowAbout();
   void SetSettingsEnabled(bool enabled);
@@ -194,6 +196,7 @@ class frmMain : public QMainWindow, private RunObserver {
   QAction* mSkipMade_ = nullptr;  // RunOptions::skipTakesAlreadyMade, stored at once
   QAction* mSave_ = nullptr;
   QAction* mLoad_ = nullptr;
+  QAction* mMakeInstrument_ = nullptr;
   QAction* mExit_ = nullptr;
   QAction* mAbout_ = nullptr;
   int midiDeviceIndex_ = 0;

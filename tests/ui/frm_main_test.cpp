@@ -253,7 +253,7 @@ TEST(MainWindow, DeviceMenuListsTheDevicesAndStoresTheChoice) {
   EXPECT_EQ(entries, (QStringList{"MIDI Devices", "Skip takes already made",
                                   "Render faster than real time (no effect: not the built-in synthesizer)",
                                   "SoundFont for the built-in synthesizer...", "-", "Save Settings", "Load Settings",
-                                  "-", "Exit"}));
+                                  "-", "Make Instrument Files...", "-", "Exit"}));
   // Stored as soon as it is chosen, in a group of its own; the next START reads it.
   rig.Action("mSkipMade")->trigger();
   EXPECT_EQ(rig.Store().Read("SkipTakesAlreadyMade", "Run"), "1");
