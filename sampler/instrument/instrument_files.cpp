@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <system_error>
 
 #include "engine/sample_paths.h"
@@ -35,6 +36,19 @@ void WriteTextFile(const fs::path& path, const std::string& text) {
   if (error) {
     throw InstrumentError(InstrumentError::Kind::NotWritten, "cannot write " + Utf8FromPath(path) + ": " + error.message());
   }
+}
+
+// Bank 0, the program's number; a run without a program list takes 0, or the
+// first number no program of the folder has.
+int PresetOf(const std::string& tag, const std::vector<ProgramTakes>& programs) {
+  if (tag != "XXX") return std::stoi(tag) % 128;
+  std::set<int> taken;
+  for (const ProgramTakes& program : programs) {
+    if (program.tag != "XXX") taken.insert(std::stoi(program.tag) % 128);
+  }
+  int preset = 0;
+  while (taken.count(preset) && preset < 127) ++preset;
+  return preset;
 }
 
 }  // namespace
@@ -77,14 +91,15 @@ InstrumentFiles MakeInstrumentFiles(const std::string& instrumentFolder) {
       WriteTextFile(path, text);
       result.written.push_back(Utf8FromPath(path));
     }
-    soundFontPrograms.push_back({program.tag, program.tag + " " + name, regions});
+    soundFontPrograms.push_back({program.tag, PresetOf(program.tag, scan.programs), program.tag + " " + name, regions});
     ++result.programs;
     result.takes += static_cast<int>(regions.size());
   }
 
   const fs::path soundFont = folder / PathFromUtf8(name + ".sf2");
   try {
-    WriteSf2File(Utf8FromPath(soundFont), name, soundFontPrograms);
+    const std::vector<std::string> leftOut = WriteSf2File(Utf8FromPath(soundFont), name, soundFontPrograms);
+    result.warnings.insert(result.warnings.end(), leftOut.begin(), leftOut.end());
   } catch (const std::runtime_error& problem) {
     throw InstrumentError(InstrumentError::Kind::NotWritten, problem.what());
   }

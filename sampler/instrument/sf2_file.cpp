@@ -61,13 +61,19 @@ std::vector<IpatchSF2Sample*> AddSamples(IpatchSF2* soundFont, const Region& reg
   return samples;
 }
 
-void AddProgram(IpatchSF2* soundFont, const Sf2Program& program) {
+void AddProgram(IpatchSF2* soundFont, const Sf2Program& program, std::vector<std::string>& leftOut) {
   Ref<IpatchSF2Inst> instrument(ipatch_sf2_inst_new());
   ipatch_sf2_inst_set_name(instrument.get(), Name20(program.name).c_str());
   ipatch_container_append(IPATCH_CONTAINER(soundFont), IPATCH_ITEM(instrument.get()));
   for (const Region& region : program.regions) {
     if (region.round != 1) continue;
-    const std::vector<IpatchSF2Sample*> samples = AddSamples(soundFont, region, program.tag);
+    std::vector<IpatchSF2Sample*> samples;
+    try {
+      samples = AddSamples(soundFont, region, program.tag);
+    } catch (const std::runtime_error& error) {
+      leftOut.push_back(std::string(error.what()) + "; left out of the SoundFont");
+      continue;
+    }
     for (std::size_t i = 0; i < samples.size(); ++i) {
       Ref<IpatchSF2IZone> zone(ipatch_sf2_izone_new());
       ipatch_sf2_zone_set_link_item(IPATCH_SF2_ZONE(zone.get()), IPATCH_ITEM(samples[i]));
@@ -84,8 +90,7 @@ void AddProgram(IpatchSF2* soundFont, const Sf2Program& program) {
 
   Ref<IpatchSF2Preset> preset(ipatch_sf2_preset_new());
   ipatch_sf2_preset_set_name(preset.get(), Name20(program.name).c_str());
-  const int number = program.tag == "XXX" ? 0 : std::stoi(program.tag) % 128;
-  ipatch_sf2_preset_set_midi_locale(preset.get(), 0, number);
+  ipatch_sf2_preset_set_midi_locale(preset.get(), 0, program.preset);
   ipatch_container_append(IPATCH_CONTAINER(soundFont), IPATCH_ITEM(preset.get()));
   ipatch_sf2_preset_new_zone(preset.get(), instrument.get());
 }
@@ -101,14 +106,16 @@ void Save(IpatchSF2* soundFont, const std::string& path) {
 
 }  // namespace
 
-void WriteSf2File(const std::string& path, const std::string& name, const std::vector<Sf2Program>& programs) {
+std::vector<std::string> WriteSf2File(const std::string& path, const std::string& name,
+                                      const std::vector<Sf2Program>& programs) {
   static std::once_flag initialised;
   std::call_once(initialised, [] { ipatch_init(); });
 
   Ref<IpatchSF2> soundFont(ipatch_sf2_new());
   ipatch_sf2_set_info(soundFont.get(), IPATCH_SF2_NAME, name.c_str());
   ipatch_sf2_set_info(soundFont.get(), IPATCH_SF2_SOFTWARE, "NTR");
-  for (const Sf2Program& program : programs) AddProgram(soundFont.get(), program);
+  std::vector<std::string> leftOut;
+  for (const Sf2Program& program : programs) AddProgram(soundFont.get(), program, leftOut);
 
   const std::string part = path + ".part";
   try {
@@ -121,6 +128,7 @@ void WriteSf2File(const std::string& path, const std::string& name, const std::v
   std::error_code error;
   std::filesystem::rename(PathFromUtf8(part), PathFromUtf8(path), error);
   if (error) throw std::runtime_error("cannot write " + path + ": " + error.message());
+  return leftOut;
 }
 
 }  // namespace ntr::instrument

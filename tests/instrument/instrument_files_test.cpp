@@ -264,13 +264,17 @@ TEST(InstrumentFiles, TakeNamesAndRefusals) {
   } catch (const InstrumentError& error) {
     EXPECT_EQ(error.GetKind(), InstrumentError::Kind::FolderMissing);
   }
-  // A take without a layer among layered ones, and a second take of one key, layer and round, are left out.
+  // A take without a layer among layered ones, and a second take of one key,
+  // layer and round, are left out; an empty take is left out of the SoundFont only.
   WriteTake(temp.Path() / "PATCH_000" / "PATCH000_C5_V100.WAV", 60, 0.5, std::nullopt);
   WriteTake(temp.Path() / "PATCH_000" / "PATCH000_C5.WAV", 60, 0.5, std::nullopt);
   WriteTake(temp.Path() / "PATCH_000" / "PATCH000_D5_V100.WAV", 60, 0.5, 60);
+  quendal::SavePcmWav((temp.Path() / "PATCH_000" / "PATCH000_E5_V100.WAV").string(), {kRate, 16, 1}, "");
   const InstrumentFiles made = MakeInstrumentFiles(temp.Path().string());
-  EXPECT_EQ(made.takes, 1);
-  EXPECT_EQ(made.warnings.size(), 2u);
+  EXPECT_EQ(made.takes, 2);
+  ASSERT_EQ(made.warnings.size(), 3u);
+  EXPECT_NE(made.warnings[2].find("PATCH000_E5_V100.WAV"), std::string::npos) << made.warnings[2];
+  EXPECT_TRUE(fs::exists(temp.Path() / (temp.Path().filename().string() + ".sf2")));
 }
 
 }  // namespace
