@@ -16,8 +16,8 @@ int MakeInstrument(const std::string& instrumentFolder, std::FILE* out, std::FIL
   }
   for (const std::string& warning : files.warnings) std::fprintf(err, "NTR: %s\n", warning.c_str());
   for (const std::string& file : files.written) std::fprintf(out, "Wrote %s\n", file.c_str());
-  std::fprintf(out, "Instrument files for %d program%s, %d takes.\n", files.programs, files.programs == 1 ? "" : "s",
-               files.takes);
+  std::fprintf(out, "Instrument files for %d program%s, %d take%s.\n", files.programs, files.programs == 1 ? "" : "s",
+               files.takes, files.takes == 1 ? "" : "s");
   return kExitDone;
 }
 

@@ -22,12 +22,18 @@ void InstrumentFilesAfterRun::RunFinished(const RunResult& result) {
   wanted_ = false;
 }
 
+namespace {
+
+std::string Count(std::size_t n, const char* what) { return std::to_string(n) + " " + what + (n == 1 ? "" : "s"); }
+
+}  // namespace
+
 InstrumentFilesNote WriteInstrumentFilesOf(const std::string& instrumentFolder) {
   try {
     const instrument::InstrumentFiles files = instrument::MakeInstrumentFiles(instrumentFolder);
     std::string text = "Instrument files: " + std::to_string(files.written.size()) + " written in " +
-                       instrumentFolder + " (" + std::to_string(files.programs) + " program" +
-                       (files.programs == 1 ? "" : "s") + ", " + std::to_string(files.takes) + " takes)";
+                       instrumentFolder + " (" + Count(static_cast<std::size_t>(files.programs), "program") + ", " +
+                       Count(static_cast<std::size_t>(files.takes), "take") + ")";
     if (!files.warnings.empty()) {
       text += "; left out: " + files.warnings.front() +
               (files.warnings.size() > 1 ? " and " + std::to_string(files.warnings.size() - 1) + " more" : "");
