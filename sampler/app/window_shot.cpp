@@ -28,6 +28,7 @@ class PrintedDialogs : public ntr::ui::UserDialogs {
   int RunModal(QDialog&) override { return QDialog::Rejected; }
   void Beep() override {}
   std::optional<std::string> ChooseSoundFont(const std::string&) override { return std::nullopt; }
+  std::optional<std::string> ChooseInstrumentFolder(const std::string&) override { return std::nullopt; }
 };
 
 }  // namespace

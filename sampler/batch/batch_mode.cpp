@@ -9,6 +9,7 @@
 #include "batch/batch_run.h"
 #include "batch/device_listing.h"
 #include "batch/exit_codes.h"
+#include "batch/make_instrument.h"
 #include "session/setting_keys.h"
 #include "session/settings_store.h"
 
@@ -54,6 +55,7 @@ int BatchMain(int argc, char** argv) {
     return kExitDone;
   }
   if (line.listDevices) return ListDevices();
+  if (line.makeInstrument) return MakeInstrument(*line.makeInstrument, stdout, stderr);
 
   QCoreApplication app(argc, argv);
   QCoreApplication::setApplicationName(QString::fromLatin1(session::kSettingsApplication));

@@ -208,6 +208,7 @@ int BatchRun::Finish(const RunResult& result) {
   if (result.outcome != RunOutcome::FoldersFailed && result.outcome != RunOutcome::MidiOpenFailed &&
       result.outcome != RunOutcome::InputMissing) {
     view_.Line(stdout, "Summary: " + session::RunSummary(result) + ". " + report_.Where());
+    if (!session_.InstrumentFilesWhere().empty()) view_.Line(stdout, session_.InstrumentFilesWhere() + ".");
   }
   switch (result.outcome) {
     case RunOutcome::Completed:

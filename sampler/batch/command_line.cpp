@@ -26,8 +26,7 @@ bool IsBatchCommandLine(int argc, const char* const* argv) {
     const std::string_view argument = argv[i] ? argv[i] : "";
     if (argument == "--batch" || argument == "--help" || argument == "-h" || argument == "--fast" ||
         argument == "--resume" || argument == "--force" || argument == "--list-devices" ||
-        IsOption(argument, "--settings") ||
-        IsOption(argument, "--set")) {
+        IsOption(argument, "--settings") || IsOption(argument, "--set") || IsOption(argument, "--make-instrument")) {
       return true;
     }
   }
@@ -58,6 +57,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       line.resume = true;
     } else if (argument == "--force") {
       line.force = true;
+    } else if (IsOption(argument, "--make-instrument")) {
+      line.makeInstrument = valueOf(i, "--make-instrument");
+      if (line.makeInstrument->empty()) throw BatchError(kExitUsage, "--make-instrument needs a folder");
     } else if (IsOption(argument, "--settings")) {
       line.settingsFile = valueOf(i, "--settings");
       if (line.settingsFile->empty()) throw BatchError(kExitUsage, "--settings needs a file name");
@@ -72,6 +74,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       throw BatchError(kExitUsage, "unknown argument \"" + argument + "\" (NTR --help lists the options)");
     }
   }
+  if (line.makeInstrument) {
+    if (line.batch || line.settingsFile || !line.overrides.empty() || line.resume || line.force) {
+      throw BatchError(kExitUsage, "--make-instrument takes no other option (NTR --help lists the options)");
+    }
+    return line;
+  }
   if (!line.help && !line.batch && !line.listDevices) {
     throw BatchError(kExitUsage, "--settings, --set, --fast, --resume and --force work with --batch only (NTR --help "
                                  "lists the options)");
@@ -85,6 +93,8 @@ std::string UsageText() {
       "       NTR --batch [OPTIONS]    one sampling run without a window\n"
       "       NTR --list-devices       the MIDI outputs and audio inputs there are,\n"
       "                                with what --set takes to choose each\n"
+      "       NTR --make-instrument FOLDER\n"
+      "                                the instrument files of a folder of takes\n"
       "       NTR --help               this text\n"
       "\n"
       "--batch makes one run with the settings the window saved last (File > Save\n"
@@ -106,6 +116,13 @@ std::string UsageText() {
       "  --force             start even when the save folder's disk has less free\n"
       "                      space than the run needs\n"
       "\n"
+      "--make-instrument FOLDER writes, into an instrument's folder\n"
+      "(<save folder>/<instrument>), the files a software sampler opens, made from\n"
+      "the takes in its PATCH_<program> folders: <instrument>_PATCH_<program>.sfz\n"
+      "(SFZ) and .dspreset (DecentSampler) for each program, and <instrument>.sf2\n"
+      "(SoundFont 2, one preset per program). The setting WriteInstrumentFiles does\n"
+      "the same after every run.\n"
+      "\n"
       "Settings:\n";
   for (const session::SettingKey& key : session::SettingKeys()) {
     std::string name(key.name);
@@ -126,7 +143,9 @@ std::string UsageText() {
       "  3    the MIDI device or the audio input is missing or does not open, or the\n"
       "       instrument is silent (its test notes did not sound)\n"
       "  4    the save folder cannot be made or written, or has not enough free space\n"
-      "       for the run (see --force)\n"
+      "       for the run (see --force); --make-instrument: the folder is missing or\n"
+      "       a file cannot be written\n"
+      "  5    --make-instrument: the folder holds no takes\n"
       "  130  stopped by Ctrl-C (SIGINT); 143 by SIGTERM, 129 by SIGHUP; the takes made\n"
       "       are kept\n"
       "\n"

@@ -2,6 +2,7 @@
 // The command line of the unattended mode:
 //   NTR --batch [--settings FILE] [--set Key=Value]... [--fast] [--resume] [--force]
 //   NTR --list-devices
+//   NTR --make-instrument FOLDER
 //   NTR --help
 // Without any of these options the program opens its window as before.
 
@@ -35,15 +36,18 @@ struct CommandLine {
   std::vector<KeyValue> overrides;          // --set Key=Value, in the order given (the last one wins)
   bool resume = false;                      // --resume: skip the takes already made
   bool force = false;                       // --force: run even without enough free space
+  std::optional<std::string> makeInstrument;  // --make-instrument FOLDER: its instrument files, no run
 };
 
 // True when the arguments are the unattended mode's (--batch, --help, -h,
-// --settings, --set, --fast): main() then hands them over before any window exists.
+// --settings, --set, --fast, --make-instrument): main() then hands them over
+// before any window exists.
 bool IsBatchCommandLine(int argc, const char* const* argv);
 
 // Parses the arguments after the program name. Throws BatchError (kExitUsage)
 // for an unknown option, a missing value, "--set" without "=", or --settings,
-// --set or --fast without --batch. --fast comes as an override of its setting.
+// --set or --fast without --batch, and --make-instrument with any other option.
+// --fast comes as an override of its setting.
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 
 // The text --help prints.

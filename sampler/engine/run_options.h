@@ -42,6 +42,10 @@ struct RunOptions {
   std::string velocityLayers;
   int roundRobins = 1;
 
+  // After a run that played, the instrument files (SFZ, DecentSampler,
+  // SoundFont 2) of its instrument's folder are written from its takes.
+  bool writeInstrumentFiles = false;
+
   bool operator==(const RunOptions&) const = default;
 };
 

@@ -18,11 +18,16 @@ SamplingSession::SamplingSession(const SessionPorts& ports, std::function<Sessio
       settings_(std::move(settings)),
       runSettings_(settings_),
       controller_(events_, runSettings_, ports.midi, ports.recorder, ports.clock, ports.messages),
-      sleepInhibitor_(warn ? std::move(warn) : SleepInhibitor::Warn(WarnOnStderr)) {
+      sleepInhibitor_(warn ? std::move(warn) : SleepInhibitor::Warn(WarnOnStderr)),
+      instrumentFiles_(settings_) {
   controller_.AddObserver(&sleepInhibitor_);
+  controller_.AddObserver(&instrumentFiles_);
 }
 
-SamplingSession::~SamplingSession() { controller_.RemoveObserver(&sleepInhibitor_); }
+SamplingSession::~SamplingSession() {
+  controller_.RemoveObserver(&instrumentFiles_);
+  controller_.RemoveObserver(&sleepInhibitor_);
+}
 
 StoredSettings SamplingSession::GenerateEvents(bool clearFirst) {
   const SessionSettings settings = settings_();

@@ -11,6 +11,7 @@
 #include "engine/event_list.h"
 #include "engine/ports.h"
 #include "engine/run_controller.h"
+#include "session/instrument_files_after_run.h"
 #include "session/run_setup.h"
 #include "session/session_settings.h"
 #include "session/sleep_inhibitor.h"
@@ -49,6 +50,9 @@ class SamplingSession {
   // Sets each recording level from its knob (the mixer must be open).
   void ApplyLevels(const StoredSettings& fields);
 
+  // What the last run's instrument files are (Instrument/WriteInstrumentFiles); "" when none were asked for.
+  const std::string& InstrumentFilesWhere() const { return instrumentFiles_.Where(); }
+
  private:
   SessionPorts ports_;
   std::function<SessionSettings()> settings_;
@@ -56,6 +60,7 @@ class SamplingSession {
   EventList events_;
   RunController controller_;
   SleepInhibitor sleepInhibitor_;  // held while a run is active
+  InstrumentFilesAfterRun instrumentFiles_;  // ahead of the front ends' observers
 };
 
 }  // namespace ntr::session

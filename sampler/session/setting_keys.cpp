@@ -333,6 +333,10 @@ std::vector<SettingKey> MakeKeys() {
   keys.push_back(layers);
   keys.push_back(OptionKey(kInstrumentGroup, "RoundRobins", "1 to 8 (how many takes of every note and layer)",
                            &RunOptions::roundRobins, 1, 1, kMaxRoundRobins));
+  keys.push_back(OptionKey(kInstrumentGroup, "WriteInstrumentFiles",
+                           "1 (after a run, the SFZ, DecentSampler and SoundFont 2 files of the instrument's folder "
+                           "are written from its takes) or 0",
+                           &RunOptions::writeInstrumentFiles, false));
 
   // The window's fields have their first-start values as a whole (FirstStartSettings).
   for (SettingKey& key : keys) {

@@ -92,6 +92,7 @@ void frmMain::Connect() {
   connect(mSkipMade_, &QAction::toggled, this, &frmMain::OnSkipMadeToggled);
   connect(mSave_, &QAction::triggered, this, &frmMain::OnSaveCommand);
   connect(mLoad_, &QAction::triggered, this, &frmMain::OnLoadCommand);
+  connect(mMakeInstrument_, &QAction::triggered, this, &frmMain::MakeInstrumentFiles);
   connect(mExit_, &QAction::triggered, this, &frmMain::OnExit);
   connect(mAbout_, &QAction::triggered, this, &frmMain::ShowAbout);
 
@@ -256,6 +257,7 @@ void frmMain::SetSettingsEnabled(bool enabled) {
     button->setEnabled(enabled);
   }
   for (QGroupBox* panel : ssPanels_) panel->setEnabled(enabled);
+  mMakeInstrument_->setEnabled(enabled);  // not while a run adds takes
 }
 
 void frmMain::ApplyControls(const RunControls& controls) {
@@ -303,6 +305,7 @@ void frmMain::RunFinished(const RunResult& result) {
   std::string text = (result.outcome == RunOutcome::Completed ? "Sampling finished: " : "Sampling ended: ") +
                      session::RunSummary(result) + ".";
   if (!report_.Where().empty()) text += "\n\n" + report_.Where();
+  if (!session_.InstrumentFilesWhere().empty()) text += "\n\n" + session_.InstrumentFilesWhere() + ".";
   parts_.dialogs.ShowMessage(kAppTitle, text, MessageIcon::Information);
 }
 

@@ -104,6 +104,8 @@ class frmMain : public QMainWindow, private RunObserver {
   // frm_main_options.cpp: the "Instrument Options" dialog; what it changed is
   // stored at once, and a changed layer or round count regenerates the list.
   void OpenInstrumentOptions();
+  // frm_main_instrument.cpp: "Make Instrument Files..." for a folder the user picks.
+  void MakeInstrumentFiles();
   void OpenEditor();       // the row editor on the grid's current row
   void ShowAbout();
   void SetSettingsEnabled(bool enabled);
@@ -205,6 +207,7 @@ class frmMain : public QMainWindow, private RunObserver {
   QAction* mInstrumentOptions_ = nullptr;
   QAction* mSave_ = nullptr;
   QAction* mLoad_ = nullptr;
+  QAction* mMakeInstrument_ = nullptr;
   QAction* mExit_ = nullptr;
   QAction* mAbout_ = nullptr;
   int midiDeviceIndex_ = 0;

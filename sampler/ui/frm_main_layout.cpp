@@ -100,6 +100,9 @@ void frmMain::BuildMenus() {
   mLoad_ = mFile_->addAction(QStringLiteral("Load Settings"));
   mLoad_->setObjectName(QStringLiteral("mLoad"));
   mFile_->addSeparator();
+  mMakeInstrument_ = mFile_->addAction(QStringLiteral("Make Instrument Files..."));
+  mMakeInstrument_->setObjectName(QStringLiteral("mMakeInstrument"));
+  mFile_->addSeparator();
   mExit_ = mFile_->addAction(QStringLiteral("Exit"));
   mExit_->setObjectName(QStringLiteral("mExit"));
   mAbout_ = menuBar()->addAction(QStringLiteral("About"));

@@ -50,4 +50,11 @@ std::optional<std::string> QtUserDialogs::ChooseSoundFont(const std::string& cur
   return file.toStdString();
 }
 
+std::optional<std::string> QtUserDialogs::ChooseInstrumentFolder(const std::string& start) {
+  const QString folder = QFileDialog::getExistingDirectory(Parent(), QStringLiteral("Make instrument files of the folder"),
+                                                           QString::fromStdString(start));
+  if (folder.isEmpty()) return std::nullopt;
+  return folder.toStdString();
+}
+
 }  // namespace ntr::ui

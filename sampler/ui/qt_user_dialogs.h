@@ -18,6 +18,7 @@ class QtUserDialogs : public UserDialogs {
   int RunModal(QDialog& dialog) override;
   void Beep() override;
   std::optional<std::string> ChooseSoundFont(const std::string& current) override;
+  std::optional<std::string> ChooseInstrumentFolder(const std::string& start) override;
 
  private:
   QWidget* Parent() const;

@@ -27,6 +27,8 @@ class UserDialogs : public MessagePort {
   // A file chooser for the built-in synthesizer's SoundFont, starting at the
   // current one ("" when none was chosen); nullopt when cancelled.
   virtual std::optional<std::string> ChooseSoundFont(const std::string& current) = 0;
+  // A folder chooser for "Make Instrument Files...", starting at `start`; nullopt when cancelled.
+  virtual std::optional<std::string> ChooseInstrumentFolder(const std::string& start) = 0;
 };
 
 }  // namespace ntr::ui

@@ -2,6 +2,8 @@
 // help text, the progress display and the stop signals.
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <signal.h>
 
@@ -10,9 +12,11 @@
 
 #include "batch/command_line.h"
 #include "batch/exit_codes.h"
+#include "batch/make_instrument.h"
 #include "batch/progress_view.h"
 #include "batch/stop_signals.h"
 #include "fakes/fake_clock.h"
+#include "quendal/pcm_wav.h"
 #include "session/setting_keys.h"
 
 namespace ntr::batch {
@@ -75,9 +79,48 @@ TEST(Help, NamesEveryKeyAndExitStatus) {
   for (const session::SettingKey& key : session::SettingKeys()) {
     EXPECT_NE(text.find("  " + std::string(key.name) + " "), std::string::npos);
   }
-  for (const char* status : {"  0 ", "  1 ", "  2 ", "  3 ", "  4 ", "  130 ", "143"}) {
+  for (const char* status : {"  0 ", "  1 ", "  2 ", "  3 ", "  4 ", "  5 ", "  130 ", "143"}) {
     EXPECT_NE(text.find(status), std::string::npos) << status;
   }
+}
+
+std::string Contents(std::FILE* file);
+
+// --make-instrument alone, on a folder: its files written and named, or an error that says why.
+TEST(MakeInstrument, WritesTheFilesOrSaysWhyNot) {
+  EXPECT_EQ(ParseCommandLine({"--make-instrument", "/s/Piano"}).makeInstrument, "/s/Piano");
+  const char* make[] = {"NTR", "--make-instrument=/s/Piano"};
+  EXPECT_TRUE(IsBatchCommandLine(2, make));
+  for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+           {"--make-instrument"}, {"--make-instrument="}, {"--batch", "--make-instrument", "x"},
+           {"--make-instrument", "x", "--set", "Gear=y"}}) {
+    EXPECT_EQ(ExitCodeOf(arguments), kExitUsage) << arguments.back();
+  }
+
+  QTemporaryDir folder;
+  const std::string instrument = folder.filePath(QStringLiteral("Piano")).toStdString();
+  std::FILE* out = std::tmpfile();
+  auto failure = [&](int expected, const char* says) {
+    try {
+      MakeInstrument(instrument, out, out);
+      ADD_FAILURE() << "no error";
+    } catch (const BatchError& error) {
+      EXPECT_EQ(error.ExitCode(), expected);
+      EXPECT_NE(std::string(error.what()).find(says), std::string::npos) << error.what();
+    }
+  };
+  failure(kExitFolder, "does not exist");
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(instrument + "/PATCH_XXX")));
+  failure(kExitNoTakes, "no takes");
+
+  quendal::SavePcmWav(instrument + "/PATCH_XXX/PATCHXXX_A5.WAV", {44100, 16, 1}, std::string(2000, '\x10'));
+  EXPECT_EQ(MakeInstrument(instrument, out, out), kExitDone);
+  const std::string printed = Contents(out);
+  for (const char* file : {"/Piano_PATCH_XXX.sfz", "/Piano_PATCH_XXX.dspreset", "/Piano.sf2"}) {
+    EXPECT_NE(printed.find("Wrote " + instrument + file + "\n"), std::string::npos) << printed;
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(instrument + file))) << file;
+  }
+  std::fclose(out);
 }
 
 TEST(ProgressBar, FitsTheTerminalAndShowsTheRun) {

@@ -1,6 +1,7 @@
 // The unattended mode through the real program: `NTR --batch` with a
 // temporary settings file, sampling the built-in instrument, checked on disk;
 // Ctrl-C and SIGTERM in the middle of a run; the failures a user meets.
+#include <fluidsynth.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -272,6 +273,49 @@ TEST_F(Batch, UsesTheUsersStoredSettingsAndLeavesThemAlone) {
   EXPECT_EQ(FilesUnder(Folder()), ExpectedTakes("Grand_Piano", {"XXX"}, {"A4"}));
   std::ifstream after(store);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(after), {}), text);
+}
+
+// With WriteInstrumentFiles the run ends with its instrument: FluidSynth plays
+// the SoundFont made of its takes (C, D#, F# and A of two octaves) at every
+// key from the lowest sampled note to the highest, each at its own pitch: the
+// pitch of the nearest take moved by the right number of semitones (within 2
+// cents), and so within 10 cents of the key as long as the takes are in tune.
+TEST_F(Batch, WritesAnInstrumentThatFluidSynthPlaysAtEveryKey) {
+  const std::string settings =
+      WriteSettings(SettingsText(Folder(), "19", "600", "100", "44 kHz", "16", "Stereo", "010000010000010000010000"));
+  const Finished run =
+      RunToEnd(kProgram, {"--batch", "--settings", settings, "--fast", "--set", "WriteInstrumentFiles=1"}, Logs(), 90);
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  const std::string instrument = Folder() + "/Grand_Piano";
+  EXPECT_NE(run.out.find("Instrument files: 3 written in " + instrument + " (1 program, 8 takes)"), std::string::npos)
+      << run.out;
+
+  fluid_settings_t* settingsOfSynth = new_fluid_settings();
+  fluid_settings_setint(settingsOfSynth, "synth.reverb.active", 0);
+  fluid_settings_setint(settingsOfSynth, "synth.chorus.active", 0);
+  fluid_synth_t* synth = new_fluid_synth(settingsOfSynth);
+  const int font = fluid_synth_sfload(synth, (instrument + "/Grand_Piano.sf2").c_str(), 1);
+  ASSERT_NE(font, FLUID_FAILED);
+  ASSERT_EQ(fluid_synth_program_select(synth, 0, font, 0, 19), FLUID_OK);
+  constexpr int kRate = 44100;
+  const char* const names[] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
+  for (int key = 48; key <= 69; ++key) {
+    std::vector<float> left(kRate / 2), right(kRate / 2);
+    fluid_synth_noteon(synth, 0, key, 100);
+    fluid_synth_write_float(synth, kRate / 2, left.data(), 0, 1, right.data(), 0, 1);
+    fluid_synth_all_sounds_off(synth, 0);
+    const double hz = test::FundamentalNear(left, kRate, test::NoteHz(key), kRate / 10, kRate / 5);
+    ASSERT_GT(hz, 0) << "key " << key << " is silent";
+
+    const int root = key + ((key - 48) % 3 == 1 ? -1 : (key - 48) % 3 == 2 ? 1 : 0);
+    const Take take = ReadTake(instrument + "/PATCH_019/PATCH019_" + names[root % 12] + std::to_string(root / 12) + ".WAV");
+    const double takeHz = test::FundamentalNear(take.Mono(), kRate, test::NoteHz(root), kRate / 10, kRate / 5);
+    const double expectedCents = test::Cents(takeHz, test::NoteHz(root));
+    EXPECT_NEAR(test::Cents(hz, test::NoteHz(key)), expectedCents, 2.0) << "key " << key << ": " << hz << " Hz";
+    EXPECT_LT(std::fabs(test::Cents(hz, test::NoteHz(key))), 10.0) << "key " << key << ": " << hz << " Hz";
+  }
+  delete_fluid_synth(synth);
+  delete_fluid_settings(settingsOfSynth);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -36,7 +37,8 @@ constexpr Controls kStopRequested{"START", true, false, false, true};
 
 class RunTest : public ::testing::Test {
  protected:
-  RunTest() : rig({}, false) {
+  // settings: the settings file's text before the window loads ("" for a first start).
+  explicit RunTest(const std::string& settings = {}) : rig(settings, false) {
     rig.devices.captions = {"MIDI Mapper", "External"};
     rig.window->Load();
     rig.window->show();
@@ -198,6 +200,36 @@ TEST_F(RunTest, AProgramListRunsEveryRowForEveryProgram) {
   EXPECT_TRUE(files.contains("My_Piano/PATCH_003/PATCH003_E5.WAV"));
   EXPECT_EQ(rig.midi.channel, 0);
   EXPECT_EQ(rig.midi.velocity, 127);
+}
+
+class InstrumentFilesRunTest : public RunTest {
+ protected:
+  InstrumentFilesRunTest() : RunTest("[Instrument]\nWriteInstrumentFiles=1\n") {}
+};
+
+// With WriteInstrumentFiles the run ends with the instrument's files, and the
+// end message says so; "Make Instrument Files..." writes them for the folder
+// picked, starting at the one the fields name, and says why when it cannot.
+TEST_F(InstrumentFilesRunTest, WrittenAfterARunAndFromTheFileMenu) {
+  QTest::mouseClick(rig.Button("cbStart"), Qt::LeftButton);
+  const QString instrument = rig.dir.filePath("out/My_Piano");
+  const QString sfz = instrument + "/My_Piano_PATCH_XXX.sfz";
+  for (const QString& file : {sfz, instrument + "/My_Piano_PATCH_XXX.dspreset", instrument + "/My_Piano.sf2"}) {
+    EXPECT_TRUE(QFile::exists(file)) << file.toStdString();
+  }
+  ASSERT_EQ(rig.dialogs.messages.size(), 1u);
+  EXPECT_NE(rig.dialogs.messages[0].text.find("Instrument files: 3 written in " + instrument.toStdString()),
+            std::string::npos) << rig.dialogs.messages[0].text;
+
+  ASSERT_TRUE(QFile::remove(sfz));
+  rig.dialogs.folderChoices = {instrument.toStdString(), rig.dir.filePath("out").toStdString()};
+  rig.Action("mMakeInstrument")->trigger();
+  EXPECT_EQ(rig.dialogs.folderStarts, std::vector<std::string>{instrument.toStdString()});
+  EXPECT_TRUE(QFile::exists(sfz));
+  EXPECT_EQ(rig.dialogs.messages.back().icon, MessageIcon::Information);
+  rig.Action("mMakeInstrument")->trigger();
+  EXPECT_EQ(rig.dialogs.messages.back().icon, MessageIcon::Critical);
+  EXPECT_NE(rig.dialogs.messages.back().text.find("no takes"), std::string::npos) << rig.dialogs.messages.back().text;
 }
 
 TEST_F(RunTest, AMidiOutputThatDoesNotOpenEndsTheRunAtOnce) {

@@ -24,12 +24,26 @@ bool ScriptedDialogs::AskYesNo(const std::string& title, const std::string& text
   return answer;
 }
 
-std::optional<std::string> ScriptedDialogs::ChooseSoundFont(const std::string& current) {
-  soundFontStarts.push_back(current);
-  if (soundFontChoices.empty()) return std::nullopt;
-  auto choice = std::move(soundFontChoices.front());
-  soundFontChoices.pop_front();
+namespace {
+
+// A chooser's next scripted answer (cancelled when none is left); keeps where it was opened.
+std::optional<std::string> NextChoice(std::deque<std::optional<std::string>>& choices, std::vector<std::string>& starts,
+                                      const std::string& start) {
+  starts.push_back(start);
+  if (choices.empty()) return std::nullopt;
+  auto choice = std::move(choices.front());
+  choices.pop_front();
   return choice;
+}
+
+}  // namespace
+
+std::optional<std::string> ScriptedDialogs::ChooseSoundFont(const std::string& current) {
+  return NextChoice(soundFontChoices, soundFontStarts, current);
+}
+
+std::optional<std::string> ScriptedDialogs::ChooseInstrumentFolder(const std::string& start) {
+  return NextChoice(folderChoices, folderStarts, start);
 }
 
 int ScriptedDialogs::RunModal(QDialog& dialog) {

@@ -42,6 +42,8 @@ class ScriptedDialogs : public ui::UserDialogs {
   void Beep() override { ++beeps; }
   // Takes the next scripted file (cancelled when none is left).
   std::optional<std::string> ChooseSoundFont(const std::string& current) override;
+  // Takes the next scripted folder (cancelled when none is left).
+  std::optional<std::string> ChooseInstrumentFolder(const std::string& start) override;
 
   std::vector<Shown> messages;
   std::vector<Shown> questions;
@@ -52,6 +54,8 @@ class ScriptedDialogs : public ui::UserDialogs {
   int modalCount = 0;
   std::deque<std::optional<std::string>> soundFontChoices;
   std::vector<std::string> soundFontStarts;  // what each chooser was opened at
+  std::deque<std::optional<std::string>> folderChoices;
+  std::vector<std::string> folderStarts;
   int beeps = 0;
 };
 

@@ -1,0 +1,24 @@
+#include "batch/make_instrument.h"
+
+#include "batch/command_line.h"
+#include "batch/exit_codes.h"
+#include "instrument/instrument_files.h"
+
+namespace ntr::batch {
+
+int MakeInstrument(const std::string& instrumentFolder, std::FILE* out, std::FILE* err) {
+  instrument::InstrumentFiles files;
+  try {
+    files = instrument::MakeInstrumentFiles(instrumentFolder);
+  } catch (const instrument::InstrumentError& error) {
+    const bool noTakes = error.GetKind() == instrument::InstrumentError::Kind::NoTakes;
+    throw BatchError(noTakes ? kExitNoTakes : kExitFolder, error.what());
+  }
+  for (const std::string& warning : files.warnings) std::fprintf(err, "NTR: %s\n", warning.c_str());
+  for (const std::string& file : files.written) std::fprintf(out, "Wrote %s\n", file.c_str());
+  std::fprintf(out, "Instrument files for %d program%s, %d take%s.\n", files.programs, files.programs == 1 ? "" : "s",
+               files.takes, files.takes == 1 ? "" : "s");
+  return kExitDone;
+}
+
+}  // namespace ntr::batch

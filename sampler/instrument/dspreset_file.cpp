@@ -1,0 +1,55 @@
+#include "instrument/dspreset_file.h"
+
+namespace ntr::instrument {
+
+namespace {
+
+std::string Escaped(const std::string& text) {
+  std::string escaped;
+  for (const char c : text) {
+    switch (c) {
+      case '&': escaped += "&amp;"; break;
+      case '<': escaped += "&lt;"; break;
+      case '>': escaped += "&gt;"; break;
+      case '"': escaped += "&quot;"; break;
+      case '\'': escaped += "&apos;"; break;
+      default: escaped += c;
+    }
+  }
+  return escaped;
+}
+
+// A comment may not hold "--".
+std::string CommentText(std::string text) {
+  for (std::size_t at = text.find("--"); at != std::string::npos; at = text.find("--", at)) text.replace(at, 2, "- ");
+  return text;
+}
+
+std::string Attribute(const char* name, int value) { return std::string(" ") + name + "=\"" + std::to_string(value) + "\""; }
+
+}  // namespace
+
+std::string DspresetText(const std::string& title, const std::vector<Region>& regions) {
+  const int turns = MostRounds(regions);
+  std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!-- " + CommentText(title) +
+                     ". Made by NTR from its takes; the sample paths are relative to this file. -->\n"
+                     "<DecentSampler minVersion=\"1.0.0\">\n  <groups>\n";
+  for (int turn = 1; turn <= turns; ++turn) {
+    text += "    <group name=\"" + (turns > 1 ? "Round " + std::to_string(turn) : std::string("Takes")) + "\"";
+    if (turns > 1) text += " seqMode=\"round_robin\"" + Attribute("seqPosition", turn);
+    text += ">\n";
+    for (const Region& region : regions) {
+      if (region.round != turn) continue;
+      text += "      <sample path=\"" + Escaped(region.take->file) + "\"" + Attribute("rootNote", region.take->key) +
+              Attribute("loNote", region.loKey) + Attribute("hiNote", region.hiKey) +
+              Attribute("loVel", region.loVelocity) + Attribute("hiVel", region.hiVelocity);
+      if (turns > 1) text += Attribute("seqLength", region.rounds) + Attribute("seqPosition", region.round);
+      text += "/>\n";
+    }
+    text += "    </group>\n";
+  }
+  text += "  </groups>\n</DecentSampler>\n";
+  return text;
+}
+
+}  // namespace ntr::instrument

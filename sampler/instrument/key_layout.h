@@ -1,0 +1,34 @@
+#pragma once
+// How a program's takes are spread over the keyboard and the velocities, the
+// same for every instrument file written from them:
+// - keys: within each velocity layer, the keys from one sampled key to the
+//   next are split halfway (the lower half to the lower take), so every key
+//   from the lowest to the highest sampled key sounds, at its own pitch;
+// - velocities: a layer recorded at velocity v plays from just above the
+//   next lower layer's velocity (1 for the lowest) up to v (127 for the
+//   highest); takes without a velocity play at every velocity;
+// - rounds: the takes of one key and layer take turns, in round order.
+
+#include <vector>
+
+#include "instrument/take_scan.h"
+
+namespace ntr::instrument {
+
+struct Region {
+  const Take* take = nullptr;  // into the ProgramTakes given to LayOutRegions
+  int loKey = 0;
+  int hiKey = 127;
+  int loVelocity = 1;
+  int hiVelocity = 127;
+  int rounds = 1;  // takes of this key and layer that take turns
+  int round = 1;   // this one's turn, 1..rounds
+};
+
+// One region per take, in the order of program.takes (by layer, key, round).
+std::vector<Region> LayOutRegions(const ProgramTakes& program);
+
+// The most rounds of any key and layer (1 without round robins).
+int MostRounds(const std::vector<Region>& regions);
+
+}  // namespace ntr::instrument

@@ -1,0 +1,134 @@
+#include "instrument/sf2_file.h"
+
+#include <glib-object.h>
+#include <libinstpatch/libinstpatch.h>
+
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <system_error>
+
+#include "engine/sample_paths.h"
+
+namespace ntr::instrument {
+
+namespace {
+
+struct Unref {
+  void operator()(gpointer object) const { g_object_unref(object); }
+};
+template <typename T>
+using Ref = std::unique_ptr<T, Unref>;
+
+std::string Message(GError* error, const std::string& what) {
+  std::string text = what + (error ? std::string(": ") + error->message : std::string());
+  if (error) g_error_free(error);
+  return text;
+}
+
+// SoundFont names hold at most 20 characters.
+std::string Name20(const std::string& text) { return text.substr(0, 20); }
+
+void SetRange(IpatchSF2Zone* zone, guint generator, int low, int high) {
+  IpatchSF2GenAmount amount{};
+  amount.range.low = static_cast<guint8>(low);
+  amount.range.high = static_cast<guint8>(high);
+  ipatch_sf2_gen_item_set_amount(IPATCH_SF2_GEN_ITEM(zone), generator, &amount);
+}
+
+// The take as one sample (mono) or a linked left and right pair, added to the SoundFont.
+std::vector<IpatchSF2Sample*> AddSamples(IpatchSF2* soundFont, const Region& region, const std::string& tag) {
+  Ref<IpatchSndFile> file(ipatch_snd_file_new());
+  ipatch_file_set_name(IPATCH_FILE(file.get()), region.take->path.c_str());
+  GError* error = nullptr;
+  GList* converted = ipatch_convert_object_to_type_multi_list(G_OBJECT(file.get()), IPATCH_TYPE_SF2_SAMPLE, &error);
+  if (!converted) throw std::runtime_error(Message(error, "the take " + region.take->file + " cannot be read"));
+
+  std::vector<IpatchSF2Sample*> samples;
+  const std::string base = tag + "_" + region.take->name.noteName +
+                           (region.take->name.velocity ? "_V" + std::to_string(*region.take->name.velocity) : "");
+  const char* sides[] = {"", "_L", "_R"};
+  const bool stereo = g_list_length(converted) == 2;
+  int side = stereo ? 1 : 0;
+  for (GList* item = converted; item; item = item->next, ++side) {
+    IpatchSF2Sample* sample = IPATCH_SF2_SAMPLE(item->data);
+    const std::string name = Name20(base + sides[side]);
+    g_object_set(sample, "name", name.c_str(), "root-note", region.take->key, "fine-tune", 0, nullptr);
+    ipatch_container_append(IPATCH_CONTAINER(soundFont), IPATCH_ITEM(sample));
+    samples.push_back(sample);
+  }
+  g_list_free_full(converted, g_object_unref);  // the SoundFont holds them now
+  return samples;
+}
+
+void AddProgram(IpatchSF2* soundFont, const Sf2Program& program, std::vector<std::string>& leftOut) {
+  Ref<IpatchSF2Inst> instrument(ipatch_sf2_inst_new());
+  ipatch_sf2_inst_set_name(instrument.get(), Name20(program.name).c_str());
+  ipatch_container_append(IPATCH_CONTAINER(soundFont), IPATCH_ITEM(instrument.get()));
+  for (const Region& region : program.regions) {
+    if (region.round != 1) continue;
+    std::vector<IpatchSF2Sample*> samples;
+    try {
+      samples = AddSamples(soundFont, region, program.tag);
+    } catch (const std::runtime_error& error) {
+      leftOut.push_back(std::string(error.what()) + "; left out of the SoundFont");
+      continue;
+    }
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+      Ref<IpatchSF2IZone> zone(ipatch_sf2_izone_new());
+      ipatch_sf2_zone_set_link_item(IPATCH_SF2_ZONE(zone.get()), IPATCH_ITEM(samples[i]));
+      SetRange(IPATCH_SF2_ZONE(zone.get()), IPATCH_SF2_GEN_NOTE_RANGE, region.loKey, region.hiKey);
+      SetRange(IPATCH_SF2_ZONE(zone.get()), IPATCH_SF2_GEN_VELOCITY_RANGE, region.loVelocity, region.hiVelocity);
+      if (samples.size() == 2) {  // a stereo pair: left and right, each panned to its side
+        IpatchSF2GenAmount pan{};
+        pan.sword = i == 0 ? -500 : 500;
+        ipatch_sf2_gen_item_set_amount(IPATCH_SF2_GEN_ITEM(zone.get()), IPATCH_SF2_GEN_PAN, &pan);
+      }
+      ipatch_container_append(IPATCH_CONTAINER(instrument.get()), IPATCH_ITEM(zone.get()));
+    }
+  }
+
+  Ref<IpatchSF2Preset> preset(ipatch_sf2_preset_new());
+  ipatch_sf2_preset_set_name(preset.get(), Name20(program.name).c_str());
+  ipatch_sf2_preset_set_midi_locale(preset.get(), 0, program.preset);
+  ipatch_container_append(IPATCH_CONTAINER(soundFont), IPATCH_ITEM(preset.get()));
+  ipatch_sf2_preset_new_zone(preset.get(), instrument.get());
+}
+
+void Save(IpatchSF2* soundFont, const std::string& path) {
+  Ref<IpatchSF2File> file(ipatch_sf2_file_new());
+  GError* error = nullptr;
+  IpatchFileHandle* handle = ipatch_file_open(IPATCH_FILE(file.get()), path.c_str(), "w", &error);
+  if (!handle) throw std::runtime_error(Message(error, "cannot write " + path));
+  Ref<IpatchSF2Writer> writer(ipatch_sf2_writer_new(handle, soundFont));  // closes the handle when done
+  if (!ipatch_sf2_writer_save(writer.get(), &error)) throw std::runtime_error(Message(error, "cannot write " + path));
+}
+
+}  // namespace
+
+std::vector<std::string> WriteSf2File(const std::string& path, const std::string& name,
+                                      const std::vector<Sf2Program>& programs) {
+  static std::once_flag initialised;
+  std::call_once(initialised, [] { ipatch_init(); });
+
+  Ref<IpatchSF2> soundFont(ipatch_sf2_new());
+  ipatch_sf2_set_info(soundFont.get(), IPATCH_SF2_NAME, name.c_str());
+  ipatch_sf2_set_info(soundFont.get(), IPATCH_SF2_SOFTWARE, "NTR");
+  std::vector<std::string> leftOut;
+  for (const Sf2Program& program : programs) AddProgram(soundFont.get(), program, leftOut);
+
+  const std::string part = path + ".part";
+  try {
+    Save(soundFont.get(), part);
+  } catch (...) {
+    std::error_code ignored;
+    std::filesystem::remove(PathFromUtf8(part), ignored);
+    throw;
+  }
+  std::error_code error;
+  std::filesystem::rename(PathFromUtf8(part), PathFromUtf8(path), error);
+  if (error) throw std::runtime_error("cannot write " + path + ": " + error.message());
+  return leftOut;
+}
+
+}  // namespace ntr::instrument

@@ -1,0 +1,15 @@
+#pragma once
+// The SFZ file of one program: one region per take, the sample by its path
+// relative to the instrument's folder (where the file is written).
+
+#include <string>
+#include <vector>
+
+#include "instrument/key_layout.h"
+
+namespace ntr::instrument {
+
+// The file's text; `title` goes into its opening comment.
+std::string SfzText(const std::string& title, const std::vector<Region>& regions);
+
+}  // namespace ntr::instrument

@@ -1,0 +1,47 @@
+#include "session/instrument_files_after_run.h"
+
+#include "instrument/instrument_files.h"
+
+namespace ntr::session {
+
+InstrumentFilesAfterRun::InstrumentFilesAfterRun(std::function<SessionSettings()> settings)
+    : settings_(std::move(settings)) {}
+
+void InstrumentFilesAfterRun::RunStarted(const RunStart& start) {
+  wanted_ = settings_().options.writeInstrumentFiles;
+  instrumentPath_ = start.instrumentPath;
+  where_.clear();
+}
+
+void InstrumentFilesAfterRun::RunFinished(const RunResult& result) {
+  // A run that never played has no new takes, and may not even have its folder
+  // (nor did it start: wanted_ may be the last run's).
+  const bool played = result.outcome != RunOutcome::FoldersFailed && result.outcome != RunOutcome::MidiOpenFailed &&
+                      result.outcome != RunOutcome::NotEnoughSpace;
+  where_ = wanted_ && played ? WriteInstrumentFilesOf(instrumentPath_).text : std::string();
+  wanted_ = false;
+}
+
+namespace {
+
+std::string Count(std::size_t n, const char* what) { return std::to_string(n) + " " + what + (n == 1 ? "" : "s"); }
+
+}  // namespace
+
+InstrumentFilesNote WriteInstrumentFilesOf(const std::string& instrumentFolder) {
+  try {
+    const instrument::InstrumentFiles files = instrument::MakeInstrumentFiles(instrumentFolder);
+    std::string text = "Instrument files: " + std::to_string(files.written.size()) + " written in " +
+                       instrumentFolder + " (" + Count(static_cast<std::size_t>(files.programs), "program") + ", " +
+                       Count(static_cast<std::size_t>(files.takes), "take") + ")";
+    if (!files.warnings.empty()) {
+      text += "; left out: " + files.warnings.front() +
+              (files.warnings.size() > 1 ? " and " + std::to_string(files.warnings.size() - 1) + " more" : "");
+    }
+    return {true, text};
+  } catch (const std::exception& error) {
+    return {false, std::string("Instrument files not written: ") + error.what()};
+  }
+}
+
+}  // namespace ntr::session

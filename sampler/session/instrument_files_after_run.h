@@ -1,0 +1,43 @@
+#pragma once
+// Instrument/WriteInstrumentFiles: after a run that played, the instrument
+// files (SFZ, DecentSampler, SoundFont 2) of its instrument's folder are
+// written from every take in it. The session attaches one to its controller
+// ahead of the front ends' observers, so their end-of-run messages can say
+// what it wrote. Runs on the run's thread.
+
+#include <functional>
+#include <string>
+
+#include "engine/run_state.h"
+#include "session/session_settings.h"
+
+namespace ntr::session {
+
+class InstrumentFilesAfterRun : public RunObserver {
+ public:
+  explicit InstrumentFilesAfterRun(std::function<SessionSettings()> settings);
+
+  void RunStarted(const RunStart& start) override;
+  void RunFinished(const RunResult& result) override;
+
+  // "Instrument files: 3 written in <folder>", or why none were; "" when the
+  // last run wrote none because the setting was off (or before any run).
+  const std::string& Where() const { return where_; }
+
+ private:
+  std::function<SessionSettings()> settings_;
+  bool wanted_ = false;  // the setting as the run started
+  std::string instrumentPath_;
+  std::string where_;
+};
+
+struct InstrumentFilesNote {
+  bool written = false;
+  std::string text;  // what was written, or why nothing was
+};
+
+// Writes the instrument files of a folder and says how it went (for the
+// window's File menu and after a run).
+InstrumentFilesNote WriteInstrumentFilesOf(const std::string& instrumentFolder);
+
+}  // namespace ntr::session
