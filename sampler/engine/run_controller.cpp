@@ -234,24 +234,23 @@ RunResult RunController::RunSampling() {
   // when the run returns, after the output has closed.
   const RunOptions options = settings_.Options();
   // A chosen input that is gone is said before anything is made or played.
+  // What stops a run before anything was played: said, and the run ended.
+  const auto refuse = [this](RunOutcome outcome, const std::exception& error) {
+    const std::string message = std::string(error.what()) + "\n\nNothing was played.";
+    messages_.ShowMessage(kAppTitle, message, MessageIcon::Critical);
+    stopRequested_ = true;
+    PerformStop(false);
+    return Result(outcome, message);
+  };
   try {
     recorder_.UseAudioInput(options.audioInput);
   } catch (const DeviceError& error) {
-    const std::string message = std::string(error.what()) + "\n\nNothing was played.";
-    messages_.ShowMessage(kAppTitle, message, MessageIcon::Critical);
-    stopRequested_ = true;
-    PerformStop(false);
-    return Result(RunOutcome::InputMissing, message);
+    return refuse(RunOutcome::InputMissing, error);
   }
-
   try {
     PrepareFolders(plan.saveFolder, plan.instrumentPath, plan.programTags);
   } catch (const FolderError& error) {
-    const std::string message = std::string(error.what()) + "\n\nNothing was played.";
-    messages_.ShowMessage(kAppTitle, message, MessageIcon::Critical);
-    stopRequested_ = true;
-    PerformStop(false);
-    return Result(RunOutcome::FoldersFailed, message);
+    return refuse(RunOutcome::FoldersFailed, error);
   }
 
   std::vector<std::string> programFolders;
