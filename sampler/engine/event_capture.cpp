@@ -1,5 +1,6 @@
 #include "engine/event_capture.h"
 
+#include <array>
 #include <cstdint>
 #include <exception>
 #include <filesystem>
@@ -31,9 +32,11 @@ namespace {
 
 constexpr std::int64_t kLongestMillis = 2147483647;
 // How often one event is recorded before lost audio fails the run, and the
-// pause before another try (the note off was sent; the decay has passed).
-constexpr int kTakeAttempts = 3;
-constexpr double kDropoutSettleSeconds = 0.1;
+// pause before each new try (the note off was sent; the decay has passed).
+// The pauses grow, so that a passing overload of the machine or the audio
+// server (another program's burst of work) is over before the last tries.
+constexpr int kTakeAttempts = 5;
+constexpr std::array<double, kTakeAttempts - 1> kDropoutSettleSeconds = {0.1, 0.5, 2.0, 5.0};
 
 }  // namespace
 
@@ -213,7 +216,7 @@ int EventCapture::Record(RecorderSession& session, std::optional<int> note, doub
                            target, false);
       }
       session.Close();
-      Hold(kDropoutSettleSeconds);
+      Hold(kDropoutSettleSeconds[static_cast<std::size_t>(attempt - 1)]);
     } catch (const std::exception& error) {
       throw CaptureError(CaptureStage::StopRecording, std::string("the recording could not be stopped: ") + error.what(),
                          target, false);
