@@ -257,6 +257,20 @@ TEST_F(Writer, BytesPassedOverOnReadingAreWrittenBack) {
   EXPECT_EQ(Middle(Written(), 8), Chunk("LIST", "INFO" + std::string(12, '\0')) + Chunk("smpl", smpl.substr(0, 36) + std::string(4, '\0')));
 }
 
+// A list shorter than its type field, at the end of the file: its copy gets
+// the pad byte, which a copy of the copy must not take for part of the type.
+TEST_F(Writer, AListShorterThanItsTypeCopiesTheSameEveryTime) {
+  const std::string list = "LIST" + U32(1) + "|";
+  ASSERT_EQ(wav.GetWavFile(dir.Put("in.wav", Riff(Chunk("fmt ", FmtBody(1, 44100, 8))) + list)), 0);
+  const std::string copy = Written();
+  EXPECT_EQ(copy.substr(copy.size() - 10), list + std::string(1, '\0'));
+  Wav again;
+  ASSERT_EQ(again.GetWavFile(dir.Put("copy.wav", copy)), 0);
+  EXPECT_EQ(again.ListChunk->TypeID, "|");
+  ASSERT_EQ(again.PutWavFile(dir.File("copy2.wav"), true), 0);
+  EXPECT_EQ(ReadAll(dir.File("copy2.wav")), copy);
+}
+
 TEST_F(Writer, ThroughASymbolicLinkTheFileItPointsToIsReplaced) {
   MakePcm(2);
   const std::string real = dir.Put("real.wav", "old");

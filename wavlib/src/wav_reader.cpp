@@ -195,7 +195,9 @@ void ReadList(ChunkReader& r, WavList& list, int32_t size) {
                         " bytes, more than the 32771 this library walks");
   }
   int32_t remaining = size - 4;
-  list.TypeID = r.Bytes(4, "the list type");
+  // A list shorter than its type field holds only what it declares: the pad
+  // byte after it (or the next chunk) is no part of the type.
+  list.TypeID = r.Bytes(std::min<int64_t>(4, size), "the list type");
   list.TrailingBytes.clear();
   while (remaining >= 1) {
     const std::string id = r.Bytes(4, "a sub-chunk id of the list");

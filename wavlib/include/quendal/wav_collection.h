@@ -86,8 +86,10 @@ class WavCollection {
         throw DuplicateKeyError("the key \"" + std::string(sKey) + "\" is already used in this collection");
       }
     }
-    items_.reserve(items_.size() + 1);
-    keys_.reserve(keys_.size() + 1);
+    // Room first, so nothing below can fail half-way; grown by doubling, so
+    // a file of many chunks is read in linear time.
+    Reserve(items_);
+    Reserve(keys_);
     if (!sKey.empty()) index_.emplace(folded, item);
     items_.push_back(item);
     keys_.push_back(std::move(folded));
@@ -95,6 +97,11 @@ class WavCollection {
   }
 
  private:
+  template <typename V>
+  static void Reserve(V& items) {
+    if (items.size() == items.capacity()) items.reserve(items.empty() ? 4 : items.size() * 2);
+  }
+
   std::size_t PositionOf(int32_t index) const {
     if (index < 1 || static_cast<std::size_t>(index) > items_.size()) {
       throw NoSuchItemError("position " + std::to_string(index) + " is not in this collection of " +
