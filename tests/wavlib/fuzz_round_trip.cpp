@@ -1,10 +1,10 @@
 // libFuzzer target for writing what was read: any bytes that read with result
 // 0 are written (or refused with a WavError) and the copy reads back. When no
-// chunk of the input is cut off by the end of the file, the copy reads with
-// result 0 and a copy of the copy is the copy byte for byte; when moreover
-// every field lies inside its chunk and "fmt " and "data" are there, the copy
-// reads to the same model as the input. Anything else is a finding. The
-// bytes stay in memory (see memory_wav.h).
+// chunk of the input is cut off by the end of the file and every modelled
+// chunk's fields lie inside it, the copy reads with result 0 and a copy of
+// the copy is the copy byte for byte; when moreover "fmt " and "data" are
+// there, the copy reads to the same model as the input. Anything else is a
+// finding. The bytes stay in memory (see memory_wav.h).
 
 #include <algorithm>
 #include <cstddef>
@@ -79,8 +79,8 @@ bool ListItemsInFile(const std::string& b, std::size_t body, uint32_t size) {
 }
 
 // Walks the chunks (with a zero pad byte after an odd size, or none): true
-// when every one is complete. With checkFields, also every modelled chunk's
-// fields inside it, "fmt " and "data" present, no stray bytes.
+// when every one is complete and every modelled chunk's fields lie inside
+// it. With checkFields, also "fmt " and "data" present, no stray bytes.
 bool Complete(const std::string& b, bool checkFields) {
   if (b.size() < 12 || b.compare(0, 4, "RIFF") != 0 || b.compare(8, 4, "WAVE") != 0) return false;
   std::set<std::string> seen;
@@ -92,7 +92,10 @@ bool Complete(const std::string& b, bool checkFields) {
     const std::string slot = id == "list" ? "LIST" : id;
     const bool first = seen.insert(slot).second;
     if (first && slot == "LIST" && !ListItemsInFile(b, at + 8, size)) return false;
-    if (checkFields && first && !FieldsFit(id, b.substr(at + 8, size))) return false;
+    // Fields that run past their chunk's size are read on into what follows
+    // (the reader never walks back): such a file is read differently than it
+    // is walked here, and its copy may differ.
+    if (first && !FieldsFit(id, b.substr(at + 8, size))) return false;
     at += 8 + size;
     if (size % 2 != 0 && at < b.size() && b[at] == '\0') ++at;
   }
