@@ -23,8 +23,8 @@ std::string DescribeFormat(const RecordingFormat& format) {
   const std::string channels = format.channels == 1   ? "mono"
                                : format.channels == 2 ? "stereo"
                                                       : std::to_string(format.channels) + " channels";
-  return std::to_string(format.samplesPerSec) + " Hz, " + std::to_string(format.bitsPerSample) + " bits, " +
-         channels;
+  const std::string bits = HasFloatSamples(format) ? "32-bit float" : std::to_string(format.bitsPerSample) + " bits";
+  return std::to_string(format.samplesPerSec) + " Hz, " + bits + ", " + channels;
 }
 
 namespace {

@@ -258,6 +258,7 @@ RunResult RunController::RunSampling() {
   }
 
   midi_.UseSoundFont(options.soundFont);
+  midi_.UseSampleRate(settings_.Format().samplesPerSec);
   const FastRun fastRun(options.renderFast, midi_, capture_, clock_);
 
   const int code = midi_.OpenMidiOutput();

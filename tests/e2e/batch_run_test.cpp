@@ -191,7 +191,7 @@ TEST_F(Batch, FailuresExitNonZeroWithAClearMessage) {
   std::ofstream(aFile) << "x";
   const std::vector<Refusal> refusals{
       {{"--set", "Velocity=300"}, 2, "--set Velocity=300: Velocity takes 0 to 127"},
-      {{"--set", "Rate=48 kHz"}, 2, "Rate takes \"11 kHz\", \"22 kHz\" or \"44 kHz\""},
+      {{"--set", "Rate=50 kHz"}, 2, "Rate takes \"11 kHz\", \"22 kHz\", \"44 kHz\", \"48 kHz\""},
       {{"--set", "Colour=red"}, 2, "there is no setting \"Colour\""},
       {{"--set", "Notes=000000000000000000000000"}, 2, "nothing to sample"},
       {{"--sett", "x"}, 2, "unknown argument \"--sett\""},
