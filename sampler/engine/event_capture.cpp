@@ -154,6 +154,14 @@ CapturedTake EventCapture::CaptureEvent(const CaptureRequest& request) {
   // complete one.
   const std::string take = TemporaryRecordingPath(target);
   SaveTake(session, take, target);
+  if (trim_) {
+    try {
+      TrimTakeFile(take, *trim_);
+    } catch (const std::exception& error) {
+      captured.warnings.push_back(std::string("the take could not be trimmed (it was saved as recorded): ") +
+                                  error.what());
+    }
+  }
 
   if (!request.embedNote) {
     MoveIntoPlace(take, target);

@@ -454,6 +454,10 @@ RunController::PassEnd RunController::AfterTake(const RunPlan& plan, const std::
 // when the index passes the list's end.
 RunController::PassEnd RunController::RunPass(const RunPlan& plan, const std::string& programTag) {
   SetRunRow(0);
+  // Takes are trimmed against the noise floor of this program's level check.
+  capture_.TrimTakes(options_.trim ? std::optional<TrimSettings>({options_.preRollMs, options_.fadeOutMs,
+                                                                   noiseFloorDbfs_})
+                                   : std::nullopt);
   for (std::size_t row = 0; row < events_.RowCount();) {
     const EventRow event = events_.Row(row);  // a copy: the list may change during the event
     if (plan.alreadyMade.count(TargetFile(plan.instrumentPath, programTag, event.Note)) != 0) {

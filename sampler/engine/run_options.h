@@ -30,6 +30,12 @@ struct RunOptions {
   // for the built-in synthesizer, which switches at once.
   int pauseAfterProgramChangeMs = 500;
 
+  // Every take cut to its sound: from preRollMs before its onset to where it
+  // has fallen to the noise floor, faded out over fadeOutMs.
+  bool trim = false;
+  int preRollMs = 5;
+  int fadeOutMs = 10;
+
   bool operator==(const RunOptions&) const = default;
 };
 

@@ -301,6 +301,16 @@ std::vector<SettingKey> MakeKeys() {
                            "milliseconds waited after a program change before its first note, 0 to 60000 "
                            "(the built-in synthesizer never waits)",
                            &RunOptions::pauseAfterProgramChangeMs, 500, 0, 60000));
+  keys.push_back(OptionKey("Instrument", "Trim",
+                           "1 (every take cut to its sound: from the pre-roll before its onset to where it has "
+                           "fallen to the noise floor, faded out) or 0",
+                           &RunOptions::trim, false));
+  keys.push_back(OptionKey("Instrument", "PreRollMs",
+                           "milliseconds a trimmed take keeps before its onset, 0 to 1000", &RunOptions::preRollMs, 5,
+                           0, 1000));
+  keys.push_back(OptionKey("Instrument", "FadeOutMs",
+                           "milliseconds of the fade-out at the end of a trimmed take, 0 to 1000",
+                           &RunOptions::fadeOutMs, 10, 0, 1000));
 
   // The window's fields have their first-start values as a whole (FirstStartSettings).
   for (SettingKey& key : keys) {

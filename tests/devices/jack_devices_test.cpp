@@ -422,5 +422,46 @@ TEST_F(Jack, EngineSamplesFluidsynthThroughTheSoundCard) {
   }
 }
 
+// Trimmed 24-bit takes at 48 kHz from the sound card: the interface's latency
+// and the silence after the sound are cut, the onset lands at the 5 ms
+// pre-roll, and the end fades out; libsndfile reads them as 24-bit PCM.
+TEST_F(Jack, EngineTrimsTwentyFourBitTakesToTheirSound) {
+  SteadyClock clock;
+  AudioInputOptions options;
+  options.jackSources = kFluidAudio;
+  test::TempFolder folder;
+  PlainRunSettings settings;
+  settings.saveFolder = folder.File("samples");
+  settings.instrumentName = "Fluid";
+  settings.velocity = "100";
+  settings.format = {48000, 24, 2};
+  settings.options.testNotes = true;
+  settings.options.trim = true;
+
+  test::EngineRun run;
+  for (int attempt = 1; attempt <= 4; ++attempt) {  // see RetryingLostAudio
+    DeviceLayer devices(clock, {}, options);
+    devices.Midi().SelectMidiDevice(EntryOf(devices.Midi().ListMidiDevices(), kFluidMidi));
+    run = test::RunEngine(devices, clock, settings, {60, 64, 69}, "500", "700");
+    if (run.result.message.find("Audio was lost") == std::string::npos) break;
+    std::cerr << "attempt " << attempt << " lost audio: " << run.result.message << "\n";
+  }
+  ASSERT_EQ(run.result.outcome, RunOutcome::Completed) << run.result.message;
+  ASSERT_EQ(run.files.size(), 3u);
+  for (const std::string& file : run.files) {
+    SCOPED_TRACE(file);
+    const test::DecodedWav wav = test::ReadWav(file);
+    EXPECT_EQ(wav.sampleRate, 48000);
+    EXPECT_EQ(wav.format, SF_FORMAT_WAV | SF_FORMAT_PCM_24);
+    const double seconds = static_cast<double>(wav.Frames()) / 48000;
+    EXPECT_GT(seconds, 0.5);
+    EXPECT_LT(seconds, 1.25);
+    const test::TrimFigures trim = test::TrimFiguresOf(wav.samples, wav.channels, 48000, 0.010);
+    EXPECT_NEAR(trim.onsetSeconds, 0.005, 0.001);
+    EXPECT_LE(trim.fadeTailRatio, 0.15f);
+    EXPECT_EQ(trim.lastSample, 0.0f);
+  }
+}
+
 }  // namespace
 }  // namespace ntr
