@@ -65,6 +65,28 @@ class Jack : public testing::Test {
     return found == captions.end() ? -1 : static_cast<int>(found - captions.begin());
   }
 
+  // A run of the engine on fluidsynth through the sound card, at velocity 100,
+  // into <saveFolder>/Fluid; made again when audio was lost (see RetryingLostAudio).
+  static test::EngineRun RunOnFluidsynth(PlainRunSettings settings, const std::string& saveFolder,
+                                         const std::vector<int>& notes, const std::string& durationMs,
+                                         const std::string& decayMs) {
+    SteadyClock clock;
+    AudioInputOptions options;
+    options.jackSources = kFluidAudio;
+    settings.saveFolder = saveFolder;
+    settings.instrumentName = "Fluid";
+    settings.velocity = "100";
+    test::EngineRun run;
+    for (int attempt = 1; attempt <= 4; ++attempt) {
+      DeviceLayer devices(clock, {}, options);
+      devices.Midi().SelectMidiDevice(EntryOf(devices.Midi().ListMidiDevices(), kFluidMidi));
+      run = test::RunEngine(devices, clock, settings, notes, durationMs, decayMs);
+      if (run.result.message.find("Audio was lost") == std::string::npos) break;
+      std::cerr << "attempt " << attempt << " lost audio: " << run.result.message << "\n";
+    }
+    return run;
+  }
+
   test::ManualClock clock_;
   BuiltInSynth synth_{clock_};
   MIDI_MOD midi_{synth_};
@@ -384,24 +406,10 @@ TEST_F(Jack, DeviceLayerRecordsAnExternalInstrumentFromTheSoundCard) {
 }
 
 TEST_F(Jack, EngineSamplesFluidsynthThroughTheSoundCard) {
-  SteadyClock clock;
-  AudioInputOptions options;
-  options.jackSources = kFluidAudio;
   test::TempFolder folder;
   PlainRunSettings settings;
-  settings.saveFolder = folder.File("samples");
-  settings.instrumentName = "Fluid";
-  settings.velocity = "100";
   settings.format = {11025, 8, 2};
-
-  test::EngineRun run;
-  for (int attempt = 1; attempt <= 4; ++attempt) {  // see RetryingLostAudio
-    DeviceLayer devices(clock, {}, options);
-    devices.Midi().SelectMidiDevice(EntryOf(devices.Midi().ListMidiDevices(), kFluidMidi));
-    run = test::RunEngine(devices, clock, settings, {60, 69}, "500", "200");
-    if (run.result.message.find("Audio was lost") == std::string::npos) break;
-    std::cerr << "attempt " << attempt << " lost audio: " << run.result.message << "\n";
-  }
+  const test::EngineRun run = RunOnFluidsynth(settings, folder.File("samples"), {60, 69}, "500", "200");
   ASSERT_EQ(run.result.outcome, RunOutcome::Completed) << run.result.message;
   const std::string base = folder.File("samples") + "/Fluid/PATCH_XXX/";
   ASSERT_EQ(run.files, (std::vector<std::string>{base + "PATCHXXX_A5.WAV", base + "PATCHXXX_C5.WAV"}));
@@ -426,26 +434,12 @@ TEST_F(Jack, EngineSamplesFluidsynthThroughTheSoundCard) {
 // and the silence after the sound are cut, the onset lands at the 5 ms
 // pre-roll, and the end fades out; libsndfile reads them as 24-bit PCM.
 TEST_F(Jack, EngineTrimsTwentyFourBitTakesToTheirSound) {
-  SteadyClock clock;
-  AudioInputOptions options;
-  options.jackSources = kFluidAudio;
   test::TempFolder folder;
   PlainRunSettings settings;
-  settings.saveFolder = folder.File("samples");
-  settings.instrumentName = "Fluid";
-  settings.velocity = "100";
   settings.format = {48000, 24, 2};
   settings.options.testNotes = true;
   settings.options.trim = true;
-
-  test::EngineRun run;
-  for (int attempt = 1; attempt <= 4; ++attempt) {  // see RetryingLostAudio
-    DeviceLayer devices(clock, {}, options);
-    devices.Midi().SelectMidiDevice(EntryOf(devices.Midi().ListMidiDevices(), kFluidMidi));
-    run = test::RunEngine(devices, clock, settings, {60, 64, 69}, "500", "700");
-    if (run.result.message.find("Audio was lost") == std::string::npos) break;
-    std::cerr << "attempt " << attempt << " lost audio: " << run.result.message << "\n";
-  }
+  const test::EngineRun run = RunOnFluidsynth(settings, folder.File("samples"), {60, 64, 69}, "500", "700");
   ASSERT_EQ(run.result.outcome, RunOutcome::Completed) << run.result.message;
   ASSERT_EQ(run.files.size(), 3u);
   for (const std::string& file : run.files) {
