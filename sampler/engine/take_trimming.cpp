@@ -41,11 +41,13 @@ std::size_t SoundEnd(const TakeSamples& take, std::size_t soundStart, double flo
   }
 }
 
-}  // namespace
-
+// The gain of frame i (0-based) of a fade-out over n frames: a raised cosine
+// from just below 1 down to 0 at the last frame.
 double FadeOutGain(std::size_t i, std::size_t n) {
   return 0.5 * (1.0 + std::cos(std::numbers::pi * static_cast<double>(i + 1) / static_cast<double>(n)));
 }
+
+}  // namespace
 
 std::optional<TrimSpan> PlanTrim(const TakeSamples& take, const TrimSettings& settings) {
   const TakeLevels levels = MeasureTake(take, settings.noiseFloorDbfs);

@@ -36,16 +36,10 @@ struct TrimSpan {
   std::size_t first = 0;
   std::size_t end = 0;
   std::size_t fadeFrames = 0;
-
-  bool operator==(const TrimSpan&) const = default;
 };
 
 // Where a take is cut; none for a take that does not sound over the noise floor.
 std::optional<TrimSpan> PlanTrim(const TakeSamples& take, const TrimSettings& settings);
-
-// The gain of frame i (0-based) of a fade-out over n frames: a raised cosine
-// from just below 1 down to 0 at the last frame.
-double FadeOutGain(std::size_t i, std::size_t n);
 
 // Trims the WAV file at `file` in place (written whole beside it and renamed).
 // Returns false, leaving the file untouched, for a silent take. Throws
