@@ -24,8 +24,8 @@ std::string DescribeFormat(const RecordingFormat& format) {
   const std::string channels = format.channels == 1   ? "mono"
                                : format.channels == 2 ? "stereo"
                                                       : std::to_string(format.channels) + " channels";
-  return std::to_string(format.samplesPerSec) + " Hz, " + std::to_string(format.bitsPerSample) + " bits, " +
-         channels;
+  const std::string bits = HasFloatSamples(format) ? "32-bit float" : std::to_string(format.bitsPerSample) + " bits";
+  return std::to_string(format.samplesPerSec) + " Hz, " + bits + ", " + channels;
 }
 
 namespace {
@@ -157,6 +157,14 @@ CapturedTake EventCapture::CaptureEvent(const CaptureRequest& request) {
   // complete one.
   const std::string take = TemporaryRecordingPath(target);
   SaveTake(session, take, target);
+  if (trim_) {
+    try {
+      TrimTakeFile(take, *trim_);
+    } catch (const std::exception& error) {
+      captured.warnings.push_back(std::string("the take could not be trimmed (it was saved as recorded): ") +
+                                  error.what());
+    }
+  }
 
   if (!request.embedNote) {
     MoveIntoPlace(take, target);

@@ -3,9 +3,10 @@
 //
 // Order of one event: new recording, format, record, yield once, note on,
 // hold, note off, decay, stop, save beside the target under a temporary name,
-// yield, close, yield, then either rename the take into place or write the
-// tagged file from it. The target therefore only ever appears complete, and
-// an existing file of that name is replaced only by a complete take.
+// yield, close, yield, trim the take when asked, then either rename it into
+// place or write the tagged file from it. The target therefore only ever
+// appears complete, and an existing file of that name is replaced only by a
+// complete take.
 // A take that lost audio (AudioDropoutError at stop) is closed and the event
 // played and recorded again, up to three tries in all.
 // Runs on the user-interface thread; the waits yield through the clock, so
@@ -19,6 +20,7 @@
 
 #include "engine/event_row.h"
 #include "engine/ports.h"
+#include "engine/take_trimming.h"
 
 namespace ntr {
 
@@ -94,6 +96,9 @@ class EventCapture {
 
   // The clock of the next events (a fast run's take clock, and back); between events only.
   void UseClock(ClockPort& clock) { clock_ = &clock; }
+  // Whether the takes of the next events are cut to their sound before they
+  // are tagged (none: kept as recorded); between events only.
+  void TrimTakes(std::optional<TrimSettings> trim) { trim_ = trim; }
 
   // Plays, records and saves one event. A note that was switched on is always
   // switched off, and the recorder is always closed. Throws CaptureError for
@@ -116,6 +121,7 @@ class EventCapture {
   MidiOutputPort& midi_;
   RecorderPort& recorder_;
   ClockPort* clock_;
+  std::optional<TrimSettings> trim_;
 };
 
 // "22050 Hz, 8 bits, mono" for messages.

@@ -47,6 +47,9 @@ class MidiOutputPort {
   // Given at START, before the open: the SoundFont of the built-in
   // synthesizer ("" for the system's General MIDI one); other outputs ignore it.
   virtual void UseSoundFont(const std::string& /*path*/) {}
+  // Given at START, before the open: the run's sample rate, which the
+  // built-in synthesizer renders at; other outputs ignore it.
+  virtual void UseSampleRate(int /*samplesPerSec*/) {}
   // The clock the selected output renders its sound on, when it renders it
   // rather than playing it in real time (the built-in synthesizer); a fast run
   // switches it to virtual time. Asked at START, before the open.
@@ -79,10 +82,13 @@ class MixerPort {
 
 // The recording format chosen in the window, read at every event.
 struct RecordingFormat {
-  int samplesPerSec = 44100;  // 11025, 22050 or 44100
-  int bitsPerSample = 16;     // 8 (unsigned) or 16 (signed)
+  int samplesPerSec = 44100;  // 11025, 22050, 44100, 48000, 88200 or 96000
+  int bitsPerSample = 16;     // 8 (unsigned), 16, 24 (signed) or 32 (IEEE float)
   int channels = 2;           // 1 or 2
 };
+
+// Takes of 32 bits hold IEEE float samples (format code 3), the others PCM.
+inline bool HasFloatSamples(const RecordingFormat& format) { return format.bitsPerSample == 32; }
 
 // The recorder that takes one event's audio. One recording lives from
 // NewRecording to Close. Every operation throws DeviceError when it fails

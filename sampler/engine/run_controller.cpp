@@ -272,6 +272,7 @@ RunResult RunController::RunSampling() {
   }
 
   midi_.UseSoundFont(options.soundFont);
+  midi_.UseSampleRate(settings_.Format().samplesPerSec);
   const FastRun fastRun(options.renderFast, midi_, capture_, clock_);
 
   const int code = midi_.OpenMidiOutput();
@@ -469,6 +470,10 @@ RunController::PassEnd RunController::AfterTake(const RunPlan& plan, const std::
 // when the index passes the list's end.
 RunController::PassEnd RunController::RunPass(const RunPlan& plan, const std::string& programTag) {
   SetRunRow(0);
+  // Takes are trimmed against the noise floor of this program's level check.
+  capture_.TrimTakes(options_.trim ? std::optional<TrimSettings>({options_.preRollMs, options_.fadeOutMs,
+                                                                   noiseFloorDbfs_})
+                                   : std::nullopt);
   for (std::size_t row = 0; row < events_.RowCount();) {
     const EventRow event = events_.Row(row);  // a copy: the list may change during the event
     const std::string takeName = TakeName(event);

@@ -46,6 +46,12 @@ struct RunOptions {
   // SoundFont 2) of its instrument's folder are written from its takes.
   bool writeInstrumentFiles = false;
 
+  // Every take cut to its sound: from preRollMs before its onset to where it
+  // has fallen to the noise floor, faded out over fadeOutMs.
+  bool trim = false;
+  int preRollMs = 5;
+  int fadeOutMs = 10;
+
   bool operator==(const RunOptions&) const = default;
 };
 

@@ -4,8 +4,17 @@
 // on) to the sound's onset, and clipping. Plain C++ on the file's samples,
 // called by the run between events (never from an audio callback).
 
+#include <cmath>
+#include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
+
+#include "engine/sample_coding.h"
+
+namespace quendal {
+class Wav;
+}
 
 namespace ntr {
 
@@ -28,11 +37,36 @@ struct TakeLevels {
   double seconds = 0.0;  // the take's length
 };
 
+// The samples of a take as its WAV file holds them (a view of the data
+// chunk's bytes, valid while the model lives).
+struct TakeSamples {
+  std::string_view data;
+  SampleCoding coding;
+  std::size_t channels = 0;
+  int sampleRate = 0;
+
+  std::size_t Frames() const { return data.size() / (coding.Bytes() * channels); }
+  std::size_t FrameBytes() const { return coding.Bytes() * channels; }
+  double At(std::size_t frame, std::size_t channel, bool& atFullScale) const {
+    const auto* p = reinterpret_cast<const unsigned char*>(data.data()) + (frame * channels + channel) * coding.Bytes();
+    return DecodeSample(p, coding, atFullScale);
+  }
+};
+
+// The samples of a model read from `file` (named in the message). Throws
+// std::runtime_error when it holds no audio format this program measures.
+TakeSamples SamplesOf(const quendal::Wav& wav, const std::string& file);
+
+// Measures a take. noiseFloorDbfs, when known, keeps the onset above the noise.
+TakeLevels MeasureTake(const TakeSamples& take, std::optional<double> noiseFloorDbfs);
+
 // Reads the PCM (8/16/24/32-bit integer) or 32-bit float WAV at `file` and
 // measures it. noiseFloorDbfs, when known, keeps the onset above the noise.
 // Throws std::runtime_error when the file cannot be read or holds no audio
 // format it knows.
 TakeLevels AnalyseTakeFile(const std::string& file, std::optional<double> noiseFloorDbfs = std::nullopt);
+
+inline double DbfsAmplitude(double dbfs) { return std::pow(10.0, dbfs / 20.0); }
 
 // Whether a take with these levels sounds over the noise floor.
 bool Sounds(const TakeLevels& levels, double noiseFloorDbfs);

@@ -34,9 +34,9 @@ PlainRunSettings RunSettingsOf(const SessionSettings& settings) {
   run.velocity = s.velocity.toStdString();
   run.channel = s.channel.toStdString();
   run.embedNote = s.embedded;
-  run.format.samplesPerSec = RowValue(s.rate, kSampleRateRows);
-  run.format.bitsPerSample = RowValue(s.bits, kSampleBitsRows);
-  run.format.channels = RowValue(s.channels, kSampleModeRows);
+  run.format.samplesPerSec = RowValue(s.rate, kSampleRateRows, kFirstStartRate);
+  run.format.bitsPerSample = RowValue(s.bits, kSampleBitsRows, kFirstStartBits);
+  run.format.channels = RowValue(s.channels, kSampleModeRows, kFirstStartMode);
   run.options = settings.options;
   // The built-in synthesizer switches programs at once: its runs never wait.
   if (IsBuiltInSynthEntry(settings.midiDevice)) run.options.pauseAfterProgramChangeMs = 0;

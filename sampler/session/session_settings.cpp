@@ -23,9 +23,9 @@ StoredSettings FirstStartSettings() {
   s.velocity = QStringLiteral("127");
   s.duration = QStringLiteral("2000");
   s.decay = QStringLiteral("500");
-  s.rate = QLatin1String(kSampleRateRows.back().shown);
-  s.bits = QLatin1String(kSampleBitsRows.back().shown);
-  s.channels = QLatin1String(kSampleModeRows.back().shown);
+  s.rate = QLatin1String(kFirstStartRate.shown);
+  s.bits = QLatin1String(kFirstStartBits.shown);
+  s.channels = QLatin1String(kFirstStartMode.shown);
   s.embedded = false;
   s.gear = QString();
   s.folder = DefaultSaveFolder();

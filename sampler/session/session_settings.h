@@ -14,14 +14,23 @@ namespace ntr::session {
 inline constexpr const char* kSettingsApplication = "NTR - Notarra";
 inline constexpr const char* kSettingsGroup = "Parameters";
 
-// The rows of the three format lists, first column shown, second the value.
+// The rows of the three format lists, first column shown, second the value
+// (a sample size of 32 is IEEE float). The rows added to a list stand after
+// the ones it always had, so a stored text keeps meaning the same row.
 struct ListRow {
   const char* shown;
   int value;
 };
-inline constexpr std::array<ListRow, 3> kSampleRateRows = {{{"11 kHz", 11025}, {"22 kHz", 22050}, {"44 kHz", 44100}}};
-inline constexpr std::array<ListRow, 2> kSampleBitsRows = {{{"8", 8}, {"16", 16}}};
+inline constexpr std::array<ListRow, 6> kSampleRateRows = {
+    {{"11 kHz", 11025}, {"22 kHz", 22050}, {"44 kHz", 44100}, {"48 kHz", 48000}, {"88.2 kHz", 88200}, {"96 kHz", 96000}}};
+inline constexpr std::array<ListRow, 4> kSampleBitsRows = {{{"8", 8}, {"16", 16}, {"24", 24}, {"32 float", 32}}};
 inline constexpr std::array<ListRow, 2> kSampleModeRows = {{{"Mono", 1}, {"Stereo", 2}}};
+
+// The row each list shows at a first start, which a stored text that no row
+// shows (one of a newer build) falls back to as well: "44 kHz", "16", "Stereo".
+inline constexpr ListRow kFirstStartRate = kSampleRateRows[2];
+inline constexpr ListRow kFirstStartBits = kSampleBitsRows[1];
+inline constexpr ListRow kFirstStartMode = kSampleModeRows[1];
 
 // The window's embed box is checked until settings say otherwise, so a first
 // start (which has no stored "Embedded") embeds the unity note.
@@ -64,13 +73,13 @@ QString DefaultSaveFolder();
 // The settings texts of the note and octave boxes: "00"/"01" per box.
 QString BoxesText(const bool* boxes, int count);
 
-// The value of the row that shows `shown` (the last row when none does).
+// The value of the row that shows `shown` (the fallback's when none does).
 template <std::size_t N>
-int RowValue(const QString& shown, const std::array<ListRow, N>& rows) {
+int RowValue(const QString& shown, const std::array<ListRow, N>& rows, const ListRow& fallback) {
   for (const ListRow& row : rows) {
     if (shown == QLatin1String(row.shown)) return row.value;
   }
-  return rows.back().value;
+  return fallback.value;
 }
 
 }  // namespace ntr::session

@@ -40,15 +40,16 @@ void LoadBoxes(const std::optional<QString>& text, std::array<bool, N>& boxes) {
 }
 
 // A list shows a stored text only when one of its rows shows it; otherwise
-// the list keeps its first-start row (the last one).
+// the list keeps its first-start row.
 template <std::size_t N>
-QString MatchingRow(const std::optional<QString>& text, const std::array<ListRow, N>& rows) {
+QString MatchingRow(const std::optional<QString>& text, const std::array<ListRow, N>& rows,
+                    const ListRow& firstStart) {
   if (text) {
     for (const ListRow& row : rows) {
       if (*text == QLatin1String(row.shown)) return *text;
     }
   }
-  return QLatin1String(rows.back().shown);
+  return QLatin1String(firstStart.shown);
 }
 
 // ---- reading a --set text: what does not fit is refused -----------------------
@@ -130,10 +131,10 @@ SettingKey NumberField(std::string_view name, std::string_view values, QString F
 
 template <std::size_t N>
 SettingKey ListField(std::string_view name, std::string_view values, QString Fields::*field,
-                     const std::array<ListRow, N>& rows) {
+                     const std::array<ListRow, N>& rows, const ListRow& firstStart) {
   return {kSettingsGroup, name, values, true, {},
-          [field, &rows](SessionSettings& s, const std::optional<QString>& text) {
-            s.stored.*field = MatchingRow(text, rows);
+          [field, &rows, firstStart](SessionSettings& s, const std::optional<QString>& text) {
+            s.stored.*field = MatchingRow(text, rows, firstStart);
           },
           [field, &rows](SessionSettings& s, const std::string& value) {
             return ParseListRow(value, rows, s.stored.*field);
@@ -259,10 +260,13 @@ std::vector<SettingKey> MakeKeys() {
   keys.push_back(NumberField("Velocity", "0 to 127", &Fields::velocity, 0, 127));
   keys.push_back(NumberField("Duration", "milliseconds the note is held, 0 to 32000", &Fields::duration, 0, 32000));
   keys.push_back(NumberField("Decay", "milliseconds recorded after the note off, 0 to 32000", &Fields::decay, 0, 32000));
-  keys.push_back(ListField("Rate", "\"11 kHz\", \"22 kHz\" or \"44 kHz\" (or 11025, 22050, 44100)", &Fields::rate,
-                           kSampleRateRows));
-  keys.push_back(ListField("Bits", "8 or 16", &Fields::bits, kSampleBitsRows));
-  keys.push_back(ListField("Channels", "Mono or Stereo", &Fields::channels, kSampleModeRows));
+  keys.push_back(ListField("Rate",
+                           "\"11 kHz\", \"22 kHz\", \"44 kHz\", \"48 kHz\", \"88.2 kHz\" or \"96 kHz\" "
+                           "(or 11025, 22050, 44100, 48000, 88200, 96000)",
+                           &Fields::rate, kSampleRateRows, kFirstStartRate));
+  keys.push_back(ListField("Bits", "8, 16, 24 or \"32 float\" (or 32)", &Fields::bits, kSampleBitsRows,
+                           kFirstStartBits));
+  keys.push_back(ListField("Channels", "Mono or Stereo", &Fields::channels, kSampleModeRows, kFirstStartMode));
 
   keys.push_back({kSettingsGroup, "Embedded", "-1 (unity note in every file) or 0", true, {},
                   [](SessionSettings& s, const std::optional<QString>& text) {
@@ -337,6 +341,16 @@ std::vector<SettingKey> MakeKeys() {
                            "1 (after a run, the SFZ, DecentSampler and SoundFont 2 files of the instrument's folder "
                            "are written from its takes) or 0",
                            &RunOptions::writeInstrumentFiles, false));
+  keys.push_back(OptionKey(kInstrumentGroup, "Trim",
+                           "1 (every take cut to its sound: from the pre-roll before its onset to where it has "
+                           "fallen to the noise floor, faded out) or 0",
+                           &RunOptions::trim, false));
+  keys.push_back(OptionKey(kInstrumentGroup, "PreRollMs",
+                           "milliseconds a trimmed take keeps before its onset, 0 to 1000", &RunOptions::preRollMs, 5,
+                           0, 1000));
+  keys.push_back(OptionKey(kInstrumentGroup, "FadeOutMs",
+                           "milliseconds of the fade-out at the end of a trimmed take, 0 to 1000",
+                           &RunOptions::fadeOutMs, 10, 0, 1000));
 
   // The window's fields have their first-start values as a whole (FirstStartSettings).
   for (SettingKey& key : keys) {

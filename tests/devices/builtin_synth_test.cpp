@@ -240,7 +240,7 @@ TEST(BuiltInSynth, RecordingNeedsAnOpenSynthesizer) {
   EXPECT_THROW(synth.Devices().Recorder().Record(), DeviceError);  // no recording open
   synth.Open();
   synth.Devices().Recorder().NewRecording();
-  EXPECT_THROW(synth.Devices().Recorder().SetFormat({44100, 24, 2}), DeviceError);
+  EXPECT_THROW(synth.Devices().Recorder().SetFormat({44100, 12, 2}), DeviceError);
   EXPECT_THROW(synth.Devices().Recorder().SetFormat({44100, 16, 3}), DeviceError);
   EXPECT_THROW(synth.Devices().Recorder().SetFormat({0, 16, 2}), DeviceError);
   EXPECT_NO_THROW(synth.Devices().Recorder().SetFormat({11025, 8, 1}));

@@ -65,6 +65,28 @@ class Jack : public testing::Test {
     return found == captions.end() ? -1 : static_cast<int>(found - captions.begin());
   }
 
+  // A run of the engine on fluidsynth through the sound card, at velocity 100,
+  // into <saveFolder>/Fluid; made again when audio was lost (see RetryingLostAudio).
+  static test::EngineRun RunOnFluidsynth(PlainRunSettings settings, const std::string& saveFolder,
+                                         const std::vector<int>& notes, const std::string& durationMs,
+                                         const std::string& decayMs) {
+    SteadyClock clock;
+    AudioInputOptions options;
+    options.jackSources = kFluidAudio;
+    settings.saveFolder = saveFolder;
+    settings.instrumentName = "Fluid";
+    settings.velocity = "100";
+    test::EngineRun run;
+    for (int attempt = 1; attempt <= 4; ++attempt) {
+      DeviceLayer devices(clock, {}, options);
+      devices.Midi().SelectMidiDevice(EntryOf(devices.Midi().ListMidiDevices(), kFluidMidi));
+      run = test::RunEngine(devices, clock, settings, notes, durationMs, decayMs);
+      if (run.result.message.find("Audio was lost") == std::string::npos) break;
+      std::cerr << "attempt " << attempt << " lost audio: " << run.result.message << "\n";
+    }
+    return run;
+  }
+
   test::ManualClock clock_;
   BuiltInSynth synth_{clock_};
   MIDI_MOD midi_{synth_};
@@ -384,24 +406,10 @@ TEST_F(Jack, DeviceLayerRecordsAnExternalInstrumentFromTheSoundCard) {
 }
 
 TEST_F(Jack, EngineSamplesFluidsynthThroughTheSoundCard) {
-  SteadyClock clock;
-  AudioInputOptions options;
-  options.jackSources = kFluidAudio;
   test::TempFolder folder;
   PlainRunSettings settings;
-  settings.saveFolder = folder.File("samples");
-  settings.instrumentName = "Fluid";
-  settings.velocity = "100";
   settings.format = {11025, 8, 2};
-
-  test::EngineRun run;
-  for (int attempt = 1; attempt <= 4; ++attempt) {  // see RetryingLostAudio
-    DeviceLayer devices(clock, {}, options);
-    devices.Midi().SelectMidiDevice(EntryOf(devices.Midi().ListMidiDevices(), kFluidMidi));
-    run = test::RunEngine(devices, clock, settings, {60, 69}, "500", "200");
-    if (run.result.message.find("Audio was lost") == std::string::npos) break;
-    std::cerr << "attempt " << attempt << " lost audio: " << run.result.message << "\n";
-  }
+  const test::EngineRun run = RunOnFluidsynth(settings, folder.File("samples"), {60, 69}, "500", "200");
   ASSERT_EQ(run.result.outcome, RunOutcome::Completed) << run.result.message;
   const std::string base = folder.File("samples") + "/Fluid/PATCH_XXX/";
   ASSERT_EQ(run.files, (std::vector<std::string>{base + "PATCHXXX_A5.WAV", base + "PATCHXXX_C5.WAV"}));
@@ -469,6 +477,33 @@ TEST_F(Jack, ClippedTakesAreMarkedAndAnInstrumentThatGoesQuietStopsTheRun) {
             std::vector<TakeStatus>(8, TakeStatus::Silent));
   EXPECT_EQ(run.result.takesClipped, 2);
   EXPECT_EQ(run.result.takesSilent, 8);
+}
+
+// Trimmed 24-bit takes at 48 kHz from the sound card: the interface's latency
+// and the silence after the sound are cut, the onset lands at the 5 ms
+// pre-roll, and the end fades out; libsndfile reads them as 24-bit PCM.
+TEST_F(Jack, EngineTrimsTwentyFourBitTakesToTheirSound) {
+  test::TempFolder folder;
+  PlainRunSettings settings;
+  settings.format = {48000, 24, 2};
+  settings.options.testNotes = true;
+  settings.options.trim = true;
+  const test::EngineRun run = RunOnFluidsynth(settings, folder.File("samples"), {60, 64, 69}, "500", "700");
+  ASSERT_EQ(run.result.outcome, RunOutcome::Completed) << run.result.message;
+  ASSERT_EQ(run.files.size(), 3u);
+  for (const std::string& file : run.files) {
+    SCOPED_TRACE(file);
+    const test::DecodedWav wav = test::ReadWav(file);
+    EXPECT_EQ(wav.sampleRate, 48000);
+    EXPECT_EQ(wav.format, SF_FORMAT_WAV | SF_FORMAT_PCM_24);
+    const double seconds = static_cast<double>(wav.Frames()) / 48000;
+    EXPECT_GT(seconds, 0.5);
+    EXPECT_LT(seconds, 1.25);
+    const test::TrimFigures trim = test::TrimFiguresOf(wav.samples, wav.channels, 48000, 0.010);
+    EXPECT_NEAR(trim.onsetSeconds, 0.005, 0.001);
+    EXPECT_LE(trim.fadeTailRatio, 0.15f);
+    EXPECT_EQ(trim.lastSample, 0.0f);
+  }
 }
 
 }  // namespace

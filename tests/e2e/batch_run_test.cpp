@@ -88,6 +88,43 @@ TEST_F(Batch, SamplesTheBuiltInInstrumentIntoTaggedTakes) {
   EXPECT_EQ(report.statuses, std::vector<std::string>(12, "saved"));
 }
 
+// The new formats from the built-in instrument, rendered at their own rate:
+// 48 kHz 24-bit takes trimmed to their sound (the onset at the 5 ms pre-roll,
+// a faded end), and 96 kHz float takes as long as asked.
+TEST_F(Batch, RendersHighRatesInTwentyFourBitsAndFloatAndTrimsTakes) {
+  const std::vector<std::string> octave4{"--set", "Octaves=0000000001000000000000"};  // C4, E4, A4
+  struct Case {
+    std::string rate, bits;
+    int sampleRate, bitsPerSample;
+    bool trim;
+  };
+  for (const Case& c : {Case{"48 kHz", "24", 48000, 24, true}, Case{"96 kHz", "32 float", 96000, 32, false}}) {
+    SCOPED_TRACE(c.rate + ", " + c.bits);
+    const std::string folder = temp_.File(c.trim ? "trimmed" : "float");
+    const std::string settings = WriteSettings(SettingsText(folder, "", "400", "300", c.rate, c.bits, "Stereo"));
+    std::vector<std::string> arguments{"--batch", "--settings", settings, "--set", "RenderFast=1",
+                                       "--set", "Trim=" + std::string(c.trim ? "1" : "0")};
+    arguments.insert(arguments.end(), octave4.begin(), octave4.end());
+    const Finished run = RunToEnd(kProgram, arguments, Logs(), 60);
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_EQ(FilesUnder(folder), ExpectedTakes("Grand_Piano", {"XXX"}, {"C4", "E4", "A4"}));
+    for (std::size_t i = 0; i < 3; ++i) {
+      const std::string file = folder + "/Grand_Piano/PATCH_XXX/PATCHXXX_" + kNoteNames[i] + ".WAV";
+      TakeExpectation expected{kNotes[i], c.sampleRate, c.bitsPerSample, 2, true, 0.4, 0.3};
+      // A trimmed take loses the silence after its sound; its onset is moved to the pre-roll.
+      expected.longestOverheadSeconds = c.trim ? 0.005 : 0.5 / c.sampleRate;
+      expected.shortestShortfallSeconds = c.trim ? 0.3 : 0.5 / c.sampleRate;
+      ExpectGoodTake(file, expected);
+      if (!c.trim) continue;
+
+      const test::TrimFigures trim = test::TrimFiguresOf(ReadTake(file).samples, 2, c.sampleRate, 0.010);
+      EXPECT_NEAR(trim.onsetSeconds, 0.005, 0.001) << file;
+      EXPECT_LE(trim.fadeTailRatio, 0.15f) << file;
+      EXPECT_EQ(trim.lastSample, 0.0f) << file;
+    }
+  }
+}
+
 // A velocity of 0 is a note off: the instrument stays silent, and the run
 // says so before any take instead of saving silence all night.
 TEST_F(Batch, ASilentInstrumentStopsTheRunBeforeAnyTake) {
@@ -227,7 +264,7 @@ TEST_F(Batch, FailuresExitNonZeroWithAClearMessage) {
   std::ofstream(aFile) << "x";
   const std::vector<Refusal> refusals{
       {{"--set", "Velocity=300"}, 2, "--set Velocity=300: Velocity takes 0 to 127"},
-      {{"--set", "Rate=48 kHz"}, 2, "Rate takes \"11 kHz\", \"22 kHz\" or \"44 kHz\""},
+      {{"--set", "Rate=50 kHz"}, 2, "Rate takes \"11 kHz\", \"22 kHz\", \"44 kHz\", \"48 kHz\""},
       {{"--set", "Colour=red"}, 2, "there is no setting \"Colour\""},
       {{"--set", "Notes=000000000000000000000000"}, 2, "nothing to sample"},
       {{"--sett", "x"}, 2, "unknown argument \"--sett\""},

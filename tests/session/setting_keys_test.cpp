@@ -105,6 +105,16 @@ TEST_F(Settings, EveryKeyTakesItsFormatWithoutRegardToCase) {
   Set("Channels", "2");
   Set("Embedded", "-1");
   EXPECT_EQ(RunSettingsOf(settings_).format.samplesPerSec, 44100);
+  // The rows after the first ones: higher rates, 24 bits and float.
+  Set("Rate", "88.2khz");
+  Set("Bits", "32 Float");
+  EXPECT_EQ(settings_.stored.bits, "32 float");
+  EXPECT_EQ(RunSettingsOf(settings_).format.samplesPerSec, 88200);
+  EXPECT_EQ(RunSettingsOf(settings_).format.bitsPerSample, 32);
+  Set("Rate", "96000");
+  Set("Bits", "24");
+  EXPECT_EQ(RunSettingsOf(settings_).format.samplesPerSec, 96000);
+  EXPECT_EQ(RunSettingsOf(settings_).format.bitsPerSample, 24);
   EXPECT_EQ(RunSettingsOf(settings_).format.channels, 2);
   EXPECT_TRUE(RunSettingsOf(settings_).embedNote);
 }
@@ -122,8 +132,9 @@ TEST_F(Settings, ValuesOutsideTheirFormatAreRefusedAndChangeNothing) {
   EXPECT_TRUE(Refused("Velocity", "loud"));
   EXPECT_TRUE(Refused("Duration", "-1"));
   EXPECT_TRUE(Refused("Decay", "32001"));
-  EXPECT_TRUE(Refused("Rate", "48 kHz"));
-  EXPECT_TRUE(Refused("Bits", "24"));
+  EXPECT_TRUE(Refused("Rate", "50 kHz"));
+  EXPECT_TRUE(Refused("Bits", "12"));
+  EXPECT_TRUE(Refused("Bits", "32 int"));
   EXPECT_TRUE(Refused("Channels", "Quad"));
   EXPECT_TRUE(Refused("Embedded", "yes"));
   EXPECT_TRUE(Refused("Folder", "  "));

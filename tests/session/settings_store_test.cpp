@@ -98,7 +98,7 @@ TEST_F(SettingsStoreTest, StoredBoxTextsSelectExactlyThePairsThatAreNotZero) {
 
 TEST_F(SettingsStoreTest, MissingOrDamagedValuesFallBackToTheFirstStart) {
   WriteFile(
-      "[Parameters]\nChannel=abc\nNotes=0001\nRate=96 kHz\nBits=24\nChannels=\nLineVolume=abc\n"
+      "[Parameters]\nChannel=abc\nNotes=0001\nRate=192 kHz\nBits=64 float\nChannels=\nLineVolume=abc\n"
       "MicVolume=99999\nOutVolume=-5\nEmbedded=yes\n");
   const StoredSettings s = Open().Load();
   EXPECT_EQ(s.channel, "1");

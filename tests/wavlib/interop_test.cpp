@@ -249,3 +249,63 @@ TEST(Interop, TaggingKeepsTheChunksLibsndfileAndSoxWrite) {
   EXPECT_EQ(U32At(ReadAll(made), 40) % 2, 1u);  // an odd data chunk
   EXPECT_EQ(ReadAll(dir.File("copy.wav")), ReadAll(made));
 }
+
+TEST(Interop, PeersReadTwentyFourBitAndFloatTakesWithTheirFormat) {
+  if (kSox.empty() || kSndfileInfo.empty()) GTEST_SKIP() << "sox or sndfile-info was not found";
+  TempDir dir;
+  // 400 stereo frames of a ramp: 24-bit PCM, and the same values as 32-bit floats.
+  std::string pcm24;
+  std::string floats;
+  std::vector<float> values;
+  for (int i = 0; i < 800; ++i) {
+    const int32_t v = (i - 400) * 20000;  // within +-2^23
+    pcm24 += std::string{static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF),
+                         static_cast<char>((v >> 16) & 0xFF)};
+    values.push_back(static_cast<float>(v) / 8388608.0f);
+    char bytes[4];
+    std::memcpy(bytes, &values.back(), 4);
+    floats.append(bytes, 4);
+  }
+  struct Case {
+    std::string name;
+    std::unique_ptr<Wav> wav;
+    int sndfileFormat;
+    std::string soxEncoding;
+  };
+  std::vector<Case> cases;
+  cases.push_back({"int24.wav", MakePcmWav({48000, 24, 2}, pcm24), SF_FORMAT_PCM_24, "24-bit Signed Integer PCM"});
+  cases.push_back({"float.wav", MakeFloatWav({96000, 32, 2}, floats), SF_FORMAT_FLOAT, "32-bit Floating Point PCM"});
+  for (Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ApplyUnityNote(*c.wav, 60);
+    const std::string path = dir.File(c.name);
+    ASSERT_EQ(c.wav->PutWavFile(path, true), 0);
+    const int rate = c.wav->Fmt_Chunk->SampleRate;
+
+    const ProcessResult info = RunProgram(kSndfileInfo, {path}, true);
+    ASSERT_EQ(info.exitCode, 0) << info.output;
+    EXPECT_EQ(info.output.find("rror"), std::string::npos) << info.output;
+    EXPECT_EQ(info.output.find("arning"), std::string::npos) << info.output;
+    EXPECT_EQ(Field(info.output, "Sample Rate"), rate) << info.output;
+    EXPECT_EQ(Field(info.output, "Frames"), 400);
+    EXPECT_EQ(Field(info.output, "Midi Note"), 60);
+    SF_INFO format{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &format);
+    ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
+    EXPECT_EQ(format.format, SF_FORMAT_WAV | c.sndfileFormat);
+    std::vector<float> read(800);
+    EXPECT_EQ(sf_readf_float(file, read.data(), 400), 400);
+    sf_close(file);
+    EXPECT_EQ(read, values);
+
+    const ProcessResult sox = RunProgram(kSox, {"--i", path}, true);
+    ASSERT_EQ(sox.exitCode, 0) << sox.output;
+    EXPECT_EQ(Field(sox.output, "Sample Rate"), rate) << sox.output;
+    EXPECT_NE(sox.output.find(c.soxEncoding), std::string::npos) << sox.output;
+    EXPECT_NE(sox.output.find("= 400 samples"), std::string::npos) << sox.output;
+    // sox decodes the samples to the same values (its statistics of the left channel).
+    const ProcessResult stats = RunProgram(kSox, {path, "-n", "remix", "1", "stats"}, true);
+    EXPECT_NE(stats.output.find("-0.953674"), std::string::npos) << stats.output;
+  }
+  EXPECT_THROW(MakeFloatWav({44100, 16, 2}, ""), InvalidValueError);
+}

@@ -9,9 +9,10 @@ void CheckRecordingFormat(const RecordingFormat& format) {
     throw DeviceError("Unsupported sample rate: " + std::to_string(format.samplesPerSec) +
                       " samples per second");
   }
-  if (format.bitsPerSample != 8 && format.bitsPerSample != 16) {
-    throw DeviceError("Unsupported sample size: " + std::to_string(format.bitsPerSample) +
-                      " bits (8 or 16 are possible)");
+  const int bits = format.bitsPerSample;
+  if (bits != 8 && bits != 16 && bits != 24 && bits != 32) {
+    throw DeviceError("Unsupported sample size: " + std::to_string(bits) +
+                      " bits (8, 16, 24 or 32 float are possible)");
   }
   if (format.channels != 1 && format.channels != 2) {
     throw DeviceError("Unsupported channel count: " + std::to_string(format.channels) +

@@ -28,7 +28,8 @@ std::vector<float> ConvertChannels(const std::vector<float>& interleaved, int fr
   return out;
 }
 
-std::vector<float> Resample(const std::vector<float>& interleaved, int channels, int fromRate, int toRate) {
+std::vector<float> Resample(const std::vector<float>& interleaved, int channels, int fromRate, int toRate,
+                            int bitsKept) {
   if (fromRate == toRate || interleaved.empty()) return interleaved;
   const auto ch = static_cast<std::size_t>(channels);
   const std::size_t inFrames = interleaved.size() / ch;
@@ -37,7 +38,7 @@ std::vector<float> Resample(const std::vector<float>& interleaved, int channels,
   std::vector<float> out(capacity * ch);
 
   const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
-  const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
+  const soxr_quality_spec_t quality = soxr_quality_spec(bitsKept > 16 ? SOXR_VHQ : SOXR_HQ, 0);
   std::size_t framesDone = 0;
   const soxr_error_t error = soxr_oneshot(fromRate, toRate, static_cast<unsigned>(channels), interleaved.data(),
                                           inFrames, nullptr, out.data(), capacity, &framesDone, &io, &quality,
@@ -49,31 +50,11 @@ std::vector<float> Resample(const std::vector<float>& interleaved, int channels,
   return out;
 }
 
-int16_t QuantiseTo16(float sample) {
-  if (std::isnan(sample)) return 0;
-  const float scaled = std::nearbyint(std::clamp(sample * 32768.0f, -32768.0f, 32767.0f));
-  return static_cast<int16_t>(scaled);
-}
-
-uint8_t QuantiseTo8(float sample) {
-  if (std::isnan(sample)) return 128;
-  const float scaled = std::nearbyint(std::clamp(sample * 128.0f, -128.0f, 127.0f));
-  return static_cast<uint8_t>(static_cast<int>(scaled) + 128);
-}
-
 std::string EncodePcm(const std::vector<float>& interleaved, int bitsPerSample) {
-  std::string bytes;
-  if (bitsPerSample == 8) {
-    bytes.resize(interleaved.size());
-    for (std::size_t i = 0; i < interleaved.size(); ++i) bytes[i] = static_cast<char>(QuantiseTo8(interleaved[i]));
-  } else {
-    bytes.resize(interleaved.size() * 2);
-    for (std::size_t i = 0; i < interleaved.size(); ++i) {
-      const auto v = static_cast<uint16_t>(QuantiseTo16(interleaved[i]));
-      bytes[2 * i] = static_cast<char>(v & 0xFFu);
-      bytes[2 * i + 1] = static_cast<char>(v >> 8);
-    }
-  }
+  const SampleCoding coding{bitsPerSample, bitsPerSample == 32};
+  std::string bytes(interleaved.size() * coding.Bytes(), '\0');
+  auto* out = reinterpret_cast<unsigned char*>(bytes.data());
+  for (std::size_t i = 0; i < interleaved.size(); ++i) EncodeSample(interleaved[i], coding, out + i * coding.Bytes());
   return bytes;
 }
 
@@ -91,7 +72,7 @@ std::string ConvertTake(const RecordedTake& take, const RecordingFormat& format)
   if (take.channels <= 0 || take.sampleRate <= 0) return {};
   // Fewer channels first: the resampler then has less to do.
   std::vector<float> audio = ConvertChannels(take.samples, take.channels, format.channels);
-  audio = Resample(audio, format.channels, take.sampleRate, format.samplesPerSec);
+  audio = Resample(audio, format.channels, take.sampleRate, format.samplesPerSec, format.bitsPerSample);
   if (take.clockSeconds >= 0.0) {
     FitFrames(audio, format.channels, FramesForSeconds(take.clockSeconds, format.samplesPerSec));
   }

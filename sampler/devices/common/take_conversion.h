@@ -1,8 +1,9 @@
 #pragma once
-// Turning a captured take into the PCM bytes of the chosen format: channel
+// Turning a captured take into the sample bytes of the chosen format: channel
 // conversion, sample-rate conversion (libsoxr) and quantisation to 8-bit
-// unsigned or 16-bit signed little-endian samples, rounded to the nearest
-// value and clipped at full scale. Pure functions, any thread.
+// unsigned or 16/24-bit signed little-endian samples, rounded to the nearest
+// value and clipped at full scale, or 32-bit floats as captured. Pure
+// functions, any thread.
 
 #include <cstddef>
 #include <cstdint>
@@ -11,21 +12,21 @@
 
 #include "devices/common/recorded_take.h"
 #include "engine/ports.h"
+#include "engine/sample_coding.h"
 
 namespace ntr {
 
 // Mono to stereo copies the channel; stereo to mono takes the mean of the two.
 std::vector<float> ConvertChannels(const std::vector<float>& interleaved, int fromChannels, int toChannels);
 
-// Resamples interleaved audio with libsoxr (high quality). Equal rates copy.
-// Throws DeviceError when the converter fails.
-std::vector<float> Resample(const std::vector<float>& interleaved, int channels, int fromRate, int toRate);
+// Resamples interleaved audio with libsoxr at a quality that keeps
+// `bitsKept` bits (high quality, 20 bits, for up to 16; very high, 28 bits,
+// beyond). Equal rates copy. Throws DeviceError when the converter fails.
+std::vector<float> Resample(const std::vector<float>& interleaved, int channels, int fromRate, int toRate,
+                            int bitsKept = 16);
 
-// One sample: nearest value, halves to even, clipped; NaN is silence.
-int16_t QuantiseTo16(float sample);
-uint8_t QuantiseTo8(float sample);  // unsigned, 128 is silence
-
-// Little-endian PCM bytes (one char per byte) of 8 or 16 bits per sample.
+// Little-endian sample bytes (one char per byte) of 8, 16, 24 or 32 (float)
+// bits per sample (QuantiseTo16 and QuantiseTo8 in engine/sample_coding.h).
 std::string EncodePcm(const std::vector<float>& interleaved, int bitsPerSample);
 
 // The frames a take of this many clock seconds holds at this rate (nearest,

@@ -9,7 +9,12 @@ namespace ntr {
 
 void SavePcmWav(const std::string& path, const RecordingFormat& format, const std::string& pcmBytes) {
   try {
-    quendal::SavePcmWav(path, {format.samplesPerSec, format.bitsPerSample, format.channels}, pcmBytes);
+    const quendal::PcmFormat layout{format.samplesPerSec, format.bitsPerSample, format.channels};
+    if (HasFloatSamples(format)) {
+      quendal::SaveFloatWav(path, layout, pcmBytes);
+    } else {
+      quendal::SavePcmWav(path, layout, pcmBytes);
+    }
   } catch (const quendal::OverflowError&) {
     throw DeviceError("The recording is too long to be saved as a WAV file: " + path);
   } catch (const std::exception& e) {

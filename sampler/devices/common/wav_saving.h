@@ -1,6 +1,7 @@
 #pragma once
-// Writing a take as a PCM WAV file through QuendalWav (quendal::SavePcmWav),
-// replacing a file of the same name.
+// Writing a take as a PCM (or, at 32 bits, IEEE float) WAV file through
+// QuendalWav (quendal::SavePcmWav / SaveFloatWav), replacing a file of the
+// same name.
 
 #include <string>
 

@@ -70,6 +70,8 @@ void MIDI_MOD::CloseMidiOutput() { midiRetCode_ = Close(); }
 
 void MIDI_MOD::UseSoundFont(const std::string& path) { synth_.UseSoundFont(path); }
 
+void MIDI_MOD::UseSampleRate(int samplesPerSec) { synth_.UseSampleRate(samplesPerSec); }
+
 TakeClock* MIDI_MOD::RenderClock() { return IsBuiltInSynthEntry(midiDeviceIndex_) ? takeClock_ : nullptr; }
 
 void MIDI_MOD::SetChannelAndVelocity(int channel0to15, int velocity) {

@@ -53,6 +53,7 @@ class MIDI_MOD : public MidiOutputPort, public MidiDevicesPort {
   void SendNoteOn(int note) override;
   void SendNoteOff(int note) override;
   void UseSoundFont(const std::string& path) override;
+  void UseSampleRate(int samplesPerSec) override;
   TakeClock* RenderClock() override;
 
   int MidiDeviceCount() const { return static_cast<int>(devices_.size()); }

@@ -106,6 +106,12 @@ void BuiltInSynth::UseSoundFont(const std::string& path) {
   soundFontPath_.clear();  // found again at the next open
 }
 
+void BuiltInSynth::UseSampleRate(int samplesPerSec) {
+  // FluidSynth renders from 8000 to 96000 frames per second.
+  if (samplesPerSec > 96000 || samplesPerSec < 1000) return;
+  options_.sampleRate = std::max(samplesPerSec, kLowestRenderRate);
+}
+
 void BuiltInSynth::Close() {
   AbandonTake();
   if (fluid_) fluid_synth_all_sounds_off(fluid_->synth, -1);

@@ -33,6 +33,10 @@ class SynthStartError : public DeviceError {
   SynthFailure cause_;
 };
 
+// The built-in synthesizer renders takes of lower rates at this rate; the
+// recorder converts them.
+inline constexpr int kLowestRenderRate = 44100;
+
 struct SynthOptions {
   int sampleRate = 44100;
   // Single notes at velocity 127 peak at about -12 to -7 dBFS (TimGM6mb):
@@ -60,6 +64,10 @@ class BuiltInSynth {
   // found as before). A file that is missing or that FluidSynth cannot load
   // makes that open fail with SoundFontUnreadable, naming the file.
   void UseSoundFont(const std::string& path);
+  // The rate the next open renders at: the run's rate, never below
+  // kLowestRenderRate (lower rates are converted from it, as they always
+  // were). Rates outside what FluidSynth renders are ignored.
+  void UseSampleRate(int samplesPerSec);
   // Silences every voice and ends a take in progress.
   void Close();
   bool IsOpen() const { return open_; }

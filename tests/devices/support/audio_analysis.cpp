@@ -94,6 +94,24 @@ long FirstAbove(const std::vector<float>& samples, float threshold) {
   return -1;
 }
 
+TrimFigures TrimFiguresOf(const std::vector<float>& interleaved, int channels, int sampleRate, double fadeSeconds) {
+  TrimFigures figures;
+  const auto width = static_cast<std::size_t>(channels);
+  const std::size_t fade = static_cast<std::size_t>(std::lround(fadeSeconds * sampleRate)) * width;
+  if (fade == 0 || interleaved.size() < 2 * fade) return figures;
+  const long onset = FirstAbove(interleaved, 0.1f * Peak(interleaved));
+  figures.onsetSeconds = static_cast<double>(onset / channels) / sampleRate;
+  const auto peakOf = [&](std::size_t first, std::size_t end) {
+    return Peak(std::vector<float>(interleaved.begin() + static_cast<long>(first),
+                                   interleaved.begin() + static_cast<long>(end)));
+  };
+  const std::size_t end = interleaved.size();
+  const float before = peakOf(end - 2 * fade, end - fade);
+  figures.fadeTailRatio = before > 0 ? peakOf(end - fade / 4 / width * width, end) / before : 0;
+  figures.lastSample = peakOf(end - width, end);
+  return figures;
+}
+
 Likeness CompareTakes(const std::vector<float>& a, const std::vector<float>& b, int sampleRate, long maxLagFrames) {
   Likeness likeness;
   const float threshold = 0.1f * std::max(Peak(a), Peak(b));

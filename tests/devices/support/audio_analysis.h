@@ -33,6 +33,18 @@ float Peak(const std::vector<float>& samples);
 // Index of the first sample whose magnitude reaches threshold; -1 if none.
 long FirstAbove(const std::vector<float>& samples, float threshold);
 
+// How a trimmed take (interleaved samples) begins and ends: the seconds to
+// its onset (the first frame with a sample at a tenth of the take's peak),
+// the peak of the last quarter of its fade against the peak of the fade's
+// length before the fade (a raised cosine lets through at most 15 %), and
+// the largest sample of its last frame.
+struct TrimFigures {
+  double onsetSeconds = -1;
+  float fadeTailRatio = 1;
+  float lastSample = 1;
+};
+TrimFigures TrimFiguresOf(const std::vector<float>& interleaved, int channels, int sampleRate, double fadeSeconds);
+
 // How much two takes of the same note sound alike: the difference of their
 // onsets (first sample at a tenth of the louder peak), of their RMS levels,
 // and the normalised cross-correlation at the best lag within maxLagFrames.

@@ -12,6 +12,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "engine/sample_coding.h"
 #include "support/audio_analysis.h"
 
 namespace ntr::e2e {
@@ -41,13 +42,11 @@ Take ReadTake(const std::string& path) {
   if (take.hasSmpl) take.unityNote = wav.SmplChunk->MIDIUnityNote;
 
   const std::string& data = wav.DataChunk->ChunkData;
-  if (take.bitsPerSample == 8) {
-    for (const char byte : data) take.samples.push_back((static_cast<float>(static_cast<unsigned char>(byte)) - 128.f) / 128.f);
-  } else if (take.bitsPerSample == 16) {
-    for (std::size_t i = 0; i + 1 < data.size(); i += 2) {
-      const auto value = static_cast<std::int16_t>(static_cast<unsigned char>(data[i]) |
-                                                   (static_cast<unsigned char>(data[i + 1]) << 8));
-      take.samples.push_back(static_cast<float>(value) / 32768.f);
+  if (const auto coding = CodingOf(take.compressionCode, take.bitsPerSample)) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
+    for (std::size_t at = 0; at + coding->Bytes() <= data.size(); at += coding->Bytes()) {
+      bool atFullScale = false;
+      take.samples.push_back(static_cast<float>(DecodeSample(bytes + at, *coding, atFullScale)));
     }
   }
   return take;
@@ -64,7 +63,7 @@ TakeFigures ExpectGoodTake(const std::string& path, const TakeExpectation& expec
     return figures;
   }
   EXPECT_EQ(take.result, 0);
-  EXPECT_EQ(take.compressionCode, 1);
+  EXPECT_EQ(take.compressionCode, expected.bitsPerSample == 32 ? 3 : 1);  // 32 bits: IEEE float
   EXPECT_EQ(take.sampleRate, expected.sampleRate);
   EXPECT_EQ(take.bitsPerSample, expected.bitsPerSample);
   EXPECT_EQ(take.channels, expected.channels);
@@ -82,7 +81,7 @@ TakeFigures ExpectGoodTake(const std::string& path, const TakeExpectation& expec
   const std::vector<float> mono = take.Mono();
   figures.peak = test::Peak(take.samples);
   EXPECT_GT(figures.peak, 0.02f) << "the take is silent";
-  const float fullScale = 1.f - 2.f / static_cast<float>(1 << take.bitsPerSample);
+  const auto fullScale = static_cast<float>(1.0 - std::ldexp(2.0, -take.bitsPerSample));
   std::size_t clipped = 0;
   for (const float sample : take.samples) clipped += std::fabs(sample) >= fullScale ? 1 : 0;
   EXPECT_EQ(clipped, 0u) << "samples at full scale: the take is clipped";

@@ -12,7 +12,7 @@ namespace ntr::e2e {
 // One take as QuendalWav reads it, its samples decoded to +-1 full scale.
 struct Take {
   int result = -1;          // GetWavFile's result (0: read to the end)
-  int compressionCode = 0;  // 1: PCM
+  int compressionCode = 0;  // 1: PCM, 3: IEEE float
   int sampleRate = 0;
   int bitsPerSample = 0;
   int channels = 0;

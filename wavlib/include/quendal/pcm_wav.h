@@ -1,7 +1,8 @@
 #pragma once
-// Making a plain PCM WAV file from samples: the one place where the header of
-// a new recording is built. A client hands over the sample bytes and their
-// layout; the library builds the chunks and checks the sizes.
+// Making a plain PCM (or IEEE float) WAV file from samples: the one place
+// where the header of a new recording is built. A client hands over the
+// sample bytes and their layout; the library builds the chunks and checks the
+// sizes.
 
 #include <cstdint>
 #include <memory>
@@ -30,5 +31,13 @@ QUENDAL_WAV_API std::unique_ptr<Wav> MakePcmWav(const PcmFormat& format, std::st
 // Makes the model and writes it to path, replacing a file of that name as
 // Wav::PutWavFile does. Throws as MakePcmWav does and as PutWavFile does.
 QUENDAL_WAV_API void SavePcmWav(const std::string& path, const PcmFormat& format, std::string pcmBytes);
+
+// The same for interleaved little-endian 32-bit IEEE float samples (full
+// scale +-1; BitsPerSample must be 32): an 18-byte "fmt " chunk (format code
+// 3, no extra format bytes), a "fact" chunk holding the number of sample
+// frames, and the "data" chunk, as the float files of other programs have
+// them. Throws as MakePcmWav does.
+QUENDAL_WAV_API std::unique_ptr<Wav> MakeFloatWav(const PcmFormat& format, std::string floatBytes);
+QUENDAL_WAV_API void SaveFloatWav(const std::string& path, const PcmFormat& format, std::string floatBytes);
 
 }  // namespace quendal
