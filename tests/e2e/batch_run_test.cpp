@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iostream>
 #include <csignal>
 #include <fstream>
 #include <set>
@@ -317,14 +318,20 @@ TEST_F(Batch, UsesTheUsersStoredSettingsAndLeavesThemAlone) {
 // key from the lowest sampled note to the highest, each at its own pitch: the
 // pitch of the nearest take moved by the right number of semitones (within 2
 // cents), and so within 10 cents of the key as long as the takes are in tune.
+// Two velocity layers, two rounds, 48 kHz 24-bit trimmed takes of C, D#, F#
+// and A over two octaves, and the instrument files written after the run:
+// FluidSynth, loading the SoundFont, plays every key between in tune, and
+// louder with velocity, stepping up where the louder layer takes over.
 TEST_F(Batch, WritesAnInstrumentThatFluidSynthPlaysAtEveryKey) {
   const std::string settings =
-      WriteSettings(SettingsText(Folder(), "19", "600", "100", "44 kHz", "16", "Stereo", "010000010000010000010000"));
-  const Finished run =
-      RunToEnd(kProgram, {"--batch", "--settings", settings, "--fast", "--set", "WriteInstrumentFiles=1"}, Logs(), 90);
+      WriteSettings(SettingsText(Folder(), "19", "600", "100", "48 kHz", "24", "Stereo", "010000010000010000010000"));
+  const Finished run = RunToEnd(kProgram,
+                                {"--batch", "--settings", settings, "--fast", "--set", "WriteInstrumentFiles=1", "--set",
+                                 "VelocityLayers=64,127", "--set", "RoundRobins=2", "--set", "Trim=1"},
+                                Logs(), 120);
   ASSERT_EQ(run.status, 0) << run.out << run.err;
   const std::string instrument = Folder() + "/Grand_Piano";
-  EXPECT_NE(run.out.find("Instrument files: 3 written in " + instrument + " (1 program, 8 takes)"), std::string::npos)
+  EXPECT_NE(run.out.find("Instrument files: 3 written in " + instrument + " (1 program, 32 takes)"), std::string::npos)
       << run.out;
 
   fluid_settings_t* settingsOfSynth = new_fluid_settings();
@@ -335,22 +342,43 @@ TEST_F(Batch, WritesAnInstrumentThatFluidSynthPlaysAtEveryKey) {
   ASSERT_NE(font, FLUID_FAILED);
   ASSERT_EQ(fluid_synth_program_select(synth, 0, font, 0, 19), FLUID_OK);
   constexpr int kRate = 44100;
-  const char* const names[] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
-  for (int key = 48; key <= 69; ++key) {
+  const auto render = [&](int key, int velocity) {
     std::vector<float> left(kRate / 2), right(kRate / 2);
-    fluid_synth_noteon(synth, 0, key, 100);
+    fluid_synth_noteon(synth, 0, key, velocity);
     fluid_synth_write_float(synth, kRate / 2, left.data(), 0, 1, right.data(), 0, 1);
     fluid_synth_all_sounds_off(synth, 0);
+    return left;
+  };
+  const char* const names[] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
+  for (int key = 48; key <= 69; ++key) {
+    const std::vector<float> left = render(key, 100);
     const double hz = test::FundamentalNear(left, kRate, test::NoteHz(key), kRate / 10, kRate / 5);
     ASSERT_GT(hz, 0) << "key " << key << " is silent";
 
     const int root = key + ((key - 48) % 3 == 1 ? -1 : (key - 48) % 3 == 2 ? 1 : 0);
-    const Take take = ReadTake(instrument + "/PATCH_019/PATCH019_" + names[root % 12] + std::to_string(root / 12) + ".WAV");
-    const double takeHz = test::FundamentalNear(take.Mono(), kRate, test::NoteHz(root), kRate / 10, kRate / 5);
+    const Take take = ReadTake(instrument + "/PATCH_019/PATCH019_" + names[root % 12] + std::to_string(root / 12) +
+                               "_V127_R1.WAV");
+    ASSERT_EQ(take.sampleRate, 48000);
+    ASSERT_EQ(take.bitsPerSample, 24);
+    const double takeHz = test::FundamentalNear(take.Mono(), 48000, test::NoteHz(root), 4800, 9600);
     const double expectedCents = test::Cents(takeHz, test::NoteHz(root));
     EXPECT_NEAR(test::Cents(hz, test::NoteHz(key)), expectedCents, 2.0) << "key " << key << ": " << hz << " Hz";
     EXPECT_LT(std::fabs(test::Cents(hz, test::NoteHz(key))), 10.0) << "key " << key << ": " << hz << " Hz";
   }
+  // Louder with velocity; the step where the V127 takes take over from the
+  // V064 ones is larger than the velocity's own change from 64 to 65.
+  const auto rms = [](const std::vector<float>& samples) {
+    double sum = 0;
+    for (const float s : samples) sum += static_cast<double>(s) * s;
+    return std::sqrt(sum / static_cast<double>(samples.size()));
+  };
+  const double soft = rms(render(57, 40)), topOfSoft = rms(render(57, 64)), bottomOfLoud = rms(render(57, 65)),
+               loud = rms(render(57, 127));
+  std::cout << "A4 RMS at velocity 40, 64, 65, 127: " << soft << ", " << topOfSoft << ", " << bottomOfLoud << ", "
+            << loud << "\n";
+  EXPECT_LT(soft, topOfSoft);
+  EXPECT_GT(bottomOfLoud, topOfSoft * 1.2);
+  EXPECT_LT(bottomOfLoud, loud);
   delete_fluid_synth(synth);
   delete_fluid_settings(settingsOfSynth);
 }
