@@ -22,6 +22,9 @@ std::string Joined(const std::vector<std::string>& parts, const std::string& bet
   return text;
 }
 
+// How JACK ports read in the menu and in messages: "JACK: a:x + a:y".
+std::string JackLabel(const std::vector<std::string>& ports) { return "JACK: " + Joined(ports, " + "); }
+
 // A client's ports two by two, in the server's order.
 void AddJackInputs(std::vector<AudioInputEntry>& inputs) {
   std::vector<std::string> clients;
@@ -37,7 +40,7 @@ void AddJackInputs(std::vector<AudioInputEntry>& inputs) {
     for (std::size_t i = 0; i < ports.size(); i += 2) {
       const std::vector<std::string> pair(ports.begin() + static_cast<std::ptrdiff_t>(i),
                                           ports.begin() + static_cast<std::ptrdiff_t>(std::min(i + 2, ports.size())));
-      inputs.push_back({std::string(kJack) + Joined(pair, ","), "JACK: " + Joined(pair, " + ")});
+      inputs.push_back({std::string(kJack) + Joined(pair, ","), JackLabel(pair)});
     }
   }
 }
@@ -71,7 +74,7 @@ std::string Rest(const std::string& setting, std::string_view prefix) { return s
 
 // How a choice reads in a message when the input itself is gone.
 std::string Named(const std::string& setting) {
-  if (StartsWith(setting, kJack)) return "JACK: " + Joined(SplitPortList(Rest(setting, kJack)), " + ");
+  if (StartsWith(setting, kJack)) return JackLabel(SplitPortList(Rest(setting, kJack)));
   if (StartsWith(setting, kPulse)) return "PulseAudio: " + Rest(setting, kPulse);
   if (StartsWith(setting, kAlsa)) return "ALSA: " + Rest(setting, kAlsa);
   return setting;
