@@ -62,7 +62,9 @@ class QUENDAL_WAV_API Wav {
   // UnknownChunks, and body bytes a chunk object has no field for go to its
   // TrailingBytes (only a "wavl" chunk is read but never written). One to
   // seven stray bytes after the last chunk, too few for a chunk header, end
-  // the read with 0 and are not kept.
+  // the read with 0 and are not kept. On Linux, a body of over 10 MiB is
+  // read into memory advised for transparent huge pages (a hint: the read is
+  // faster where the system grants them, the same where it does not).
   int16_t GetWavFile(const std::string& sWavFile);
 
   // Writes the model to the file: the modelled chunks in a fixed order
