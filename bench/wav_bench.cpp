@@ -250,7 +250,7 @@ std::vector<int64_t> TakeNumbers(int& argc, char** argv, const char* name, std::
     }
     for (int j = i; j + 1 < argc; ++j) argv[j] = argv[j + 1];
     --argc;
-    return numbers;
+    return numbers.empty() ? fallback : numbers;
   }
   return fallback;
 }
