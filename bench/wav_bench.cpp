@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -192,8 +193,10 @@ class RatioReporter : public benchmark::ConsoleReporter {
   RatioReporter() : ConsoleReporter(OO_Tabular) {}
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const auto& run : runs) {
-      if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
-        times_[run.run_name.function_name + "/" + run.run_name.args].push_back(run.GetAdjustedRealTime());
+      // A failed run keeps its round's place (as NaN), so that later rounds stay paired.
+      if (run.run_type == Run::RT_Iteration) {
+        times_[run.run_name.function_name + "/" + run.run_name.args].push_back(
+            run.error_occurred ? std::nan("") : run.GetAdjustedRealTime());
       }
     }
     ConsoleReporter::ReportRuns(runs);
@@ -221,7 +224,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
     const std::vector<double> a = times(ours), b = times(other);
     std::vector<double> ratios;
     for (std::size_t i = 0; i < std::min(a.size(), b.size()); ++i) {
-      if (b[i] > 0) ratios.push_back(a[i] / b[i]);
+      if (b[i] > 0 && !std::isnan(a[i])) ratios.push_back(a[i] / b[i]);
     }
     if (ratios.empty()) return "n/a";
     std::sort(ratios.begin(), ratios.end());
@@ -244,8 +247,9 @@ std::vector<int64_t> TakeNumbers(int& argc, char** argv, const char* name, std::
     std::vector<int64_t> numbers;
     for (const char* p = argv[i] + prefix.size(); *p != '\0';) {
       char* end = nullptr;
-      numbers.push_back(std::strtoll(p, &end, 10));
+      const int64_t number = std::strtoll(p, &end, 10);
       if (end == p) break;
+      numbers.push_back(number);
       p = *end == ',' ? end + 1 : end;
     }
     for (int j = i; j + 1 < argc; ++j) argv[j] = argv[j + 1];

@@ -12,6 +12,7 @@
 #include <thread>
 #include <utility>
 
+#include "engine/note_names.h"
 #include "support/audio_analysis.h"
 #include "support/child_process.h"
 #include "support/take_checks.h"
@@ -313,14 +314,10 @@ TEST_F(Batch, UsesTheUsersStoredSettingsAndLeavesThemAlone) {
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(after), {}), text);
 }
 
-// With WriteInstrumentFiles the run ends with its instrument: FluidSynth plays
-// the SoundFont made of its takes (C, D#, F# and A of two octaves) at every
-// key from the lowest sampled note to the highest, each at its own pitch: the
-// pitch of the nearest take moved by the right number of semitones (within 2
-// cents), and so within 10 cents of the key as long as the takes are in tune.
 // Two velocity layers, two rounds, 48 kHz 24-bit trimmed takes of C, D#, F#
 // and A over two octaves, and the instrument files written after the run:
-// FluidSynth, loading the SoundFont, plays every key between in tune, and
+// FluidSynth, loading the SoundFont, plays every key between at the pitch of
+// the nearest take moved by the right number of semitones (within 2 cents),
 // louder with velocity, stepping up where the louder layer takes over.
 TEST_F(Batch, WritesAnInstrumentThatFluidSynthPlaysAtEveryKey) {
   const std::string settings =
@@ -349,15 +346,13 @@ TEST_F(Batch, WritesAnInstrumentThatFluidSynthPlaysAtEveryKey) {
     fluid_synth_all_sounds_off(synth, 0);
     return left;
   };
-  const char* const names[] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
   for (int key = 48; key <= 69; ++key) {
     const std::vector<float> left = render(key, 100);
     const double hz = test::FundamentalNear(left, kRate, test::NoteHz(key), kRate / 10, kRate / 5);
     ASSERT_GT(hz, 0) << "key " << key << " is silent";
 
     const int root = key + ((key - 48) % 3 == 1 ? -1 : (key - 48) % 3 == 2 ? 1 : 0);
-    const Take take = ReadTake(instrument + "/PATCH_019/PATCH019_" + names[root % 12] + std::to_string(root / 12) +
-                               "_V127_R1.WAV");
+    const Take take = ReadTake(instrument + "/PATCH_019/PATCH019_" + ntr::NoteName(root) + "_V127_R1.WAV");
     ASSERT_EQ(take.sampleRate, 48000);
     ASSERT_EQ(take.bitsPerSample, 24);
     const double takeHz = test::FundamentalNear(take.Mono(), 48000, test::NoteHz(root), 4800, 9600);

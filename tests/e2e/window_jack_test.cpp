@@ -54,6 +54,14 @@ class WindowOverJack : public testing::Test {
     return widget;
   }
   void Click(const char* name) { QTest::mouseClick(Find<QAbstractButton>(name), Qt::LeftButton); }
+  // The "MIDI Devices" entry for fluidsynth's port, among those found at load.
+  QAction* FluidsynthEntry() {
+    for (int i = 1; i < 10; ++i) {
+      QAction* entry = Window().findChild<QAction*>(QStringLiteral("mMidiDev%1").arg(i));
+      if (entry && entry->isVisible() && entry->text() == kFluidsynthEntry) return entry;
+    }
+    return nullptr;
+  }
   void Type(const char* name, const QString& text) {
     QLineEdit* field = Find<QLineEdit>(name);
     field->selectAll();
@@ -67,12 +75,7 @@ class WindowOverJack : public testing::Test {
 };
 
 TEST_F(WindowOverJack, SamplesFluidsynthThroughTheWindow) {
-  // "MIDI Devices": the fluidsynth port among the entries found at load.
-  QAction* fluidsynth = nullptr;
-  for (int i = 1; i < 10; ++i) {
-    QAction* entry = Window().findChild<QAction*>(QStringLiteral("mMidiDev%1").arg(i));
-    if (entry && entry->isVisible() && entry->text() == kFluidsynthEntry) fluidsynth = entry;
-  }
+  QAction* fluidsynth = FluidsynthEntry();
   ASSERT_NE(fluidsynth, nullptr) << "no \"MIDI Devices\" entry for fluidsynth";
   fluidsynth->trigger();
   EXPECT_TRUE(fluidsynth->isChecked());
@@ -142,10 +145,9 @@ TEST_F(WindowOverJack, SamplesFluidsynthThroughTheWindow) {
 // An input chosen earlier that is gone at START: a message that names it, and
 // nothing played or made.
 TEST_F(WindowOverJack, AnInputThatIsGoneStopsTheRunBeforeItPlays) {
-  for (int i = 1; i < 10; ++i) {
-    QAction* entry = Window().findChild<QAction*>(QStringLiteral("mMidiDev%1").arg(i));
-    if (entry && entry->isVisible() && entry->text() == kFluidsynthEntry) entry->trigger();
-  }
+  QAction* fluidsynth = FluidsynthEntry();
+  ASSERT_NE(fluidsynth, nullptr) << "no \"MIDI Devices\" entry for fluidsynth";
+  fluidsynth->trigger();
   ASSERT_NE(Window().CurrentSettings().midiDevice, 0);
   Window().ChooseAudioInput("jack:unplugged-interface:capture_1");
   QMenu* inputs = Find<QMenu>("mAudioInput");

@@ -5,27 +5,18 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <numbers>
 #include <random>
 
-#include <unistd.h>
-
 #include "engine/take_trimming.h"
 #include "quendal/quendal_wav.h"
+#include "test_support.h"
 
 namespace ntr {
 namespace {
 
 constexpr int kRate = 48000;
 constexpr double kNoiseAmplitude = 0.0003;  // about -76 dBFS RMS
-
-std::string ReadAll(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
 
 // One second of stereo noise with, when `withNote`, a 440 Hz note from
 // `latency` on: a 2 ms attack, then a decay of 80 ms per neper.
@@ -57,8 +48,7 @@ double PeakOf(const TakeSamples& take, std::size_t first, std::size_t end) {
 }
 
 TEST(TakeTrimming, TheTakeStartsAtThePreRollAndFadesOutWhereItsSoundEnds) {
-  const auto folder = std::filesystem::temp_directory_path() / ("ntr-trim-" + std::to_string(::getpid()));
-  std::filesystem::create_directories(folder);
+  testing::TempDir folder;
   const double noiseFloorDbfs = 20 * std::log10(kNoiseAmplitude / std::sqrt(3.0));
   const TrimSettings settings{5, 10, noiseFloorDbfs};
 
@@ -68,8 +58,8 @@ TEST(TakeTrimming, TheTakeStartsAtThePreRollAndFadesOutWhereItsSoundEnds) {
     double latency;
   };
   for (const auto& [coding, latency] : {Case{{24, false}, 0.030}, Case{{32, true}, 0.030}, Case{{16, false}, 0.001}}) {
-    SCOPED_TRACE(testing::Message() << coding.bits << " bits, latency " << latency);
-    const std::string file = (folder / "take.wav").string();
+    SCOPED_TRACE(::testing::Message() << coding.bits << " bits, latency " << latency);
+    const std::string file = folder / "take.wav";
     const quendal::PcmFormat format{kRate, coding.bits, 2};
     auto wav = coding.isFloat ? quendal::MakeFloatWav(format, TakeBytes(coding, true, latency))
                               : quendal::MakePcmWav(format, TakeBytes(coding, true, latency));
@@ -109,12 +99,11 @@ TEST(TakeTrimming, TheTakeStartsAtThePreRollAndFadesOutWhereItsSoundEnds) {
   }
 
   // A take of noise alone is not trimmed: the file stays as it was.
-  const std::string silent = (folder / "silent.wav").string();
+  const std::string silent = folder / "silent.wav";
   quendal::SavePcmWav(silent, {kRate, 24, 2}, TakeBytes({24, false}, false));
-  const std::string before = ReadAll(silent);
+  const std::string before = testing::ReadBytes(silent);
   EXPECT_FALSE(TrimTakeFile(silent, settings));
-  EXPECT_EQ(ReadAll(silent), before);
-  std::filesystem::remove_all(folder);
+  EXPECT_EQ(testing::ReadBytes(silent), before);
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <cstdint>
 #include <system_error>
 
@@ -36,22 +35,11 @@ WavFileStream::WavFileStream(std::FILE* file, std::string path, int64_t size)
 
 WavFileStream::~WavFileStream() {
   if (file_ != nullptr) std::fclose(file_);
-  std::free(memoryBuffer_);
 }
 
-std::unique_ptr<WavFileStream> WavFileStream::ReadFromMemory(const std::string& bytes) {
-  if (bytes.empty()) throw FileAccessError("cannot read an empty buffer");
-  std::FILE* file = ::fmemopen(const_cast<char*>(bytes.data()), bytes.size(), "rb");
-  if (file == nullptr) throw FileAccessError("cannot read from memory: " + Reason(errno));
-  return std::unique_ptr<WavFileStream>(new WavFileStream(file, "(memory)", static_cast<int64_t>(bytes.size())));
-}
-
-std::unique_ptr<WavFileStream> WavFileStream::WriteToMemory(std::string& out) {
-  auto stream = std::unique_ptr<WavFileStream>(new WavFileStream(nullptr, "(memory)", 0));
-  stream->file_ = ::open_memstream(&stream->memoryBuffer_, &stream->memorySize_);
-  if (stream->file_ == nullptr) throw FileAccessError("cannot write to memory: " + Reason(errno));
-  stream->memoryOut_ = &out;
-  return stream;
+std::unique_ptr<WavFileStream> WavFileStream::Adopt(std::FILE* file, std::string name, int64_t size) {
+  if (file == nullptr) throw FileAccessError("cannot open \"" + name + "\": " + Reason(errno));
+  return std::unique_ptr<WavFileStream>(new WavFileStream(file, std::move(name), size));
 }
 
 std::unique_ptr<WavFileStream> WavFileStream::OpenForReading(const std::string& path) {
@@ -192,7 +180,6 @@ void WavFileStream::Close() {
   if (!flushed || !closed) {
     throw FileAccessError("cannot write \"" + path_ + "\": " + Reason(flushed ? errno : flushError));
   }
-  if (memoryOut_ != nullptr) memoryOut_->assign(memoryBuffer_, memorySize_);
 }
 
 void WavFileStream::FailAccess(std::string_view action) const {

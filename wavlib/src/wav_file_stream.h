@@ -23,12 +23,10 @@ class WavFileStream {
   // Creates the file or empties an existing one, for writing in place;
   // throws FileAccessError.
   static std::unique_ptr<WavFileStream> CreateOrTruncate(const std::filesystem::path& path);
-  // The same operations over bytes in memory, for the fuzzing targets (no
-  // file system in the loop). Reading: over `bytes`, which must outlive the
-  // stream and hold at least one byte. Writing: into `out`, complete once
-  // Close has returned.
-  static std::unique_ptr<WavFileStream> ReadFromMemory(const std::string& bytes);
-  static std::unique_ptr<WavFileStream> WriteToMemory(std::string& out);
+  // Takes over a stream the caller opened (the fuzzing targets' streams over
+  // memory), `size` bytes long for reading, 0 for writing; throws
+  // FileAccessError for a null stream, with errno's reason.
+  static std::unique_ptr<WavFileStream> Adopt(std::FILE* file, std::string name, int64_t size);
   // Throws FileAccessError when the existing file cannot be opened for
   // writing by this process (read-only, not the user's); changes nothing.
   static void CheckWritable(const std::filesystem::path& path);
@@ -65,10 +63,6 @@ class WavFileStream {
 
   std::FILE* file_;
   std::string path_;
-  // Writing to memory: the C library's buffer, copied to *memoryOut_ at Close.
-  std::string* memoryOut_ = nullptr;
-  char* memoryBuffer_ = nullptr;
-  std::size_t memorySize_ = 0;
   int64_t position_ = 0;
   int64_t size_ = 0;
 };
