@@ -13,12 +13,10 @@ void InstrumentFilesAfterRun::RunStarted(const RunStart& start) {
   where_.clear();
 }
 
-void InstrumentFilesAfterRun::RunFinished(const RunResult& result) {
-  // A run that never played has no new takes, and may not even have its folder
-  // (nor did it start: wanted_ may be the last run's).
-  const bool played = result.outcome != RunOutcome::FoldersFailed && result.outcome != RunOutcome::MidiOpenFailed &&
-                      result.outcome != RunOutcome::NotEnoughSpace;
-  where_ = wanted_ && played ? WriteInstrumentFilesOf(instrumentPath_).text : std::string();
+void InstrumentFilesAfterRun::RunFinished(const RunResult& /*result*/) {
+  // RunStarted comes only for a run that got past its checks and played; a
+  // run refused before that leaves wanted_ false (reset at every run's end).
+  where_ = wanted_ ? WriteInstrumentFilesOf(instrumentPath_).text : std::string();
   wanted_ = false;
 }
 
