@@ -9,6 +9,7 @@
 #include "engine/midi_device_menu.h"
 #include "engine/program_slots.h"
 #include "engine/sample_paths.h"
+#include "engine/take_layers.h"
 #include "engine/text_numbers.h"
 #include "session/run_setup.h"
 
@@ -135,7 +136,7 @@ void BatchRun::PrintPlan() {
   const std::int64_t programs = singlePass ? 1 : session_.Events().Slots().PatchCount;
   const std::int64_t rows = static_cast<std::int64_t>(session_.Events().RowCount());
   const RunOptions& options = settings_.options;
-  const bool layered = !TrimBlanks(options.velocityLayers).empty() || options.roundRobins > 1;
+  const bool layered = !TakeLayersOf(options.velocityLayers, options.roundRobins).Plain();
   const char* row = layered ? "take" : "note";
   std::string plan = "NTR batch run: " + Plural(programs * rows, "event");
   plan += singlePass ? " (" + Plural(rows, row) + ", no program change)"
