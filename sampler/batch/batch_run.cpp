@@ -7,6 +7,7 @@
 #include "batch/terminal.h"
 #include "engine/format_seconds.h"
 #include "engine/midi_device_menu.h"
+#include "engine/plural.h"
 #include "engine/program_slots.h"
 #include "engine/sample_paths.h"
 #include "engine/take_layers.h"
@@ -24,10 +25,6 @@ std::string SignalName(int signal) {
   if (signal == SIGHUP) return "SIGHUP (the terminal closed)";
 #endif
   return "signal " + std::to_string(signal);
-}
-
-std::string Plural(std::int64_t count, const std::string& word) {
-  return std::to_string(count) + " " + word + (count == 1 ? "" : "s");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "session/instrument_files_after_run.h"
 
+#include "engine/plural.h"
 #include "instrument/instrument_files.h"
 
 namespace ntr::session {
@@ -20,18 +21,12 @@ void InstrumentFilesAfterRun::RunFinished(const RunResult& /*result*/) {
   wanted_ = false;
 }
 
-namespace {
-
-std::string Count(std::size_t n, const char* what) { return std::to_string(n) + " " + what + (n == 1 ? "" : "s"); }
-
-}  // namespace
-
 InstrumentFilesNote WriteInstrumentFilesOf(const std::string& instrumentFolder) {
   try {
     const instrument::InstrumentFiles files = instrument::MakeInstrumentFiles(instrumentFolder);
     std::string text = "Instrument files: " + std::to_string(files.written.size()) + " written in " +
-                       instrumentFolder + " (" + Count(static_cast<std::size_t>(files.programs), "program") + ", " +
-                       Count(static_cast<std::size_t>(files.takes), "take") + ")";
+                       instrumentFolder + " (" + Plural(files.programs, "program") + ", " +
+                       Plural(files.takes, "take") + ")";
     if (!files.warnings.empty()) {
       text += "; left out: " + files.warnings.front() +
               (files.warnings.size() > 1 ? " and " + std::to_string(files.warnings.size() - 1) + " more" : "");
