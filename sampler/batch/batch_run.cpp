@@ -7,8 +7,10 @@
 #include "batch/terminal.h"
 #include "engine/format_seconds.h"
 #include "engine/midi_device_menu.h"
+#include "engine/plural.h"
 #include "engine/program_slots.h"
 #include "engine/sample_paths.h"
+#include "engine/take_layers.h"
 #include "engine/text_numbers.h"
 #include "session/run_setup.h"
 
@@ -23,10 +25,6 @@ std::string SignalName(int signal) {
   if (signal == SIGHUP) return "SIGHUP (the terminal closed)";
 #endif
   return "signal " + std::to_string(signal);
-}
-
-std::string Plural(std::int64_t count, const std::string& word) {
-  return std::to_string(count) + " " + word + (count == 1 ? "" : "s");
 }
 
 }  // namespace
@@ -135,7 +133,7 @@ void BatchRun::PrintPlan() {
   const std::int64_t programs = singlePass ? 1 : session_.Events().Slots().PatchCount;
   const std::int64_t rows = static_cast<std::int64_t>(session_.Events().RowCount());
   const RunOptions& options = settings_.options;
-  const bool layered = !TrimBlanks(options.velocityLayers).empty() || options.roundRobins > 1;
+  const bool layered = !TakeLayersOf(options.velocityLayers, options.roundRobins).Plain();
   const char* row = layered ? "take" : "note";
   std::string plan = "NTR batch run: " + Plural(programs * rows, "event");
   plan += singlePass ? " (" + Plural(rows, row) + ", no program change)"

@@ -19,6 +19,15 @@ bool IsOption(std::string_view argument, std::string_view name) {
   return argument == name || StartsWith(argument, std::string(name) + "=");
 }
 
+// --list-devices and --make-instrument each do their job alone: another
+// option (--help aside) would be ignored without a word, so it is refused.
+void RefuseOtherOptions(const CommandLine& line, std::string_view option) {
+  const bool both = line.listDevices && line.makeInstrument;
+  if (both || line.batch || line.settingsFile || !line.overrides.empty() || line.resume || line.force) {
+    throw BatchError(kExitUsage, std::string(option) + " takes no other option (NTR --help lists the options)");
+  }
+}
+
 }  // namespace
 
 bool IsBatchCommandLine(int argc, const char* const* argv) {
@@ -74,13 +83,11 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       throw BatchError(kExitUsage, "unknown argument \"" + argument + "\" (NTR --help lists the options)");
     }
   }
-  if (line.makeInstrument) {
-    if (line.batch || line.settingsFile || !line.overrides.empty() || line.resume || line.force) {
-      throw BatchError(kExitUsage, "--make-instrument takes no other option (NTR --help lists the options)");
-    }
+  if (line.makeInstrument || line.listDevices) {
+    RefuseOtherOptions(line, line.makeInstrument ? "--make-instrument" : "--list-devices");
     return line;
   }
-  if (!line.help && !line.batch && !line.listDevices) {
+  if (!line.help && !line.batch) {
     throw BatchError(kExitUsage, "--settings, --set, --fast, --resume and --force work with --batch only (NTR --help "
                                  "lists the options)");
   }

@@ -23,8 +23,9 @@ std::string DeviceListText(MidiDevicesPort& midi, RecorderPort& recorder) {
   for (std::size_t i = 0; i < captions.size(); ++i) text += "  " + std::to_string(i) + "  " + captions[i] + "\n";
   text +=
       "\nAudio inputs for the MIDI outputs other than 0, which records its own output\n"
-      "(--set Input=VALUE; the value, then what it is):\n"
-      "  \"\"  Default (the audio system's default input)\n";
+      "(--set Input=VALUE; the value, then what it is):\n";
+  text += "  " + Quoted(kDefaultAudioInput.setting) + "  " + kDefaultAudioInput.label +
+          " (the audio system's default input)\n";
   for (const AudioInputEntry& input : recorder.AudioInputs()) {
     text += "  " + Quoted(input.setting) + "  " + input.label + "\n";
   }

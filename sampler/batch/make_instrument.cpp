@@ -2,6 +2,7 @@
 
 #include "batch/command_line.h"
 #include "batch/exit_codes.h"
+#include "engine/plural.h"
 #include "instrument/instrument_files.h"
 
 namespace ntr::batch {
@@ -16,8 +17,8 @@ int MakeInstrument(const std::string& instrumentFolder, std::FILE* out, std::FIL
   }
   for (const std::string& warning : files.warnings) std::fprintf(err, "NTR: %s\n", warning.c_str());
   for (const std::string& file : files.written) std::fprintf(out, "Wrote %s\n", file.c_str());
-  std::fprintf(out, "Instrument files for %d program%s, %d take%s.\n", files.programs, files.programs == 1 ? "" : "s",
-               files.takes, files.takes == 1 ? "" : "s");
+  std::fprintf(out, "Instrument files for %s, %s.\n", Plural(files.programs, "program").c_str(),
+               Plural(files.takes, "take").c_str());
   return kExitDone;
 }
 

@@ -6,6 +6,7 @@
 
 #include "engine/format_seconds.h"
 #include "engine/note_names.h"
+#include "engine/plural.h"
 #include "engine/sample_paths.h"
 
 namespace ntr::batch {
@@ -98,8 +99,7 @@ void ProgressView::RunProgressChanged(const RunProgress& progress) {
   const bool firstSkip = progress.eventsSkipped > 0 && progress_.eventsSkipped == 0;
   progress_ = progress;
   if (firstSkip) {
-    Line(out_, "Skipping " + std::to_string(progress.eventsSkipped) + " take" +
-                   (progress.eventsSkipped == 1 ? "" : "s") + " already made; " +
+    Line(out_, "Skipping " + Plural(progress.eventsSkipped, "take") + " already made; " +
                    std::to_string(progress.eventsTotal) + " to make, estimated time " +
                    (progress.estimate.empty() ? std::string("0\"") : progress.estimate) + ".");
   }

@@ -15,9 +15,7 @@ void EventList::GenerateEvents(EventSelection& selection, bool clearFirst) {
 
   if (clearFirst) rows_.clear();
 
-  TakeLayers layers;
-  layers.velocities = ParseVelocityLayers(selection.velocityLayers).value_or(std::vector<int>{});
-  layers.rounds = std::clamp(selection.roundRobins, 1, kMaxRoundRobins);
+  const TakeLayers layers = TakeLayersOf(selection.velocityLayers, selection.roundRobins);
 
   for (int octave = 0; octave < kOctaveCount; ++octave) {
     if (!selection.octaves[static_cast<std::size_t>(octave)]) continue;

@@ -104,6 +104,9 @@ struct AudioInputEntry {
   std::string label;
 };
 
+// The audio system's default input, offered ahead of the inputs listed.
+inline const AudioInputEntry kDefaultAudioInput{"", "Default"};
+
 class RecorderPort {
  public:
   virtual ~RecorderPort() = default;

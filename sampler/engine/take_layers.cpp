@@ -51,4 +51,11 @@ int PlayedVelocity(const EventRow& row, int runVelocity) {
   return static_cast<int>(NormaliseNumberField(velocity, "127", 0, 127));
 }
 
+TakeLayers TakeLayersOf(std::string_view velocityLayers, int roundRobins) {
+  TakeLayers layers;
+  layers.velocities = ParseVelocityLayers(velocityLayers).value_or(std::vector<int>{});
+  layers.rounds = std::clamp(roundRobins, 1, kMaxRoundRobins);
+  return layers;
+}
+
 }  // namespace ntr

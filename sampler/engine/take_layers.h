@@ -27,6 +27,10 @@ struct TakeLayers {
   bool Plain() const { return velocities.empty() && rounds <= 1; }
 };
 
+// The takes the settings ask for: the layer list as ParseVelocityLayers reads
+// it (none when it does not parse) and the rounds clamped to 1..kMaxRoundRobins.
+TakeLayers TakeLayersOf(std::string_view velocityLayers, int roundRobins);
+
 // Appends the rows of one note: `note` itself when the layers are plain,
 // otherwise one row of OwnVelocity per layer and round, layer by layer,
 // rounds within a layer; Suffixed when that makes more than one row.

@@ -1,5 +1,6 @@
 #include "session/instrument_files_after_run.h"
 
+#include "engine/plural.h"
 #include "instrument/instrument_files.h"
 
 namespace ntr::session {
@@ -13,27 +14,19 @@ void InstrumentFilesAfterRun::RunStarted(const RunStart& start) {
   where_.clear();
 }
 
-void InstrumentFilesAfterRun::RunFinished(const RunResult& result) {
-  // A run that never played has no new takes, and may not even have its folder
-  // (nor did it start: wanted_ may be the last run's).
-  const bool played = result.outcome != RunOutcome::FoldersFailed && result.outcome != RunOutcome::MidiOpenFailed &&
-                      result.outcome != RunOutcome::NotEnoughSpace;
-  where_ = wanted_ && played ? WriteInstrumentFilesOf(instrumentPath_).text : std::string();
+void InstrumentFilesAfterRun::RunFinished(const RunResult& /*result*/) {
+  // RunStarted comes only for a run that got past its checks and played; a
+  // run refused before that leaves wanted_ false (reset at every run's end).
+  where_ = wanted_ ? WriteInstrumentFilesOf(instrumentPath_).text : std::string();
   wanted_ = false;
 }
-
-namespace {
-
-std::string Count(std::size_t n, const char* what) { return std::to_string(n) + " " + what + (n == 1 ? "" : "s"); }
-
-}  // namespace
 
 InstrumentFilesNote WriteInstrumentFilesOf(const std::string& instrumentFolder) {
   try {
     const instrument::InstrumentFiles files = instrument::MakeInstrumentFiles(instrumentFolder);
     std::string text = "Instrument files: " + std::to_string(files.written.size()) + " written in " +
-                       instrumentFolder + " (" + Count(static_cast<std::size_t>(files.programs), "program") + ", " +
-                       Count(static_cast<std::size_t>(files.takes), "take") + ")";
+                       instrumentFolder + " (" + Plural(files.programs, "program") + ", " +
+                       Plural(files.takes, "take") + ")";
     if (!files.warnings.empty()) {
       text += "; left out: " + files.warnings.front() +
               (files.warnings.size() > 1 ? " and " + std::to_string(files.warnings.size() - 1) + " more" : "");

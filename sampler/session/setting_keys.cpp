@@ -373,7 +373,6 @@ const std::vector<SettingKey>& SettingKeys() {
 }
 
 std::string SettingKey::Label() const {
-  if (!label.empty()) return std::string(label);
   std::string words;
   for (std::size_t i = 0; i < name.size(); ++i) {
     const char c = name[i];

@@ -49,14 +49,13 @@ struct SettingKey {
   // The text that is stored.
   std::function<QString(const SessionSettings&)> text;
 
-  // For a dialog (the keys of groups of their own): what it holds, the range
-  // of a Number, and a short label ("" for the key's name in words).
+  // For a dialog (the keys of groups of their own): what it holds and the
+  // range of a Number.
   SettingKind kind = SettingKind::Text;
   std::int64_t lo = 0;
   std::int64_t hi = 0;
-  std::string_view label{};
 
-  // The label, or the key's name in words: "RoundRobins" -> "Round robins",
+  // The dialog's label, the key's name in words: "RoundRobins" -> "Round robins",
   // "FadeOutMs" -> "Fade out (ms)".
   std::string Label() const;
 };

@@ -21,7 +21,7 @@ void frmMain::BuildAudioInputMenu() {
 
 void frmMain::FillAudioInputMenu() {
   mAudioInput_->clear();
-  std::vector<AudioInputEntry> inputs{{"", "Default"}};
+  std::vector<AudioInputEntry> inputs{kDefaultAudioInput};
   for (AudioInputEntry& input : parts_.recorder.AudioInputs()) inputs.push_back(std::move(input));
   const std::string& chosen = options_.audioInput;
   const bool there = std::any_of(inputs.begin(), inputs.end(), [&](const auto& i) { return i.setting == chosen; });

@@ -93,7 +93,7 @@ TEST(MakeInstrument, WritesTheFilesOrSaysWhyNot) {
   EXPECT_TRUE(IsBatchCommandLine(2, make));
   for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
            {"--make-instrument"}, {"--make-instrument="}, {"--batch", "--make-instrument", "x"},
-           {"--make-instrument", "x", "--set", "Gear=y"}}) {
+           {"--make-instrument", "x", "--set", "Gear=y"}, {"--batch", "--set", "MidiDev=3", "--list-devices"}}) {
     EXPECT_EQ(ExitCodeOf(arguments), kExitUsage) << arguments.back();
   }
 
