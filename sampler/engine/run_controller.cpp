@@ -63,11 +63,6 @@ std::optional<std::int64_t> ProjectedRunSeconds(double elapsed, std::int64_t don
   return WholeSeconds((elapsed / percentDone) * 100.0);
 }
 
-int RunVelocity(const std::string& text) {
-  std::string velocity = text;
-  return static_cast<int>(NormaliseNumberField(velocity, "127", 0, 127));
-}
-
 int RunChannel(const std::string& text) {
   std::string channel = text;
   return static_cast<int>(NormaliseNumberField(channel, "1", 1, 16)) - 1;
@@ -311,7 +306,7 @@ RunResult RunController::RunSampling() {
   PassEnd end = PassEnd::Finished;
   try {
     runChannel_ = RunChannel(settings_.ChannelText());
-    runVelocity_ = RunVelocity(settings_.VelocityText());
+    runVelocity_ = VelocityOf(settings_.VelocityText());
     midi_.SetChannelAndVelocity(runChannel_, runVelocity_);
     if (plan.singlePass) {
       end = CheckProgram(plan, std::string(kSinglePassTag));
