@@ -466,9 +466,9 @@ RunController::PassEnd RunController::AfterTake(const RunPlan& plan, const std::
 RunController::PassEnd RunController::RunPass(const RunPlan& plan, const std::string& programTag) {
   SetRunRow(0);
   // Takes are trimmed against the noise floor of this program's level check.
-  capture_.TrimTakes(options_.trim ? std::optional<TrimSettings>({options_.preRollMs, options_.fadeOutMs,
-                                                                   noiseFloorDbfs_})
-                                   : std::nullopt);
+  const std::optional<TrimSettings> trim =
+      options_.trim ? std::optional<TrimSettings>({options_.preRollMs, options_.fadeOutMs, noiseFloorDbfs_})
+                    : std::nullopt;
   for (std::size_t row = 0; row < events_.RowCount();) {
     const EventRow event = events_.Row(row);  // a copy: the list may change during the event
     const std::string takeName = TakeName(event);
@@ -483,7 +483,7 @@ RunController::PassEnd RunController::RunPass(const RunPlan& plan, const std::st
     // A take of a velocity layer plays the layer's velocity; the level
     // checks between takes play the run's.
     const int velocity = PlayedVelocity(event, runVelocity_);
-    CaptureRequest request{event, plan.instrumentPath, programTag, settings_.Format(), embedNote_};
+    CaptureRequest request{event, plan.instrumentPath, programTag, settings_.Format(), embedNote_, trim};
     try {
       midi_.SetChannelAndVelocity(runChannel_, velocity);
       const CapturedTake take = capture_.CaptureEvent(request);
