@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/sample_coding.h"
+
 namespace ntr {
 
 class TakeClock;
@@ -89,6 +91,11 @@ struct RecordingFormat {
 
 // Takes of 32 bits hold IEEE float samples (format code 3), the others PCM.
 inline bool HasFloatSamples(const RecordingFormat& format) { return format.bitsPerSample == 32; }
+
+// How a take of the format stores its samples.
+inline SampleCoding CodingOf(const RecordingFormat& format) {
+  return SampleCoding{format.bitsPerSample, HasFloatSamples(format)};
+}
 
 // The recorder that takes one event's audio. One recording lives from
 // NewRecording to Close. Every operation throws DeviceError when it fails
