@@ -8,7 +8,7 @@
 // appears complete, and an existing file of that name is replaced only by a
 // complete take.
 // A take that lost audio (AudioDropoutError at stop) is closed and the event
-// played and recorded again, up to three tries in all.
+// played and recorded again, up to five tries in all.
 // Runs on the user-interface thread; the waits yield through the clock, so
 // clicks on the run buttons are handled meanwhile (they take effect between
 // events, never inside one).

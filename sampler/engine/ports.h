@@ -31,8 +31,9 @@ class AudioDropoutError : public DeviceError {
 };
 
 // The MIDI output that plays the notes (MIDI_MOD for real devices).
-// Channel and velocity are fixed for a run by SetChannelAndVelocity, right after
-// a successful open; the three Send calls use them.
+// Channel and velocity are set by SetChannelAndVelocity, first right after a
+// successful open and again around each take of a velocity layer; the three
+// Send calls use the last ones set.
 class MidiOutputPort {
  public:
   virtual ~MidiOutputPort() = default;
