@@ -69,14 +69,12 @@ class Messages : public MessagePort {
 class Files : public RunObserver {
  public:
   explicit Files(Probe& probe) : probe_(probe) {}
-  void TakeSaved(const SavedTake& take) override {
-    if (saved_ < probe_.events.size()) probe_.events[saved_].file = take.file;
-    ++saved_;
-  }
+  // Called before the next event's recording is made, so the current stamps are this take's
+  // (an attempt that lost audio has stamps of its own and no file).
+  void TakeSaved(const SavedTake& take) override { probe_.Current().file = take.file; }
 
  private:
   Probe& probe_;
-  std::size_t saved_ = 0;
 };
 
 struct Take {
@@ -243,7 +241,8 @@ int Main(int argc, char** argv) {
     // length - (stop - note on) into it (exact for the built-in instrument,
     // within one server period on JACK).
     if (take.onsetSeconds >= 0) r.onsetDelay = take.onsetSeconds - (take.seconds - (e.stopCalled - e.noteOn));
-    if (i > 0 && probe.events[i - 1].stopCalled > 0) {
+    // After a failed attempt the gap holds the deliberate pause before the retake, not dead time.
+    if (i > 0 && probe.events[i - 1].stopCalled > 0 && !probe.events[i - 1].stopFailed) {
       const EventStamps& p = probe.events[i - 1];
       r.deadTime = e.recordReturned - p.stopCalled;
       r.stopping = p.stopReturned - p.stopCalled;

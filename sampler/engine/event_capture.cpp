@@ -157,9 +157,9 @@ CapturedTake EventCapture::CaptureEvent(const CaptureRequest& request) {
   // complete one.
   const std::string take = TemporaryRecordingPath(target);
   SaveTake(session, take, target);
-  if (trim_) {
+  if (request.trim) {
     try {
-      TrimTakeFile(take, *trim_);
+      TrimTakeFile(take, *request.trim);
     } catch (const std::exception& error) {
       captured.warnings.push_back(std::string("the take could not be trimmed (it was saved as recorded): ") +
                                   error.what());

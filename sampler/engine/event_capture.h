@@ -8,7 +8,7 @@
 // appears complete, and an existing file of that name is replaced only by a
 // complete take.
 // A take that lost audio (AudioDropoutError at stop) is closed and the event
-// played and recorded again, up to three tries in all.
+// played and recorded again, up to five tries in all.
 // Runs on the user-interface thread; the waits yield through the clock, so
 // clicks on the run buttons are handled meanwhile (they take effect between
 // events, never inside one).
@@ -59,14 +59,16 @@ class CaptureError : public std::runtime_error {
 };
 
 // What one event is: the row as it was when the event started, where its
-// file goes, the format read from the window for this event, and whether the
-// unity note is embedded.
+// file goes, the format read from the window for this event, whether the
+// unity note is embedded, and whether the take is cut to its sound before it
+// is tagged (none: kept as recorded).
 struct CaptureRequest {
   EventRow row;
   std::string instrumentPath;
   std::string programTag;  // "XXX" or "000".."127"
   RecordingFormat format;
   bool embedNote = false;
+  std::optional<TrimSettings> trim;
 };
 
 struct CapturedTake {
@@ -96,9 +98,6 @@ class EventCapture {
 
   // The clock of the next events (a fast run's take clock, and back); between events only.
   void UseClock(ClockPort& clock) { clock_ = &clock; }
-  // Whether the takes of the next events are cut to their sound before they
-  // are tagged (none: kept as recorded); between events only.
-  void TrimTakes(std::optional<TrimSettings> trim) { trim_ = trim; }
 
   // Plays, records and saves one event. A note that was switched on is always
   // switched off, and the recorder is always closed. Throws CaptureError for
@@ -121,7 +120,6 @@ class EventCapture {
   MidiOutputPort& midi_;
   RecorderPort& recorder_;
   ClockPort* clock_;
-  std::optional<TrimSettings> trim_;
 };
 
 // "22050 Hz, 8 bits, mono" for messages.

@@ -23,8 +23,8 @@ bool IsFinishedTake(const std::string& file, const RecordingFormat& format, bool
   const quendal::WavChunk& data = *wav.DataChunk;
   const bool whole = static_cast<std::uintmax_t>(wav.FileHeader->ChunkSize) + 8 <= size && data.ChunkId == "data" &&
                      data.ChunkSize >= 0 && data.ChunkData.size() == static_cast<std::size_t>(data.ChunkSize);
-  const bool sameFormat = fmt.CompressionCode == (HasFloatSamples(format) ? 3 : 1) && fmt.SampleRate == format.samplesPerSec &&
-                          fmt.BitsPerSample == format.bitsPerSample && fmt.ChannelsNumber == format.channels;
+  const bool sameFormat = CodingOf(fmt.CompressionCode, fmt.BitsPerSample) == CodingOf(format) &&
+                          fmt.SampleRate == format.samplesPerSec && fmt.ChannelsNumber == format.channels;
   const bool tagged = !embedNote || (wav.SmplChunk->ChunkId == "smpl" && wav.SmplChunk->MIDIUnityNote == note);
   return whole && sameFormat && tagged;
 }

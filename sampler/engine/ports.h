@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/sample_coding.h"
+
 namespace ntr {
 
 class TakeClock;
@@ -29,8 +31,9 @@ class AudioDropoutError : public DeviceError {
 };
 
 // The MIDI output that plays the notes (MIDI_MOD for real devices).
-// Channel and velocity are fixed for a run by SetChannelAndVelocity, right after
-// a successful open; the three Send calls use them.
+// Channel and velocity are set by SetChannelAndVelocity, first right after a
+// successful open and again around each take of a velocity layer; the three
+// Send calls use the last ones set.
 class MidiOutputPort {
  public:
   virtual ~MidiOutputPort() = default;
@@ -89,6 +92,11 @@ struct RecordingFormat {
 
 // Takes of 32 bits hold IEEE float samples (format code 3), the others PCM.
 inline bool HasFloatSamples(const RecordingFormat& format) { return format.bitsPerSample == 32; }
+
+// How a take of the format stores its samples.
+inline SampleCoding CodingOf(const RecordingFormat& format) {
+  return SampleCoding{format.bitsPerSample, HasFloatSamples(format)};
+}
 
 // The recorder that takes one event's audio. One recording lives from
 // NewRecording to Close. Every operation throws DeviceError when it fails

@@ -63,11 +63,6 @@ std::optional<std::int64_t> ProjectedRunSeconds(double elapsed, std::int64_t don
   return WholeSeconds((elapsed / percentDone) * 100.0);
 }
 
-int RunVelocity(const std::string& text) {
-  std::string velocity = text;
-  return static_cast<int>(NormaliseNumberField(velocity, "127", 0, 127));
-}
-
 int RunChannel(const std::string& text) {
   std::string channel = text;
   return static_cast<int>(NormaliseNumberField(channel, "1", 1, 16)) - 1;
@@ -311,7 +306,7 @@ RunResult RunController::RunSampling() {
   PassEnd end = PassEnd::Finished;
   try {
     runChannel_ = RunChannel(settings_.ChannelText());
-    runVelocity_ = RunVelocity(settings_.VelocityText());
+    runVelocity_ = VelocityOf(settings_.VelocityText());
     midi_.SetChannelAndVelocity(runChannel_, runVelocity_);
     if (plan.singlePass) {
       end = CheckProgram(plan, std::string(kSinglePassTag));
@@ -471,9 +466,9 @@ RunController::PassEnd RunController::AfterTake(const RunPlan& plan, const std::
 RunController::PassEnd RunController::RunPass(const RunPlan& plan, const std::string& programTag) {
   SetRunRow(0);
   // Takes are trimmed against the noise floor of this program's level check.
-  capture_.TrimTakes(options_.trim ? std::optional<TrimSettings>({options_.preRollMs, options_.fadeOutMs,
-                                                                   noiseFloorDbfs_})
-                                   : std::nullopt);
+  const std::optional<TrimSettings> trim =
+      options_.trim ? std::optional<TrimSettings>({options_.preRollMs, options_.fadeOutMs, noiseFloorDbfs_})
+                    : std::nullopt;
   for (std::size_t row = 0; row < events_.RowCount();) {
     const EventRow event = events_.Row(row);  // a copy: the list may change during the event
     const std::string takeName = TakeName(event);
@@ -488,7 +483,7 @@ RunController::PassEnd RunController::RunPass(const RunPlan& plan, const std::st
     // A take of a velocity layer plays the layer's velocity; the level
     // checks between takes play the run's.
     const int velocity = PlayedVelocity(event, runVelocity_);
-    CaptureRequest request{event, plan.instrumentPath, programTag, settings_.Format(), embedNote_};
+    CaptureRequest request{event, plan.instrumentPath, programTag, settings_.Format(), embedNote_, trim};
     try {
       midi_.SetChannelAndVelocity(runChannel_, velocity);
       const CapturedTake take = capture_.CaptureEvent(request);

@@ -141,11 +141,9 @@ class RunController {
 // even); no value while nothing is done. Wide enough for any run.
 std::optional<std::int64_t> ProjectedRunSeconds(double elapsed, std::int64_t done, std::int64_t total);
 
-// The run's velocity (0..127) and channel (0..15) from the window's texts:
-// a velocity that is not a number counts as 127, one out of range is pulled to
-// the nearer limit (as generation does); a channel that is not 1..16 is pulled
-// into that range (not a number: channel 1).
-int RunVelocity(const std::string& text);
+// The run's channel (0..15) from the window's text: a channel that is not
+// 1..16 is pulled into that range (not a number: channel 1). The run's
+// velocity comes from VelocityOf.
 int RunChannel(const std::string& text);
 
 }  // namespace ntr

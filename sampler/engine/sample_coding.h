@@ -19,6 +19,7 @@ struct SampleCoding {
   bool isFloat = false;  // 32-bit IEEE float
 
   std::size_t Bytes() const { return static_cast<std::size_t>(bits / 8); }
+  bool operator==(const SampleCoding&) const = default;
 };
 
 // The coding of a format chunk's format code (1 PCM, 3 IEEE float) and sample

@@ -45,11 +45,12 @@ void AppendTakesOfNote(std::vector<EventRow>& rows, const EventRow& note, const 
   }
 }
 
-int PlayedVelocity(const EventRow& row, int runVelocity) {
-  if (!row.OwnVelocity) return runVelocity;
-  std::string velocity = row.Vel;
+int VelocityOf(const std::string& text) {
+  std::string velocity = text;
   return static_cast<int>(NormaliseNumberField(velocity, "127", 0, 127));
 }
+
+int PlayedVelocity(const EventRow& row, int runVelocity) { return row.OwnVelocity ? VelocityOf(row.Vel) : runVelocity; }
 
 TakeLayers TakeLayersOf(std::string_view velocityLayers, int roundRobins) {
   TakeLayers layers;

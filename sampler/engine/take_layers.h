@@ -36,6 +36,10 @@ TakeLayers TakeLayersOf(std::string_view velocityLayers, int roundRobins);
 // rounds within a layer; Suffixed when that makes more than one row.
 void AppendTakesOfNote(std::vector<EventRow>& rows, const EventRow& note, const TakeLayers& layers);
 
+// A velocity (0..127) from its text: not a number counts as 127, one out of
+// range is pulled to the nearer limit (as generation does).
+int VelocityOf(const std::string& text);
+
 // The velocity a row plays: its own (normalised as generation does) for a
 // row of OwnVelocity, the run's otherwise.
 int PlayedVelocity(const EventRow& row, int runVelocity);

@@ -47,10 +47,12 @@ TEST(Quantise, EightBitIsUnsignedAroundMidpoint) {
 }
 
 TEST(Quantise, PcmBytesAreLittleEndian) {
-  EXPECT_EQ(EncodePcm({-1.0f / 32768, 0.5f}, 16), std::string("\xFF\xFF\x00\x40", 4));
-  EXPECT_EQ(EncodePcm({-1.0f, 0.0f, 1.0f}, 8), std::string("\x00\x80\xFF", 3));
-  EXPECT_EQ(EncodePcm({-1.0f / 8388608, 0.5f, 2.0f}, 24), std::string("\xFF\xFF\xFF\x00\x00\x40\xFF\xFF\x7F", 9));
-  EXPECT_EQ(EncodePcm({0.25f, -2.0f}, 32), std::string("\x00\x00\x80\x3E\x00\x00\x00\xC0", 8));  // floats as they are
+  EXPECT_EQ(EncodePcm({-1.0f / 32768, 0.5f}, SampleCoding{16, false}), std::string("\xFF\xFF\x00\x40", 4));
+  EXPECT_EQ(EncodePcm({-1.0f, 0.0f, 1.0f}, SampleCoding{8, false}), std::string("\x00\x80\xFF", 3));
+  EXPECT_EQ(EncodePcm({-1.0f / 8388608, 0.5f, 2.0f}, SampleCoding{24, false}),
+            std::string("\xFF\xFF\xFF\x00\x00\x40\xFF\xFF\x7F", 9));
+  EXPECT_EQ(EncodePcm({0.25f, -2.0f}, SampleCoding{32, true}),
+            std::string("\x00\x00\x80\x3E\x00\x00\x00\xC0", 8));  // floats as they are
 }
 
 TEST(Channels, StereoToMonoIsTheMeanAndMonoToStereoCopies) {

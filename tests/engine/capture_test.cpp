@@ -24,7 +24,7 @@ struct CaptureRig {
   }
   CaptureRequest Request(const std::string& note, const std::string& number, const std::string& time,
                          const std::string& decay) {
-    return {EventRow{note, "1", "1", time, decay, number}, instrument, "005", {11025, 8, 2}, false};
+    return {EventRow{note, "1", "1", time, decay, number}, instrument, "005", {11025, 8, 2}, false, std::nullopt};
   }
 
   testing::TempDir dir;

@@ -50,8 +50,7 @@ std::vector<float> Resample(const std::vector<float>& interleaved, int channels,
   return out;
 }
 
-std::string EncodePcm(const std::vector<float>& interleaved, int bitsPerSample) {
-  const SampleCoding coding{bitsPerSample, bitsPerSample == 32};
+std::string EncodePcm(const std::vector<float>& interleaved, SampleCoding coding) {
   std::string bytes(interleaved.size() * coding.Bytes(), '\0');
   auto* out = reinterpret_cast<unsigned char*>(bytes.data());
   for (std::size_t i = 0; i < interleaved.size(); ++i) EncodeSample(interleaved[i], coding, out + i * coding.Bytes());
@@ -76,7 +75,7 @@ std::string ConvertTake(const RecordedTake& take, const RecordingFormat& format)
   if (take.clockSeconds >= 0.0) {
     FitFrames(audio, format.channels, FramesForSeconds(take.clockSeconds, format.samplesPerSec));
   }
-  return EncodePcm(audio, format.bitsPerSample);
+  return EncodePcm(audio, CodingOf(format));
 }
 
 }  // namespace ntr

@@ -25,9 +25,9 @@ std::vector<float> ConvertChannels(const std::vector<float>& interleaved, int fr
 std::vector<float> Resample(const std::vector<float>& interleaved, int channels, int fromRate, int toRate,
                             int bitsKept = 16);
 
-// Little-endian sample bytes (one char per byte) of 8, 16, 24 or 32 (float)
-// bits per sample (QuantiseTo16 and QuantiseTo8 in engine/sample_coding.h).
-std::string EncodePcm(const std::vector<float>& interleaved, int bitsPerSample);
+// Little-endian sample bytes (one char per byte) in the coding (8, 16, 24 or
+// 32 bits, the last integer or float; see engine/sample_coding.h).
+std::string EncodePcm(const std::vector<float>& interleaved, SampleCoding coding);
 
 // The frames a take of this many clock seconds holds at this rate (nearest,
 // halves up), computed on whole microseconds so equal lengths give equal counts.

@@ -30,6 +30,19 @@ std::string Trim(const std::string& text) {
   return text.substr(first, last - first + 1);
 }
 
+// The server's audio ports matching the flags, in the server's order; empty when none runs.
+std::vector<std::string> JackOutputPorts(unsigned long flags) {
+  std::vector<std::string> ports;
+  const JackClient client = OpenHelperClient();
+  if (!client) return ports;
+  const char** names = jack_get_ports(client.get(), nullptr, JACK_DEFAULT_AUDIO_TYPE, flags);
+  if (names != nullptr) {
+    for (const char** name = names; *name != nullptr; ++name) ports.emplace_back(*name);
+    jack_free(static_cast<void*>(names));
+  }
+  return ports;
+}
+
 }  // namespace
 
 std::vector<std::string> SplitPortList(const std::string& list) {
@@ -48,30 +61,9 @@ std::vector<std::string> SplitPortList(const std::string& list) {
 
 std::string JackClientOf(const std::string& portName) { return portName.substr(0, portName.find(':')); }
 
-std::vector<std::string> JackPhysicalCapturePorts() {
-  std::vector<std::string> ports;
-  const JackClient client = OpenHelperClient();
-  if (!client) return ports;
-  const char** names =
-      jack_get_ports(client.get(), nullptr, JACK_DEFAULT_AUDIO_TYPE, JackPortIsPhysical | JackPortIsOutput);
-  if (names != nullptr) {
-    for (const char** name = names; *name != nullptr; ++name) ports.emplace_back(*name);
-    jack_free(static_cast<void*>(names));
-  }
-  return ports;
-}
+std::vector<std::string> JackPhysicalCapturePorts() { return JackOutputPorts(JackPortIsPhysical | JackPortIsOutput); }
 
-std::vector<std::string> JackRecordablePorts() {
-  std::vector<std::string> ports;
-  const JackClient client = OpenHelperClient();
-  if (!client) return ports;
-  const char** names = jack_get_ports(client.get(), nullptr, JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput);
-  if (names != nullptr) {
-    for (const char** name = names; *name != nullptr; ++name) ports.emplace_back(*name);
-    jack_free(static_cast<void*>(names));
-  }
-  return ports;
-}
+std::vector<std::string> JackRecordablePorts() { return JackOutputPorts(JackPortIsOutput); }
 
 struct JackConnector::Client {
   JackClient handle;
