@@ -54,7 +54,8 @@ app::DisplayEnvironment Platform(const std::string& platform, const std::string&
 
 TEST(DisplayCheck, ConnectsToTheServerQtWouldUse) {
   test::TempFolder temp;
-  ChildProcess xvfb("/usr/bin/Xvfb", {"-displayfd", "1", "-nolisten", "tcp"}, temp.File(""));
+  // -noreset: a server that resets when its last client leaves refuses the next one for a moment.
+  ChildProcess xvfb("/usr/bin/Xvfb", {"-displayfd", "1", "-nolisten", "tcp", "-noreset"}, temp.File(""));
   ASSERT_TRUE(xvfb.WaitForOutput("\n", 20)) << "Xvfb did not start: " << xvfb.Stderr();
   const std::string display = ":" + xvfb.Stdout().substr(0, xvfb.Stdout().find('\n'));
   EXPECT_EQ(app::WhyNoDisplay(Platform("xcb", display)), std::nullopt);
