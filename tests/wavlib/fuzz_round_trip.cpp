@@ -1,10 +1,11 @@
 // libFuzzer target for writing what was read: any bytes that read with result
 // 0 are written (or refused with a WavError) and the copy reads back. When no
-// chunk of the input is cut off by the end of the file and every modelled
-// chunk's fields lie inside it, the copy reads with result 0 and a copy of
-// the copy is the copy byte for byte; when moreover "fmt " and "data" are
-// there, the copy reads to the same model as the input. Anything else is a
-// finding. The bytes stay in memory (see memory_wav.h).
+// chunk of the input is cut off by the end of the file, every modelled
+// chunk's fields lie inside it and no modelled chunk comes twice (those are
+// merged or replaced, so their copy is laid out anew), the copy reads with
+// result 0 and a copy of the copy is the copy byte for byte; when moreover
+// "fmt " and "data" are there, the copy reads to the same model as the input.
+// Anything else is a finding. The bytes stay in memory (see memory_wav.h).
 
 #include <algorithm>
 #include <cstddef>
@@ -44,7 +45,7 @@ bool ListFits(const std::string& body) {
   return true;
 }
 
-// The fields of the first chunk of each modelled id lie inside it.
+// The fields of a modelled chunk lie inside it.
 bool FieldsFit(const std::string& id, const std::string& body) {
   const std::size_t n = body.size();
   const auto records = [&](std::size_t fixed, std::size_t countAt, std::size_t record) {
@@ -55,11 +56,11 @@ bool FieldsFit(const std::string& id, const std::string& body) {
   if (id == "cue ") return records(4, 0, 24);
   if (id == "plst") return records(4, 0, 12);
   if (id == "smpl") return records(36, 28, 24);
-  if (id == "LIST" || id == "list") return ListFits(body);
+  if (id == "LIST") return ListFits(body);
   return true;
 }
 
-// The items the reader takes from the first list lie inside the file (they
+// The items the reader takes from the "adtl" list lie inside the file (they
 // may run past the list: the reader reads them all the same).
 bool ListItemsInFile(const std::string& b, std::size_t body, uint32_t size) {
   int64_t remaining = int64_t{size} - 4;
@@ -78,9 +79,18 @@ bool ListItemsInFile(const std::string& b, std::size_t body, uint32_t size) {
   return true;
 }
 
+// The member a chunk fills, "" for none: of the lists only an "adtl" list.
+std::string SlotOf(const std::string& id, const std::string& body) {
+  static const std::set<std::string> kModelled = {"fmt ", "data", "fact", "wavl", "slnt", "cue ",
+                                                  "plst", "smpl", "inst", "PAD "};
+  if (id == "LIST" || id == "list") return body.compare(0, 4, "adtl") == 0 ? "LIST" : "";
+  return kModelled.count(id) != 0 ? id : "";
+}
+
 // Walks the chunks (with a zero pad byte after an odd size, or none): true
-// when every one is complete and every modelled chunk's fields lie inside
-// it. With checkFields, also "fmt " and "data" present, no stray bytes.
+// when every one is complete, every modelled chunk's fields lie inside it and
+// no modelled id comes twice. With checkFields, also "fmt " and "data"
+// present, no stray bytes.
 bool Complete(const std::string& b, bool checkFields) {
   if (b.size() < 12 || b.compare(0, 4, "RIFF") != 0 || b.compare(8, 4, "WAVE") != 0) return false;
   std::set<std::string> seen;
@@ -89,13 +99,13 @@ bool Complete(const std::string& b, bool checkFields) {
     const std::string id = b.substr(at, 4);
     const uint32_t size = U32(b, at + 4);
     if (b.size() - at - 8 < size) return false;
-    const std::string slot = id == "list" ? "LIST" : id;
-    const bool first = seen.insert(slot).second;
-    if (first && slot == "LIST" && !ListItemsInFile(b, at + 8, size)) return false;
+    const std::string slot = SlotOf(id, b.substr(at + 8, size));
+    if (!slot.empty() && !seen.insert(slot).second) return false;
+    if (slot == "LIST" && !ListItemsInFile(b, at + 8, size)) return false;
     // Fields that run past their chunk's size are read on into what follows
     // (the reader never walks back): such a file is read differently than it
     // is walked here, and its copy may differ.
-    if (first && !FieldsFit(id, b.substr(at + 8, size))) return false;
+    if (!slot.empty() && !FieldsFit(slot, b.substr(at + 8, size))) return false;
     at += 8 + size;
     if (size % 2 != 0 && at < b.size() && b[at] == '\0') ++at;
   }

@@ -63,9 +63,11 @@ TEST_F(RealWorld, OddChunkWithoutPadByteAsThisLibraryWritesIt) {
 TEST_F(RealWorld, InfoListIsPassedOverAndTheNextChunkRead) {
   const std::string info = "INFO" + Chunk("ISFT", std::string("Lavf58.76.100\0", 14)) + Chunk("INAM", "Kick");
   ASSERT_EQ(Read(Riff(Chunk("fmt ", FmtBody(1, 8000, 8)) + Chunk("LIST", info) + Chunk("data", kSamples))), 0);
-  EXPECT_EQ(wav.ListChunk->ChunkId, "LIST");
-  EXPECT_EQ(wav.ListChunk->TypeID, "INFO");
-  EXPECT_EQ(wav.ListChunk->WavLabls->Count(), 0);
+  // The model's list is the "adtl" list: an INFO list is kept whole instead.
+  EXPECT_EQ(wav.ListChunk->ChunkId, "");
+  ASSERT_EQ(wav.UnknownChunks->Count(), 1);
+  EXPECT_EQ(wav.UnknownChunks->Item(1)->ChunkId, "LIST");
+  EXPECT_EQ(wav.UnknownChunks->Item(1)->ChunkData, info);
   EXPECT_EQ(wav.DataChunk->ChunkData, kSamples);
 }
 

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "quendal/quendal_wav.h"
 #include "test_support.h"
 
@@ -193,6 +196,48 @@ TEST_F(Reader, TwoFilesInOneWavAppendItemsAndKeepTheLaterCount) {
   EXPECT_EQ(wav.CueChunk->CuePointsNumber, 1);
   ASSERT_EQ(wav.CueChunk->WavCuePoints->Count(), 3);
   EXPECT_EQ(wav.CueChunk->WavCuePoints->Item(3)->CueID, 7);
+}
+
+TEST_F(Reader, RepeatedChunksMergeAndOnlyTheAdtlListIsTheModelsList) {
+  // An INFO list before the "adtl" list, two "smpl" chunks (the later with
+  // sampler-specific data) and two "fmt " chunks in one file.
+  const std::string info = "INFO" + Chunk("ISFT", std::string("sox\0", 4));
+  const std::string adtl = "adtl" + ("labl" + U32(6) + U32(1) + std::string("A\0", 2));
+  std::string later = SmplBody(0, 1, U32(2) + U32(0) + U32(30) + U32(40) + U32(0) + U32(0)) + "xy";
+  later.replace(12, 4, U32(72));  // the unity note
+  later.replace(32, 4, U32(2));   // two bytes of sampler data
+  const std::string samples = Bytes(8);
+  ASSERT_EQ(Read(Riff(Chunk("fmt ", FmtBody(1, 8000, 8)) + Chunk("LIST", info) + Chunk("LIST", adtl) +
+                      Chunk("fmt ", FmtBody(2, 44100, 16)) + Chunk("smpl", SmplBody(0, 1, U32(1) + U32(0) + U32(10) + U32(20) + U32(0) + U32(0))) +
+                      Chunk("data", samples) + Chunk("smpl", later))),
+            0);
+  const auto expectMerged = [&](Wav& model) {
+    EXPECT_EQ(model.ListChunk->TypeID, "adtl");
+    ASSERT_EQ(model.ListChunk->WavLabls->Count(), 1);
+    EXPECT_EQ(model.ListChunk->WavLabls->Item(1)->LabelText, std::string("A\0", 2));
+    EXPECT_EQ(model.SmplChunk->MIDIUnityNote, 72);
+    EXPECT_EQ(model.SmplChunk->SampleLoopsNumber, 2);
+    EXPECT_EQ(model.SmplChunk->SamplerData, 2);
+    ASSERT_EQ(model.SmplChunk->WavSmplLoops->Count(), 2);
+    EXPECT_EQ(model.SmplChunk->WavSmplLoops->Item(1)->LoopStart, 10);
+    EXPECT_EQ(model.SmplChunk->WavSmplLoops->Item(2)->LoopStart, 30);
+    EXPECT_EQ(model.SmplChunk->ChunkSize, 36 + 2 * 24 + 2);  // one chunk as written
+    EXPECT_EQ(model.Fmt_Chunk->SampleRate, 44100);
+    EXPECT_EQ(model.DataChunk->ChunkData, samples);
+    // The INFO list and the replaced "fmt " are kept whole.
+    std::vector<std::string> kept;
+    for (const auto& chunk : *model.UnknownChunks) kept.push_back(chunk->ChunkId + " " + chunk->ChunkData.substr(0, 4));
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(kept, (std::vector<std::string>{"LIST INFO", "fmt  " + FmtBody(1, 8000, 8).substr(0, 4)}));
+  };
+  expectMerged(wav);
+  // The copy reads back to the same model, and its own copy is the same file.
+  ASSERT_EQ(wav.PutWavFile(dir.File("copy.wav"), true), 0);
+  Wav back;
+  ASSERT_EQ(back.GetWavFile(dir.File("copy.wav")), 0);
+  expectMerged(back);
+  ASSERT_EQ(back.PutWavFile(dir.File("copy2.wav"), true), 0);
+  EXPECT_EQ(ReadAll(dir.File("copy2.wav")), ReadAll(dir.File("copy.wav")));
 }
 
 TEST_F(Reader, BitPatternFieldsReadSignedAndSizesOf2To31Overflow) {

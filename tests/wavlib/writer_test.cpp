@@ -241,10 +241,10 @@ TEST_F(Writer, OddChunksGetAPadByteAndReadBackChunkForChunk) {
 }
 
 TEST_F(Writer, BytesPassedOverOnReadingAreWrittenBack) {
-  // An INFO list's entries and sampler-specific data have no fields; they are
-  // kept as the chunks' trailing bytes, and a model built without them is
-  // filled with zero bytes up to its size.
-  const std::string info = "INFO" + Chunk("ISFT", std::string("sox\0", 4));
+  // A list's sub-chunks of other kinds and sampler-specific data have no
+  // fields; they are kept as the chunks' trailing bytes, and a model built
+  // without them is filled with zero bytes up to its size.
+  const std::string info = "adtl" + Chunk("file", U32(1) + std::string("sox\0", 4));
   const std::string smpl = U32(0) + U32(0) + U32(22675) + U32(60) + U32(0) + U32(0) + U32(0) + U32(0) + U32(4) + "\x01\x02\x03\x04";
   const std::string samples = Bytes(8, 4);
   ASSERT_EQ(wav.GetWavFile(dir.Put("in.wav", Riff(Chunk("fmt ", FmtBody(1, 44100, 16)) + Chunk("LIST", info) +
@@ -254,7 +254,7 @@ TEST_F(Writer, BytesPassedOverOnReadingAreWrittenBack) {
   EXPECT_EQ(Middle(file, 8), Chunk("LIST", info) + Chunk("smpl", smpl));
   wav.ListChunk->TrailingBytes.clear();
   wav.SmplChunk->TrailingBytes.clear();
-  EXPECT_EQ(Middle(Written(), 8), Chunk("LIST", "INFO" + std::string(12, '\0')) + Chunk("smpl", smpl.substr(0, 36) + std::string(4, '\0')));
+  EXPECT_EQ(Middle(Written(), 8), Chunk("LIST", "adtl" + std::string(16, '\0')) + Chunk("smpl", smpl.substr(0, 36) + std::string(4, '\0')));
 }
 
 // A list shorter than its type field, at the end of the file: its copy gets
@@ -266,7 +266,8 @@ TEST_F(Writer, AListShorterThanItsTypeCopiesTheSameEveryTime) {
   EXPECT_EQ(copy.substr(copy.size() - 10), list + std::string(1, '\0'));
   Wav again;
   ASSERT_EQ(again.GetWavFile(dir.Put("copy.wav", copy)), 0);
-  EXPECT_EQ(again.ListChunk->TypeID, "|");
+  ASSERT_EQ(again.UnknownChunks->Count(), 1);  // no "adtl" list: kept whole
+  EXPECT_EQ(again.UnknownChunks->Item(1)->ChunkData, "|");
   ASSERT_EQ(again.PutWavFile(dir.File("copy2.wav"), true), 0);
   EXPECT_EQ(ReadAll(dir.File("copy2.wav")), copy);
 }

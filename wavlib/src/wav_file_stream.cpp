@@ -164,6 +164,14 @@ void WavFileStream::SkipTo(int64_t position) {
   position_ = target;
 }
 
+void WavFileStream::MoveTo(int64_t position) {
+  if (position < position_) {
+    if (std::fseek(file_, 0, SEEK_SET) != 0) FailAccess("seek in");
+    position_ = 0;
+  }
+  SkipTo(position);
+}
+
 void WavFileStream::Write(std::string_view bytes) {
   if (bytes.empty()) return;
   if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) FailAccess("write");

@@ -47,6 +47,9 @@ class WavFileStream {
   int Peek();
   // Moves forward to position, or to the end when it lies beyond; never back.
   void SkipTo(int64_t position);
+  // Moves to position, also back (to take a chunk read before once more), or
+  // to the end when it lies beyond.
+  void MoveTo(int64_t position);
 
   // Writing.
   void Write(std::string_view bytes);

@@ -1,17 +1,23 @@
 // The reader walks the file chunk by chunk by the chunks' sizes, so real-world
 // files (padded chunks, "bext", INFO lists, sampler-specific bytes after the
-// loops) never derail it. The first chunk of each modelled id fills its
-// object; every other chunk is kept whole in Wav::UnknownChunks, and body
-// bytes an object has no field for go to its TrailingBytes, so a model read
-// and written back loses nothing.
+// loops) never derail it. Each chunk of a modelled id fills its object (of
+// the lists only an "adtl" list: the model holds no other list type); every
+// other chunk is kept whole in Wav::UnknownChunks, and body bytes an object
+// has no field for go to its TrailingBytes, so a model read and written back
+// loses nothing. A modelled chunk met again in the same read leaves its own
+// fields and adds its records to the earlier ones (merged_chunk.h); of a
+// chunk without records the earlier one is kept whole among the unknown
+// chunks, written just before the one that replaced it.
 
 #include "wav_reader.h"
 
+#include <map>
 #include <set>
 #include <string>
 #include <string_view>
 
 #include "quendal/qd_wav_module.h"
+#include "merged_chunk.h"
 #include "quendal/wav_errors.h"
 #include "wav_layout.h"
 
@@ -101,11 +107,15 @@ void ReadFact(ChunkReader& r, WavFact& fact, int32_t size) {
   fact.MoreData = r.Bytes(int64_t{size} - 4, "the rest of \"fact\"");
 }
 
-void ReadCue(ChunkReader& r, WavCue& cue) {
-  cue.CuePointsNumber = r.Number(4, "the cue point count of \"cue \"");
-  CheckRecordCount(cue.CuePointsNumber, "the cue point count of \"cue \"");
+// With merge, the records follow those of an earlier "cue " of the same
+// read, and the count becomes the count of both.
+void ReadCue(ChunkReader& r, WavCue& cue, bool merge) {
+  const std::string what = "the cue point count of \"cue \"";
+  const int32_t count = r.Number(4, what);
+  cue.CuePointsNumber = merge ? AddCounts(cue.CuePointsNumber, count, what) : count;
+  CheckRecordCount(count, what);
   auto& points = Held(cue.WavCuePoints, "CueChunk.WavCuePoints");
-  for (int32_t i = 1; i <= cue.CuePointsNumber; ++i) {
+  for (int32_t i = 1; i <= count; ++i) {
     const std::string what = "cue point " + std::to_string(i) + " of \"cue \"";
     const int32_t id = r.Number(4, what);
     const int32_t position = r.Number(4, what);
@@ -117,11 +127,13 @@ void ReadCue(ChunkReader& r, WavCue& cue) {
   }
 }
 
-void ReadPlst(ChunkReader& r, WavPlst& plst) {
-  plst.SegmentsNumber = r.Number(4, "the segment count of \"plst\"");
-  CheckRecordCount(plst.SegmentsNumber, "the segment count of \"plst\"");
+void ReadPlst(ChunkReader& r, WavPlst& plst, bool merge) {
+  const std::string what = "the segment count of \"plst\"";
+  const int32_t count = r.Number(4, what);
+  plst.SegmentsNumber = merge ? AddCounts(plst.SegmentsNumber, count, what) : count;
+  CheckRecordCount(count, what);
   auto& segments = Held(plst.WavPlstSegs, "PlstChunk.WavPlstSegs");
-  for (int32_t i = 1; i <= plst.SegmentsNumber; ++i) {
+  for (int32_t i = 1; i <= count; ++i) {
     const std::string what = "segment " + std::to_string(i) + " of \"plst\"";
     const int32_t cuePoint = r.Number(4, what);
     const int32_t samples = r.Number(4, what);
@@ -130,7 +142,10 @@ void ReadPlst(ChunkReader& r, WavPlst& plst) {
   }
 }
 
-void ReadSmpl(ChunkReader& r, WavSmpl& smpl) {
+// With merge, the loops and the sampler-specific bytes (kept as trailing
+// bytes) follow those of an earlier "smpl" of the same read, and both counts
+// add up; every other field is the later chunk's.
+void ReadSmpl(ChunkReader& r, WavSmpl& smpl, bool merge) {
   smpl.Manufacturer = r.Pattern("the manufacturer of \"smpl\"");
   smpl.Product = r.Pattern("the product of \"smpl\"");
   smpl.SamplePeriod = r.Number(4, "the sample period of \"smpl\"");
@@ -138,11 +153,15 @@ void ReadSmpl(ChunkReader& r, WavSmpl& smpl) {
   smpl.MIDIPitchFraction = r.Pattern("the MIDI pitch fraction of \"smpl\"");
   smpl.SMPTEFormat = r.Pattern("the SMPTE format of \"smpl\"");
   smpl.SMPTEOffset = r.Pattern("the SMPTE offset of \"smpl\"");
-  smpl.SampleLoopsNumber = r.Number(4, "the loop count of \"smpl\"");
-  smpl.SamplerData = r.Number(4, "the sampler data size of \"smpl\"");
-  CheckRecordCount(smpl.SampleLoopsNumber, "the loop count of \"smpl\"");
+  const std::string countWhat = "the loop count of \"smpl\"";
+  const std::string dataWhat = "the sampler data size of \"smpl\"";
+  const int32_t count = r.Number(4, countWhat);
+  const int32_t samplerData = r.Number(4, dataWhat);
+  smpl.SampleLoopsNumber = merge ? AddCounts(smpl.SampleLoopsNumber, count, countWhat) : count;
+  smpl.SamplerData = merge ? AddCounts(smpl.SamplerData, samplerData, dataWhat) : samplerData;
+  CheckRecordCount(count, countWhat);
   auto& loops = Held(smpl.WavSmplLoops, "SmplChunk.WavSmplLoops");
-  for (int32_t i = 1; i <= smpl.SampleLoopsNumber; ++i) {
+  for (int32_t i = 1; i <= count; ++i) {
     const std::string what = "loop " + std::to_string(i) + " of \"smpl\"";
     const int32_t cuePoint = r.Number(4, what);
     const int32_t type = r.Pattern(what);
@@ -189,16 +208,14 @@ std::string ReadSubChunkText(ChunkReader& r, int32_t size, int32_t textLength, i
   return text;
 }
 
-void ReadList(ChunkReader& r, WavList& list, int32_t size) {
+// The type has been read already: it decided that the list is modelled.
+void ReadList(ChunkReader& r, WavList& list, int32_t size, const std::string& type) {
   if (int64_t{size} - 4 > kMaxRecordCount) {
     throw OverflowError("the list chunk holds " + std::to_string(size) +
                         " bytes, more than the 32771 this library walks");
   }
   int32_t remaining = size - 4;
-  // A list shorter than its type field holds only what it declares: the pad
-  // byte after it (or the next chunk) is no part of the type.
-  list.TypeID = r.Bytes(std::min<int64_t>(4, size), "the list type");
-  list.TrailingBytes.clear();
+  list.TypeID = type;
   while (remaining >= 1) {
     const std::string id = r.Bytes(4, "a sub-chunk id of the list");
     if (id == "labl" || id == "note") {
@@ -230,8 +247,9 @@ void ReadList(ChunkReader& r, WavList& list, int32_t size) {
     } else {
       // A sub-chunk this library does not model (every INFO list has them):
       // it and the rest of the list become the list's trailing bytes, which
-      // the caller completes up to the list's end.
-      list.TrailingBytes = id;
+      // the caller completes up to the list's end (after those of an earlier
+      // list of the same read).
+      list.TrailingBytes += id;
       break;
     }
   }
@@ -239,12 +257,16 @@ void ReadList(ChunkReader& r, WavList& list, int32_t size) {
 
 // The chunk object that a header found in the file fills: its id and size
 // are stored before the body is read, so a failure in the body leaves them set.
+// A chunk merged into an earlier one keeps the earlier trailing bytes.
 template <typename T>
-T& StartChunk(const std::shared_ptr<T>& object, const char* name, const std::string& id, int32_t size) {
+T& StartChunk(const std::shared_ptr<T>& object, const char* name, const std::string& id, int32_t size,
+              bool merge = false) {
   T& chunk = Held(object, name);
   chunk.ChunkId = id;
   chunk.ChunkSize = size;
-  if constexpr (requires { chunk.TrailingBytes; }) chunk.TrailingBytes.clear();
+  if constexpr (requires { chunk.TrailingBytes; }) {
+    if (!merge) chunk.TrailingBytes.clear();
+  }
   return chunk;
 }
 
@@ -257,9 +279,11 @@ std::string SlotOf(const std::string& id) {
   return kModelled.count(slot) != 0 ? slot : "";
 }
 
-// Reads the body of a modelled chunk. Returns where the bytes of its body
-// that no field takes belong (nullptr when its fields take the whole body).
-std::string* ReadModelledChunk(ChunkReader& r, Wav& wav, const std::string& id, int32_t size) {
+// Reads the body of a modelled chunk (of a list, what follows its type),
+// merged into the object when merge is set. Returns where the bytes of its
+// body that no field takes belong (nullptr when its fields take the whole body).
+std::string* ReadModelledChunk(ChunkReader& r, Wav& wav, const std::string& id, int32_t size,
+                               const std::string& listType, bool merge) {
   if (id == "fmt ") {
     auto& fmt = StartChunk(wav.Fmt_Chunk, "Fmt_Chunk", id, size);
     ReadFmt(r, fmt, size);
@@ -282,23 +306,23 @@ std::string* ReadModelledChunk(ChunkReader& r, Wav& wav, const std::string& id, 
     return &slnt.TrailingBytes;
   }
   if (id == "cue ") {
-    auto& cue = StartChunk(wav.CueChunk, "CueChunk", id, size);
-    ReadCue(r, cue);
+    auto& cue = StartChunk(wav.CueChunk, "CueChunk", id, size, merge);
+    ReadCue(r, cue, merge);
     return &cue.TrailingBytes;
   }
   if (id == "plst") {
-    auto& plst = StartChunk(wav.PlstChunk, "PlstChunk", id, size);
-    ReadPlst(r, plst);
+    auto& plst = StartChunk(wav.PlstChunk, "PlstChunk", id, size, merge);
+    ReadPlst(r, plst, merge);
     return &plst.TrailingBytes;
   }
   if (id == "list" || id == "LIST") {
-    auto& list = StartChunk(wav.ListChunk, "ListChunk", id, size);
-    ReadList(r, list, size);
+    auto& list = StartChunk(wav.ListChunk, "ListChunk", id, size, merge);
+    ReadList(r, list, size, listType);
     return &list.TrailingBytes;
   }
   if (id == "smpl") {
-    auto& smpl = StartChunk(wav.SmplChunk, "SmplChunk", id, size);
-    ReadSmpl(r, smpl);
+    auto& smpl = StartChunk(wav.SmplChunk, "SmplChunk", id, size, merge);
+    ReadSmpl(r, smpl, merge);
     return &smpl.TrailingBytes;
   }
   auto& inst = StartChunk(wav.InstChunk, "InstChunk", id, size);
@@ -306,24 +330,41 @@ std::string* ReadModelledChunk(ChunkReader& r, Wav& wav, const std::string& id, 
   return &inst.TrailingBytes;
 }
 
-// A chunk kept whole: its body as far as the file has it, written back after
-// the modelled chunk it followed. A later chunk of a modelled id goes no
-// earlier than the modelled one of its id, so that it is read back as the
-// later one again; one cut off by the end of the file goes at the end, where
-// it was.
+// A chunk kept whole: its body as far as the file has it (prefix: what of it
+// was read already), written back after the modelled chunk it followed; one
+// cut off by the end of the file goes at the end, where it was.
 void KeepChunk(ChunkReader& r, Wav& wav, const std::string& id, int32_t size, int64_t headerStart,
-               const std::string& lastModelled) {
+               const std::string& lastModelled, const std::string& prefix) {
   auto& unknown = Held(wav.UnknownChunks, "UnknownChunks");
-  const std::string body = r.in().AtEnd() ? std::string() : r.Bytes(size, "the body of \"" + id + "\"");
+  std::string body = prefix;
+  if (!r.in().AtEnd()) body += r.Bytes(int64_t{size} - static_cast<int64_t>(prefix.size()), "the body of \"" + id + "\"");
   auto chunk = unknown.Add(id, size, body);
-  const std::string slot = SlotOf(id);
-  if (static_cast<int64_t>(body.size()) < size) {
-    chunk->WrittenAfter = "data";
-  } else if (!slot.empty() && PlaceOf(slot) > PlaceOf(lastModelled)) {
-    chunk->WrittenAfter = slot;
+  chunk->WrittenAfter = static_cast<int64_t>(body.size()) < size ? "data" : lastModelled;
+  chunk->FilePosition = headerStart;
+}
+
+// The chunk without records that filled slot earlier in this read, about to
+// be replaced by a later one of its id: kept whole among the unknown chunks,
+// to be written just before the one that replaces it, so that reading the
+// copy replaces it again. Its body is taken once more from the file (a
+// sample body from the model, where it is whole already).
+void SetAsideEarlier(ChunkReader& r, Wav& wav, const std::string& slot, int64_t headerStart) {
+  std::string id, body;
+  int32_t size = 0;
+  if (slot == "data" || slot == "PAD ") {
+    WavChunk& chunk = Held(slot == "data" ? wav.DataChunk : wav.PAD_Chunk, slot == "data" ? "DataChunk" : "PAD_Chunk");
+    id = chunk.ChunkId, size = chunk.ChunkSize, body = std::move(chunk.ChunkData);
+    chunk.ChunkData.clear();
   } else {
-    chunk->WrittenAfter = lastModelled;
+    const int64_t resume = r.in().Position();
+    r.in().MoveTo(headerStart);
+    id = r.Bytes(4, "the id of an earlier chunk");
+    size = r.Number(4, "the size of an earlier chunk");
+    body = r.Bytes(size, "the body of an earlier \"" + id + "\"");
+    r.in().MoveTo(resume);
   }
+  auto chunk = Held(wav.UnknownChunks, "UnknownChunks").Add(id, size, body);
+  chunk->WrittenAfter = std::string(kPlaces[PlaceOf(slot) - 1]);
   chunk->FilePosition = headerStart;
 }
 
@@ -342,8 +383,8 @@ int16_t ReadWav(Wav& wav, WavFileStream& in) {
   if (header.ChunkId != "RIFF") return 1;
   if (header.ChunkData != "WAVE") return 2;
 
-  std::set<std::string> slotsFilled;  // by this read: a later chunk of the same id is kept whole
-  std::string lastModelled = "RIFF";  // where a kept chunk is written back
+  std::map<std::string, int64_t> filled;  // slot -> header offset of its chunk met last in this read
+  std::string lastModelled = "RIFF";      // where a kept chunk is written back
   bool afterOddChunk = false;
   while (!in.AtEnd()) {
     // Writers that follow the RIFF rules put a zero pad byte after an odd-sized
@@ -358,27 +399,36 @@ int16_t ReadWav(Wav& wav, WavFileStream& in) {
     const std::string id = r.Bytes(4, "a chunk id");
     if (id.size() < 4) break;  // one to three stray bytes end the file
     const std::string slot = SlotOf(id);
-    const bool modelled = !slot.empty() && (slot == "wavl" || slotsFilled.count(slot) == 0);
     // Stray bytes too few for a header end the file as the loop's end test
     // would; a modelled chunk's header cut off by the end fails below.
-    if (!modelled && in.AtEnd()) break;
+    if (slot.empty() && in.AtEnd()) break;
     const int32_t size = r.Number(4, "the size of \"" + id + "\"");
-    if (!modelled && in.Position() - headerStart < 8) break;
+    const bool headerWhole = in.Position() - headerStart == 8;
     const int64_t bodyStart = in.Position();
+    // A list is modelled by its type. One shorter than its type field holds
+    // only what it declares: the pad byte after it is no part of the type.
+    std::string listType;
+    if (slot == "LIST" && headerWhole && !in.AtEnd()) listType = r.Bytes(std::min<int64_t>(4, size), "the list type");
+    const bool modelled = slot == "LIST" ? listType == "adtl" : !slot.empty();
+    if (!modelled && !headerWhole) break;
     if (modelled) {
-      std::string* trailing = ReadModelledChunk(r, wav, id, size);
-      slotsFilled.insert(slot);
+      const bool again = filled.count(slot) != 0 && slot != "wavl";
+      const bool merge = again && MergesRecords(slot);
+      if (again && !merge) SetAsideEarlier(r, wav, slot, filled[slot]);
+      std::string* trailing = ReadModelledChunk(r, wav, id, size, listType, merge);
+      filled[slot] = headerStart;
       if (slot != "wavl") lastModelled = slot;
       // The body's bytes that no field took (sampler-specific data, the rest
-      // of an INFO list): kept. A chunk whose fields ran past its declared
-      // size is never walked back.
+      // of a list after a sub-chunk it does not model): kept. A chunk whose
+      // fields ran past its declared size is never walked back.
       const int64_t end = bodyStart + size;
       if (trailing != nullptr && in.Position() < end && !in.AtEnd()) {
         *trailing += r.Bytes(end - in.Position(), "the rest of \"" + id + "\"");
       }
       in.SkipTo(end);
+      if (merge) FinishMergedChunk(wav, slot);
     } else {
-      KeepChunk(r, wav, id, size, headerStart, lastModelled);
+      KeepChunk(r, wav, id, size, headerStart, lastModelled, listType);
     }
     afterOddChunk = size % 2 != 0;
   }

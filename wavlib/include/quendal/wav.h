@@ -49,9 +49,11 @@ class QUENDAL_WAV_API Wav {
   std::shared_ptr<WavInst> InstChunk = std::make_shared<WavInst>();
   std::shared_ptr<WavChunk> PAD_Chunk = std::make_shared<WavChunk>();
   // Every chunk read that the members above do not hold: ids they do not
-  // model, and each later chunk of an id met before in the same read (a second
-  // "LIST", a second "smpl"; the first one is the modelled one). In file
-  // order, each placed after the modelled chunk it followed (WrittenAfter).
+  // model, lists of any type but "adtl" (INFO), and each chunk without records
+  // ("fmt ", "fact", "slnt", "inst", "PAD ", "data") that a later one of its id
+  // replaced in the same read. In file order (a replaced chunk joins when its
+  // replacement is met), each placed after the modelled chunk it followed, a
+  // replaced one just before its replacement (WrittenAfter).
   std::shared_ptr<WavUnknown> UnknownChunks = std::make_shared<WavUnknown>();
 
   // Reads the file into the model (clearing nothing first). Returns 0 when the
@@ -60,11 +62,15 @@ class QUENDAL_WAV_API Wav {
   // failure throws a WavError; what was read before the failure stays in the
   // model. Nothing of the file is dropped: chunks without a member go to
   // UnknownChunks, and body bytes a chunk object has no field for go to its
-  // TrailingBytes (only a "wavl" chunk is read but never written). One to
-  // seven stray bytes after the last chunk, too few for a chunk header, end
-  // the read with 0 and are not kept. On Linux, a body of over 10 MiB is
-  // read into memory advised for transparent huge pages (a hint: the read is
-  // faster where the system grants them, the same where it does not).
+  // TrailingBytes (only a "wavl" chunk is read but never written, a later one
+  // replacing an earlier one). A "cue ", "plst", "adtl" list or "smpl" met
+  // again in the same read is merged into its object: the later chunk's
+  // fields, the records, sub-chunks and trailing bytes of both, the counts
+  // (and "smpl"'s SamplerData) added up, and ChunkSize set to the merged body
+  // as written, so that the copy holds one chunk that reads back the same.
+  // A merge beyond what one chunk can hold (32767 records, a 32771-byte list)
+  // fails with an OverflowError. One to seven stray bytes after the last
+  // chunk, too few for a chunk header, end the read with 0 and are not kept.
   int16_t GetWavFile(const std::string& sWavFile);
 
   // Writes the model to the file: the modelled chunks in a fixed order

@@ -21,8 +21,8 @@ class QUENDAL_WAV_API WavChunk {
   std::string ChunkData;  // the body, one char per byte
 };
 
-// A chunk the model has no member for ("bext", "iXML", "JUNK", a second
-// "LIST", ...), kept with its body as read so that writing loses nothing.
+// A chunk the model has no member for ("bext", "iXML", "JUNK", an INFO list,
+// a replaced "fmt ", ...), kept with its body as read so that writing loses nothing.
 class QUENDAL_WAV_API WavUnknownChunk : public WavChunk {
  public:
   // Where the writer puts it: right after the chunk with this id. "RIFF" means

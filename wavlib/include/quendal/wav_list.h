@@ -65,6 +65,7 @@ class QUENDAL_WAV_API WavLtxts : public WavCollection<WavLtxt> {
 
 enum class WavListItemKind : uint8_t { Labl, Note, Ltxt };
 
+// The associated-data list: the reader fills it from "adtl" lists only.
 class QUENDAL_WAV_API WavList {
  public:
   std::string ChunkId;  // "list" or "LIST", as read
@@ -79,9 +80,9 @@ class QUENDAL_WAV_API WavList {
   // left: all labels, then all notes, then all labelled texts (the whole list
   // for a list built by a client, whose ItemOrder is empty).
   std::vector<WavListItemKind> ItemOrder;
-  // Everything from the first sub-chunk this library does not model (every
-  // entry of an INFO list, for instance) to the end of the list, as read;
-  // written back after the items.
+  // Everything from the first sub-chunk this library does not model (a
+  // "file" entry, for instance) to the end of the list, as read (of each list
+  // merged into this one, in turn); written back after the items.
   std::string TrailingBytes;
 };
 
