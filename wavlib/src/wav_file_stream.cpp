@@ -5,29 +5,12 @@
 #include <cstdint>
 #include <system_error>
 
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
-
 #include "quendal/wav_errors.h"
 
 namespace quendal::detail {
 
 namespace {
 std::string Reason(int error) { return std::system_category().message(error); }
-
-// A sample body of many megabytes is read into memory it has never touched:
-// asking for huge pages there makes the kernel map it in 2 MiB steps instead of
-// 4 KiB ones, which takes a large share off the time of the read. Only a hint:
-// where huge pages are off or short, nothing changes.
-void AdviseHugePages([[maybe_unused]] char* buffer, [[maybe_unused]] std::size_t size) {
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-  constexpr uintptr_t kHuge = 2 * 1024 * 1024;
-  const uintptr_t first = (reinterpret_cast<uintptr_t>(buffer) + kHuge - 1) & ~(kHuge - 1);
-  const uintptr_t end = (reinterpret_cast<uintptr_t>(buffer) + size) & ~(kHuge - 1);
-  if (end >= first + 4 * kHuge) ::madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
-#endif
-}
 }  // namespace
 
 WavFileStream::WavFileStream(std::FILE* file, std::string path, int64_t size)
@@ -118,7 +101,6 @@ std::size_t WavFileStream::ReadLarge(std::string& bytes, std::size_t wanted) {
 #if defined(__cpp_lib_string_resize_and_overwrite)
   std::size_t got = 0;
   bytes.resize_and_overwrite(wanted, [this, &got](char* buffer, std::size_t size) {
-    AdviseHugePages(buffer, size);
     while (got < size) {
       const std::size_t read = std::fread(buffer + got, 1, size - got, file_);
       if (read == 0) break;
