@@ -13,16 +13,19 @@ bool IsFinishedTake(const std::string& file, const RecordingFormat& format, bool
   std::error_code error;
   const auto size = std::filesystem::file_size(PathFromUtf8(file), error);
   if (error) return false;
+  // The header and the chunk list decide; the samples stay on disk, so a
+  // resumed run checks thousands of takes in moments.
   quendal::Wav wav;
+  quendal::WavSampleBody samples;
   try {
-    if (wav.GetWavFile(file) != 0) return false;
+    if (wav.GetWavFileWithoutSamples(file, samples) != 0) return false;
   } catch (const std::exception&) {
     return false;
   }
   const quendal::WavFmt& fmt = *wav.Fmt_Chunk;
   const quendal::WavChunk& data = *wav.DataChunk;
   const bool whole = static_cast<std::uintmax_t>(wav.FileHeader->ChunkSize) + 8 <= size && data.ChunkId == "data" &&
-                     data.ChunkSize >= 0 && data.ChunkData.size() == static_cast<std::size_t>(data.ChunkSize);
+                     data.ChunkSize >= 0 && samples.BytesInFile == data.ChunkSize;
   const bool sameFormat = CodingOf(fmt.CompressionCode, fmt.BitsPerSample) == CodingOf(format) &&
                           fmt.SampleRate == format.samplesPerSec && fmt.ChannelsNumber == format.channels;
   const bool tagged = !embedNote || (wav.SmplChunk->ChunkId == "smpl" && wav.SmplChunk->MIDIUnityNote == note);

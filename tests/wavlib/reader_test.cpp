@@ -28,7 +28,9 @@ std::string SmplBody(uint32_t pitchFraction, uint32_t loops, const std::string& 
          U32(0) + loopRecords;
 }
 
-std::string CueRecord(uint32_t id, uint32_t offset) { return U32(id) + U32(0) + "data" + U32(0) + U32(0) + U32(offset); }
+std::string CueRecord(uint32_t id, uint32_t offset) {
+  return U32(id) + U32(0) + "data" + U32(0) + U32(0) + U32(offset);
+}
 
 }  // namespace
 
@@ -91,7 +93,9 @@ TEST_F(Reader, FormatChunkExtraBytesFollowItsSize) {
   EXPECT_EQ(eighteen.Fmt_Chunk->ExtraFormatBytes, 0);
   EXPECT_EQ(eighteen.Fmt_Chunk->ExtraFormatString, "");
   Wav twenty;
-  ASSERT_EQ(twenty.GetWavFile(dir.Put("20.wav", Riff(Chunk("fmt ", FmtBody(1, 8000, 8) + U16(2) + std::string("\xAB\x00", 2))))), 0);
+  ASSERT_EQ(twenty.GetWavFile(
+                dir.Put("20.wav", Riff(Chunk("fmt ", FmtBody(1, 8000, 8) + U16(2) + std::string("\xAB\x00", 2))))),
+            0);
   EXPECT_EQ(twenty.Fmt_Chunk->ExtraFormatBytes, 2);
   EXPECT_EQ(twenty.Fmt_Chunk->ExtraFormatString, std::string("\xAB\x00", 2));
   Wav experimental;
@@ -119,8 +123,8 @@ TEST_F(Reader, FactSlntInstAndPad) {
 }
 
 TEST_F(Reader, RecordsOfCuePlaylistAndSampler) {
-  const std::string loops = U32(1) + U32(0) + U32(100) + U32(900) + U32(0) + U32(0) + U32(2) + U32(1) + U32(5) + U32(50) +
-                            U32(0) + U32(3);
+  const std::string loops =
+      U32(1) + U32(0) + U32(100) + U32(900) + U32(0) + U32(0) + U32(2) + U32(1) + U32(5) + U32(50) + U32(0) + U32(3);
   ASSERT_EQ(Read(Riff(Chunk("cue ", U32(2) + CueRecord(1, 10) + CueRecord(2, 20)) +
                       Chunk("plst", U32(1) + U32(2) + U32(4410) + U32(3)) + Chunk("smpl", SmplBody(0, 2, loops)))),
             0);
@@ -152,8 +156,8 @@ TEST_F(Reader, ListSubChunksKeepTheirTextBytesAndPad) {
   const std::string labl5 = "labl" + U32(5) + U32(1) + std::string(2, '\0');
   const std::string labl4 = "labl" + U32(4) + U32(2);
   const std::string note = "note" + U32(8) + U32(3) + std::string("abc\0", 4);
-  const std::string ltxt = "ltxt" + U32(23) + U32(4) + U32(4410) + "rgn " + U16(1) + U16(2) + U16(3) + U16(4) +
-                           std::string("xy\0\0", 4);
+  const std::string ltxt =
+      "ltxt" + U32(23) + U32(4) + U32(4410) + "rgn " + U16(1) + U16(2) + U16(3) + U16(4) + std::string("xy\0\0", 4);
   const std::string list = "adtl" + labl5 + labl4 + note + ltxt;
   ASSERT_EQ(Read(Riff(Chunk("list", list) + Chunk("slnt", U32(9)))), 0);
   const WavList& l = *wav.ListChunk;
@@ -171,7 +175,7 @@ TEST_F(Reader, ListSubChunksKeepTheirTextBytesAndPad) {
   EXPECT_EQ(t.SampleLength, 4410);
   EXPECT_EQ(t.PurposeID, "rgn ");
   EXPECT_EQ(t.CodePage, 4);
-  EXPECT_EQ(t.LtxtText, std::string("xy\0\0", 4));  // 3 bytes of text and the pad byte
+  EXPECT_EQ(t.LtxtText, std::string("xy\0\0", 4));   // 3 bytes of text and the pad byte
   EXPECT_EQ(wav.SlntChunk->SilentSamplesNumber, 9);  // the walk ended where the list ends
 }
 
@@ -208,7 +212,8 @@ TEST_F(Reader, RepeatedChunksMergeAndOnlyTheAdtlListIsTheModelsList) {
   later.replace(32, 4, U32(2));   // two bytes of sampler data
   const std::string samples = Bytes(8);
   ASSERT_EQ(Read(Riff(Chunk("fmt ", FmtBody(1, 8000, 8)) + Chunk("LIST", info) + Chunk("LIST", adtl) +
-                      Chunk("fmt ", FmtBody(2, 44100, 16)) + Chunk("smpl", SmplBody(0, 1, U32(1) + U32(0) + U32(10) + U32(20) + U32(0) + U32(0))) +
+                      Chunk("fmt ", FmtBody(2, 44100, 16)) +
+                      Chunk("smpl", SmplBody(0, 1, U32(1) + U32(0) + U32(10) + U32(20) + U32(0) + U32(0))) +
                       Chunk("data", samples) + Chunk("smpl", later))),
             0);
   const auto expectMerged = [&](Wav& model) {
@@ -292,17 +297,20 @@ TEST_F(Reader, ListWalkLimits) {
   EXPECT_EQ(wav.ListChunk->TypeID, "");
   // A text longer than 32767 bytes.
   Wav longText;
-  EXPECT_THROW(longText.GetWavFile(dir.Put("t.wav", Riff(ChunkSized("LIST", 100, "adtl" + ("labl" + U32(32772) + U32(1)))))),
-               OverflowError);
+  EXPECT_THROW(
+      longText.GetWavFile(dir.Put("t.wav", Riff(ChunkSized("LIST", 100, "adtl" + ("labl" + U32(32772) + U32(1)))))),
+      OverflowError);
   // A sub-chunk reaching more than 32768 bytes beyond its list.
   Wav beyond;
-  EXPECT_THROW(beyond.GetWavFile(dir.Put("b.wav", Riff(ChunkSized("LIST", 12, "adtl" + ("labl" + U32(32771) + U32(1)) +
-                                                                              std::string(40, 'x'))))),
-               OverflowError);
+  EXPECT_THROW(
+      beyond.GetWavFile(dir.Put(
+          "b.wav", Riff(ChunkSized("LIST", 12, "adtl" + ("labl" + U32(32771) + U32(1)) + std::string(40, 'x'))))),
+      OverflowError);
   // Exactly at the limits it reads.
   Wav atLimit;
   const std::string text(32767, 'a');
-  EXPECT_EQ(atLimit.GetWavFile(dir.Put("l.wav", Riff(ChunkSized("LIST", 32771, "adtl" + ("note" + U32(32771) + U32(1) + text + '\0'))))),
+  EXPECT_EQ(atLimit.GetWavFile(dir.Put(
+                "l.wav", Riff(ChunkSized("LIST", 32771, "adtl" + ("note" + U32(32771) + U32(1) + text + '\0'))))),
             0);
   ASSERT_EQ(atLimit.ListChunk->WavNotes->Count(), 1);
   EXPECT_EQ(atLimit.ListChunk->WavNotes->Item(1)->NoteText.size(), 32768u);
@@ -315,7 +323,8 @@ TEST_F(Reader, FileEndingInsideAHeaderOrRecordFailsWithEndOfFile) {
   EXPECT_THROW(shortHeader.GetWavFile(dir.Put("h.wav", "RIFF\x04")), EndOfFileError);
   EXPECT_EQ(shortHeader.FileHeader->ChunkId, "RIFF");
   Wav inHeader;
-  EXPECT_THROW(inHeader.GetWavFile(dir.Put("c.wav", Riff(Chunk("fmt ", FmtBody(1, 8000, 8))) + "data")), EndOfFileError);
+  EXPECT_THROW(inHeader.GetWavFile(dir.Put("c.wav", Riff(Chunk("fmt ", FmtBody(1, 8000, 8))) + "data")),
+               EndOfFileError);
   EXPECT_EQ(inHeader.Fmt_Chunk->SampleRate, 8000);
   Wav inRecord;
   EXPECT_THROW(inRecord.GetWavFile(dir.Put("r.wav", Riff(Chunk("cue ", U32(3) + CueRecord(1, 10) + CueRecord(2, 20))))),
@@ -340,4 +349,38 @@ TEST_F(Reader, AnEmptyReferenceFailsClearlyWhenReached) {
   wav.SmplChunk = nullptr;
   EXPECT_EQ(Read(Riff(Chunk("fmt ", FmtBody(1, 8000, 8)))), 0);  // not reached
   EXPECT_THROW(Read(Riff(Chunk("smpl", SmplBody(0, 0, "")))), EmptyReferenceError);
+}
+
+// Reading without the samples gives the model of a full read but for the
+// sample body, which it places exactly: put back from where it says, the
+// model writes the same file. A file cut short inside its samples says so.
+TEST_F(Reader, WithoutSamplesTheSameModelAndWhereTheSamplesLie) {
+  const std::string samples = Bytes(1001);
+  const std::string smpl = Chunk("smpl", SmplBody(0, 0, ""));
+  const std::string file = Riff(Chunk("fmt ", FmtBody(1, 8000, 8)) + Chunk("bext", Bytes(12, 2)) +
+                                Chunk("cue ", U32(1) + CueRecord(1, 5)) + Chunk("data", samples) + '\0' + smpl);
+  const std::string path = dir.Put("in.wav", file);
+  ASSERT_EQ(wav.GetWavFile(path), 0);
+  Wav light;
+  WavSampleBody body;
+  ASSERT_EQ(light.GetWavFileWithoutSamples(path, body), 0);
+  EXPECT_EQ(light.DataChunk->ChunkSize, 1001);
+  EXPECT_EQ(light.DataChunk->ChunkData, "");
+  ASSERT_EQ(body.BytesInFile, 1001);
+  light.DataChunk->ChunkData = file.substr(static_cast<std::size_t>(body.Offset), 1001);
+  ASSERT_EQ(wav.PutWavFile(dir.File("full.wav"), true), 0);
+  ASSERT_EQ(light.PutWavFile(dir.File("light.wav"), true), 0);
+  EXPECT_EQ(ReadAll(dir.File("light.wav")), ReadAll(dir.File("full.wav")));
+
+  const std::string cut = file.substr(0, file.size() - smpl.size() - 502);
+  Wav shortFile;
+  ASSERT_EQ(shortFile.GetWavFileWithoutSamples(dir.Put("cut.wav", cut), body), 0);
+  EXPECT_EQ(shortFile.DataChunk->ChunkSize, 1001);
+  EXPECT_EQ(body.BytesInFile, 500);
+  Wav noSamples;  // cut right after the data header: no byte of the body, as a full read fails
+  EXPECT_THROW(noSamples.GetWavFileWithoutSamples(
+                   dir.Put("bare.wav", cut.substr(0, static_cast<std::size_t>(body.Offset))), body),
+               EndOfFileError);
+  EXPECT_EQ(Wav().GetWavFileWithoutSamples(dir.Put("nodata.wav", Riff(Chunk("fmt ", FmtBody(1, 8000, 8)))), body), 0);
+  EXPECT_EQ(body.Offset, -1);
 }

@@ -44,6 +44,13 @@ int16_t Wav::GetWavFile(const std::string& sWavFile) {
   return detail::ReadWav(*this, *stream_);
 }
 
+int16_t Wav::GetWavFileWithoutSamples(const std::string& sWavFile, WavSampleBody& samples) {
+  StreamScope scope(stream_);
+  stream_ = detail::WavFileStream::OpenForReading(sWavFile);
+  samples = WavSampleBody{};
+  return detail::ReadWav(*this, *stream_, &samples);
+}
+
 int16_t Wav::PutWavFile(const std::string& sWavFile, bool bOverwrite) {
   StreamScope scope(stream_);
   return detail::WriteWav(*this, stream_, sWavFile, bOverwrite, askOverwrite_);

@@ -71,10 +71,7 @@ void WavFileStream::CheckWritable(const std::filesystem::path& path) {
 
 std::string WavFileStream::Read(int64_t count, std::string_view what) {
   if (count <= 0) return {};
-  if (AtEnd()) {
-    throw EndOfFileError("\"" + path_ + "\" ends at byte " + std::to_string(position_) + ", where " +
-                         std::string(what) + " should be read");
-  }
+  if (AtEnd()) FailEnd(what);
   const auto wanted = static_cast<std::size_t>(std::min(count, size_ - position_));
   std::string bytes;
   const std::size_t got = wanted < kChunk ? ReadSmall(bytes, wanted) : ReadLarge(bytes, wanted);
@@ -86,6 +83,14 @@ std::string WavFileStream::Read(int64_t count, std::string_view what) {
   }
   position_ += static_cast<int64_t>(got);
   return bytes;
+}
+
+int64_t WavFileStream::Skip(int64_t count, std::string_view what) {
+  if (count <= 0) return 0;
+  if (AtEnd()) FailEnd(what);
+  const int64_t start = position_;
+  SkipTo(position_ + count);
+  return position_ - start;
 }
 
 std::size_t WavFileStream::ReadSmall(std::string& bytes, std::size_t wanted) {
@@ -170,6 +175,11 @@ void WavFileStream::Close() {
   if (!flushed || !closed) {
     throw FileAccessError("cannot write \"" + path_ + "\": " + Reason(flushed ? errno : flushError));
   }
+}
+
+void WavFileStream::FailEnd(std::string_view what) const {
+  throw EndOfFileError("\"" + path_ + "\" ends at byte " + std::to_string(position_) + ", where " + std::string(what) +
+                       " should be read");
 }
 
 void WavFileStream::FailAccess(std::string_view action) const {

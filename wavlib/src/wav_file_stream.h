@@ -43,6 +43,10 @@ class WavFileStream {
   // Throws EndOfFileError when count is 1 or more and no byte is left; what
   // names the field being read, for the message.
   std::string Read(int64_t count, std::string_view what);
+  // Passes over up to count bytes without reading them, as Read would take
+  // them: returns how many the file holds (fewer when it ends first), 0 for a
+  // count of 0 or below; throws EndOfFileError as Read does.
+  int64_t Skip(int64_t count, std::string_view what);
   // The next byte without taking it, or -1 at the end.
   int Peek();
   // Moves forward to position, or to the end when it lies beyond; never back.
@@ -62,6 +66,7 @@ class WavFileStream {
   WavFileStream(std::FILE* file, std::string path, int64_t size);
   std::size_t ReadSmall(std::string& bytes, std::size_t wanted);
   std::size_t ReadLarge(std::string& bytes, std::size_t wanted);
+  [[noreturn]] void FailEnd(std::string_view what) const;
   [[noreturn]] void FailAccess(std::string_view action) const;
 
   std::FILE* file_;

@@ -16,8 +16,8 @@
 #include <string>
 #include <string_view>
 
-#include "quendal/qd_wav_module.h"
 #include "merged_chunk.h"
+#include "quendal/qd_wav_module.h"
 #include "quendal/wav_errors.h"
 #include "wav_layout.h"
 
@@ -25,7 +25,7 @@ namespace quendal::detail {
 
 namespace {
 
-constexpr int32_t kMaxRecordCount = 32767;   // counts and text lengths are 16-bit
+constexpr int32_t kMaxRecordCount = 32767;  // counts and text lengths are 16-bit
 constexpr int32_t kMinListRemaining = -32768;
 
 template <class T>
@@ -283,14 +283,20 @@ std::string SlotOf(const std::string& id) {
 // merged into the object when merge is set. Returns where the bytes of its
 // body that no field takes belong (nullptr when its fields take the whole body).
 std::string* ReadModelledChunk(ChunkReader& r, Wav& wav, const std::string& id, int32_t size,
-                               const std::string& listType, bool merge) {
+                               const std::string& listType, bool merge, WavSampleBody* samples) {
+  if (id == "data" && samples != nullptr) {
+    StartChunk(wav.DataChunk, "DataChunk", id, size).ChunkData.clear();
+    samples->Offset = r.in().Position();
+    samples->BytesInFile = r.in().Skip(size, "the body of \"data\"");
+    return nullptr;
+  }
   if (id == "fmt ") {
     auto& fmt = StartChunk(wav.Fmt_Chunk, "Fmt_Chunk", id, size);
     ReadFmt(r, fmt, size);
     return &fmt.TrailingBytes;
   }
   if (id == "data" || id == "wavl" || id == "PAD ") {
-    auto& chunk = id == "data" ? StartChunk(wav.DataChunk, "DataChunk", id, size)
+    auto& chunk = id == "data"   ? StartChunk(wav.DataChunk, "DataChunk", id, size)
                   : id == "wavl" ? StartChunk(wav.WavlChunk, "WavlChunk", id, size)
                                  : StartChunk(wav.PAD_Chunk, "PAD_Chunk", id, size);
     chunk.ChunkData = r.Bytes(size, "the body of \"" + id + "\"");
@@ -337,7 +343,8 @@ void KeepChunk(ChunkReader& r, Wav& wav, const std::string& id, int32_t size, in
                const std::string& lastModelled, const std::string& prefix) {
   auto& unknown = Held(wav.UnknownChunks, "UnknownChunks");
   std::string body = prefix;
-  if (!r.in().AtEnd()) body += r.Bytes(int64_t{size} - static_cast<int64_t>(prefix.size()), "the body of \"" + id + "\"");
+  if (!r.in().AtEnd())
+    body += r.Bytes(int64_t{size} - static_cast<int64_t>(prefix.size()), "the body of \"" + id + "\"");
   auto chunk = unknown.Add(id, size, body);
   chunk->WrittenAfter = static_cast<int64_t>(body.size()) < size ? "data" : lastModelled;
   chunk->FilePosition = headerStart;
@@ -370,7 +377,7 @@ void SetAsideEarlier(ChunkReader& r, Wav& wav, const std::string& slot, int64_t 
 
 }  // namespace
 
-int16_t ReadWav(Wav& wav, WavFileStream& in) {
+int16_t ReadWav(Wav& wav, WavFileStream& in, WavSampleBody* samples) {
   ChunkReader r(in);
   auto& header = Held(wav.FileHeader, "FileHeader");
   header.ChunkId = r.Bytes(4, "the RIFF id");
@@ -415,7 +422,7 @@ int16_t ReadWav(Wav& wav, WavFileStream& in) {
       const bool again = filled.count(slot) != 0 && slot != "wavl";
       const bool merge = again && MergesRecords(slot);
       if (again && !merge) SetAsideEarlier(r, wav, slot, filled[slot]);
-      std::string* trailing = ReadModelledChunk(r, wav, id, size, listType, merge);
+      std::string* trailing = ReadModelledChunk(r, wav, id, size, listType, merge, samples);
       filled[slot] = headerStart;
       if (slot != "wavl") lastModelled = slot;
       // The body's bytes that no field took (sampler-specific data, the rest

@@ -10,7 +10,9 @@ namespace quendal::detail {
 
 // Reads from the start of in to its end. Returns 0, 1 (not "RIFF") or
 // 2 (not "WAVE"); throws a WavError for every other failure, leaving in the
-// model what was read before it.
-int16_t ReadWav(Wav& wav, WavFileStream& in);
+// model what was read before it. With samples set, the bodies of "data"
+// chunks are passed over instead of read, and *samples tells where the last
+// one lies (Wav::GetWavFileWithoutSamples).
+int16_t ReadWav(Wav& wav, WavFileStream& in, WavSampleBody* samples = nullptr);
 
 }  // namespace quendal::detail

@@ -27,6 +27,13 @@ class WavFileStream;
 // a yes/no question with No as the default. Returns true for Yes.
 using OverwriteQuestion = std::function<bool(const std::string& sTitle, const std::string& sText)>;
 
+// Where the sample body of a file's data chunk lies, for a reader that left
+// it on disk (Wav::GetWavFileWithoutSamples).
+struct WavSampleBody {
+  int64_t Offset = -1;      // file offset of its first byte; -1 when the file has no "data" chunk
+  int64_t BytesInFile = 0;  // how many of its ChunkSize bytes the file holds: fewer when it is cut short
+};
+
 class QUENDAL_WAV_API Wav {
  public:
   Wav();
@@ -72,6 +79,15 @@ class QUENDAL_WAV_API Wav {
   // fails with an OverflowError. One to seven stray bytes after the last
   // chunk, too few for a chunk header, end the read with 0 and are not kept.
   int16_t GetWavFile(const std::string& sWavFile);
+
+  // Reads the file as GetWavFile does, with the same results and failures,
+  // but passes over the sample body of each "data" chunk instead of reading
+  // it: DataChunk holds its id and size with an empty ChunkData (and so does
+  // an earlier "data" chunk that a later one replaced), and samples tells
+  // where the body lies and how much of it the file holds. For looking at a
+  // file's format and tags without the cost of its samples; a model read this
+  // way is not meant to be written back.
+  int16_t GetWavFileWithoutSamples(const std::string& sWavFile, WavSampleBody& samples);
 
   // Writes the model to the file: the modelled chunks in a fixed order
   // (header, "fmt ", "fact", "slnt", "cue ", "plst", list, "smpl", "inst",
