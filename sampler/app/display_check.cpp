@@ -11,6 +11,8 @@
 #include <sstream>
 #include <vector>
 
+#include "engine/sample_paths.h"
+
 namespace ntr::app {
 
 namespace {
@@ -77,7 +79,7 @@ std::optional<std::string> WhyNoWayland(const DisplayEnvironment& environment, b
   std::string path = name;
   if (name.front() != '/') {
     if (environment.runtimeDir.empty()) return "XDG_RUNTIME_DIR is not set, so the Wayland display cannot be found";
-    path = environment.runtimeDir + "/" + name;
+    path = JoinPath(environment.runtimeDir, name);
   }
   if (!AcceptsConnection(path)) return "no Wayland display answers at " + path;
   return std::nullopt;

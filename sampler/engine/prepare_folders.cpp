@@ -26,7 +26,7 @@ void EnsureFolder(const std::string& folder) {
 // Writing and removing a small file proves that takes can be saved here,
 // before the run plays a note.
 void ProbeWritable(const std::string& folder) {
-  const std::string probe = TemporaryRecordingPath(folder + kPathSeparator + "probe");
+  const std::string probe = TemporaryRecordingPath(JoinPath(folder, "probe"));
   const std::filesystem::path path = PathFromUtf8(probe);
   {
     std::ofstream file(path, std::ios::binary);

@@ -54,12 +54,25 @@ unsigned ProcessToken() {
 
 }  // namespace
 
+std::string JoinPath(std::string_view folder, std::string_view name) {
+  std::string path(folder);
+  if (name.empty()) return path;
+  const bool folderEnds = !path.empty() && path.back() == kPathSeparator;
+  const bool nameStarts = name.front() == kPathSeparator;
+  if (folderEnds && nameStarts) {
+    name.remove_prefix(1);
+  } else if (!folderEnds && !nameStarts) {
+    path += kPathSeparator;
+  }
+  return path.append(name);
+}
+
 std::string InstrumentPath(std::string_view saveFolder, std::string_view instrumentName) {
   std::string name(instrumentName);
   for (char& c : name) {
     if (c == ' ') c = '_';
   }
-  return CollapseDoubledSeparators(std::string(saveFolder) + kPathSeparator + name);
+  return CollapseDoubledSeparators(JoinPath(saveFolder, name));
 }
 
 std::string ProgramTag(int program) {
@@ -69,12 +82,12 @@ std::string ProgramTag(int program) {
 }
 
 std::string ProgramFolder(std::string_view instrumentPath, std::string_view programTag) {
-  return std::string(instrumentPath) + kPathSeparator + "PATCH_" + std::string(programTag);
+  return JoinPath(instrumentPath, "PATCH_" + std::string(programTag));
 }
 
 std::string TargetFile(std::string_view instrumentPath, std::string_view programTag, std::string_view takeName) {
-  return ProgramFolder(instrumentPath, programTag) + kPathSeparator + "PATCH" + std::string(programTag) + "_" +
-         std::string(takeName) + ".WAV";
+  return JoinPath(ProgramFolder(instrumentPath, programTag),
+                  "PATCH" + std::string(programTag) + "_" + std::string(takeName) + ".WAV");
 }
 
 std::string TakeName(const EventRow& row) {

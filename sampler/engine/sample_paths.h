@@ -25,12 +25,16 @@ inline constexpr char kPathSeparator = '/';
 // The program tag of a run without a program list.
 inline constexpr std::string_view kSinglePassTag = "XXX";
 
-// The folder of the run: save folder, separator, instrument name with every
-// blank turned into "_"; then every doubled separator collapses into one (one
-// left-to-right pass, so a tripled one leaves two). The save folder is used as
-// typed. An empty instrument name leaves a trailing separator, so the program
-// folders below it carry a doubled separator, as they always have.
-// On Windows a leading "\\" (a network share) is kept.
+// The one place where path texts are joined: folder, one separator, name. A
+// separator that ends the folder or begins the name is not doubled; an empty
+// name gives the folder unchanged.
+std::string JoinPath(std::string_view folder, std::string_view name);
+
+// The folder of the run: the save folder joined with the instrument name with
+// every blank turned into "_"; then every doubled separator collapses into one
+// (one left-to-right pass, so a tripled one leaves two). The save folder is
+// used as typed. With an empty instrument name the save folder itself holds
+// the program folders. On Windows a leading "\\" (a network share) is kept.
 std::string InstrumentPath(std::string_view saveFolder, std::string_view instrumentName);
 
 // The program number with at least three digits: 0 -> "000", 5 -> "005".

@@ -2,6 +2,7 @@
 
 #include <QDir>
 
+#include "engine/sample_paths.h"
 #include "session/slider_geometry.h"
 
 namespace ntr::session {
@@ -10,7 +11,7 @@ QString DefaultSaveFolder() {
 #ifdef _WIN32
   return QStringLiteral("C:\\SAMPLES");
 #else
-  return QDir::homePath() + QStringLiteral("/SAMPLES");
+  return QString::fromStdString(JoinPath(QDir::homePath().toStdString(), "SAMPLES"));
 #endif
 }
 

@@ -21,8 +21,7 @@ TEST(SamplePaths, NameFilesByInstrumentProgramAndNote) {
   const std::string instrument = InstrumentPath(Native("/data/SAMPLES"), "My Piano");
   EXPECT_EQ(instrument, Native("/data/SAMPLES/My_Piano"));
   EXPECT_EQ(TargetFile(instrument, ProgramTag(5), "C#4"), Native("/data/SAMPLES/My_Piano/PATCH_005/PATCH005_C#4.WAV"));
-  EXPECT_EQ(TargetFile(instrument, kSinglePassTag, "C#4"),
-            Native("/data/SAMPLES/My_Piano/PATCH_XXX/PATCHXXX_C#4.WAV"));
+  EXPECT_EQ(TargetFile(instrument, kSinglePassTag, "C#4"), Native("/data/SAMPLES/My_Piano/PATCH_XXX/PATCHXXX_C#4.WAV"));
   EXPECT_EQ(ProgramFolder(instrument, ProgramTag(127)), Native("/data/SAMPLES/My_Piano/PATCH_127"));
   EXPECT_EQ(ProgramTag(0), "000");
 }
@@ -30,10 +29,15 @@ TEST(SamplePaths, NameFilesByInstrumentProgramAndNote) {
 TEST(SamplePaths, ApplyTheSeparatorAndBlankRules) {
   // A trailing separator collapses: the same paths as without it.
   EXPECT_EQ(InstrumentPath(Native("/data/SAMPLES/"), "My Piano"), Native("/data/SAMPLES/My_Piano"));
-  // An empty instrument name leaves the separator, so program folders get a doubled one.
-  const std::string bare = InstrumentPath(Native("/data/SAMPLES"), "");
-  EXPECT_EQ(bare, Native("/data/SAMPLES/"));
-  EXPECT_EQ(TargetFile(bare, ProgramTag(5), "C#4"), Native("/data/SAMPLES//PATCH_005/PATCH005_C#4.WAV"));
+  // An empty instrument name puts the program folders in the save folder, never
+  // behind a doubled separator, whether or not the folder ends with one.
+  for (const char* saveFolder : {"/data/SAMPLES", "/data/SAMPLES/"}) {
+    const std::string bare = InstrumentPath(Native(saveFolder), "");
+    EXPECT_EQ(TargetFile(bare, ProgramTag(5), "C#4"), Native("/data/SAMPLES/PATCH_005/PATCH005_C#4.WAV"));
+    EXPECT_EQ(ProgramFolder(bare, kSinglePassTag), Native("/data/SAMPLES/PATCH_XXX"));
+  }
+  EXPECT_EQ(JoinPath(Native("/data/"), Native("/x")), Native("/data/x"));
+  EXPECT_EQ(JoinPath(Native("/data"), ""), Native("/data"));
   // The save folder is used as typed: its blanks stay; the instrument's become "_".
   EXPECT_EQ(InstrumentPath(Native("/data/My Samples"), " Grand  Piano "), Native("/data/My Samples/_Grand__Piano_"));
   // One pass over non-overlapping pairs: three separators leave two.
