@@ -211,6 +211,10 @@ int BatchRun::Finish(const RunResult& result) {
   switch (result.outcome) {
     case RunOutcome::Completed:
       view_.Line(stdout, "Done: " + takes + " saved under " + where + " in " + took + ".");
+      if (result.takesFailed > 0) {
+        view_.Line(stderr, "NTR: " + Plural(result.takesFailed, "take") + " could not be saved (see the summary).");
+        return kExitRunFailed;
+      }
       return kExitDone;
     case RunOutcome::Stopped: {
       const int signal = signals_.First();

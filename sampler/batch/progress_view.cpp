@@ -136,6 +136,11 @@ void ProgressView::TakeSaved(const SavedTake& take) {
   Line(out_, line);
 }
 
+// A take the run went on past (its file was protected): said at once, also on a terminal.
+void ProgressView::TakeFailed(const SavedTake& take) {
+  Line(stderr, "PATCH_" + take.programTag + " " + take.note + " not saved: " + take.cause);
+}
+
 void ProgressView::RunFinished(const RunResult& /*result*/) {
   if (barShown_) {
     std::fputs("\n", out_);

@@ -50,6 +50,7 @@ class ProgressView : public RunObserver {
   void RunProgressChanged(const RunProgress& progress) override;
   void LevelChecked(const LevelCheckReport& check) override;
   void TakeSaved(const SavedTake& take) override;
+  void TakeFailed(const SavedTake& take) override;
   void RunFinished(const RunResult& result) override;
 
  private:

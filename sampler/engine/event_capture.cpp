@@ -1,9 +1,12 @@
 #include "engine/event_capture.h"
 
 #include <array>
+#include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <exception>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 #include <utility>
 
@@ -120,6 +123,24 @@ void MoveIntoPlace(const std::string& take, const std::string& target) {
   }
 }
 
+// A file the user may not write (read-only, another user's) is the user's
+// choice: it is neither replaced by the new take nor renamed over, and the
+// new take is discarded. Opening for appending writes nothing and asks for
+// exactly the right to write.
+void RefuseProtectedTarget(const std::string& take, const std::string& target) {
+  std::error_code error;
+  if (!std::filesystem::exists(PathFromUtf8(target), error)) return;
+  errno = 0;
+  std::ofstream probe(PathFromUtf8(target), std::ios::binary | std::ios::app);
+  if (probe.is_open()) return;
+  const std::string why = errno != 0 ? std::strerror(errno) : "it may not be written";
+  RemoveQuietly(take);
+  throw CaptureError(CaptureStage::TargetProtected,
+                     "\"" + target + "\" was not replaced (" + why +
+                         "): the file there is kept as it was and the new take was discarded",
+                     target, false);
+}
+
 }  // namespace
 
 void EventCapture::Hold(double seconds) {
@@ -166,6 +187,7 @@ CapturedTake EventCapture::CaptureEvent(const CaptureRequest& request) {
     }
   }
 
+  RefuseProtectedTarget(take, target);
   if (!request.embedNote) {
     MoveIntoPlace(take, target);
     return captured;

@@ -36,6 +36,8 @@ enum class CaptureStage {
   MoveIntoPlace,    // the saved take could not be renamed to the target
   Embed,            // the unity note could not be embedded; the take was saved untagged
   RemoveTemporary,  // the tagged file was written but the temporary take stayed behind
+  TargetProtected,  // the target may not be written (the user protected it): kept as it was,
+                    // the take discarded; the run goes on with the next event
 };
 
 class CaptureError : public std::runtime_error {

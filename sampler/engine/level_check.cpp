@@ -43,23 +43,45 @@ std::vector<int> TestNoteOrder(const std::vector<int>& notes) {
   return order;
 }
 
-TakeLevels ProbeNote(EventCapture& capture, const RecordingFormat& format, int note, double noiseFloorDbfs,
-                     const std::string& probeFile) {
-  return RecordAndMeasure(capture, {note, kTestNoteHoldSeconds, kTestNoteDecaySeconds, format, probeFile},
-                          noiseFloorDbfs);
+double WaitForQuiet(EventCapture& capture, const RecordingFormat& format, double noiseFloorDbfs, double maxSeconds,
+                    const std::string& probeFile) {
+  const double quiet = std::max(noiseFloorDbfs, kSilenceFloorDbfs) + kQuietMarginDb;
+  double level = kSilenceFloorDbfs;
+  for (double waited = 0.0; waited < maxSeconds; waited += kQuietStepSeconds) {
+    const double step = std::min(kQuietStepSeconds, maxSeconds - waited);
+    const TakeLevels heard = RecordAndMeasure(capture, {std::nullopt, step, 0.0, format, probeFile}, noiseFloorDbfs);
+    level = heard.endPeakDbfs;
+    if (heard.rmsDbfs <= quiet) break;  // the noise floor is an RMS too
+  }
+  return level;
+}
+
+ProbeResult ProbeNote(EventCapture& capture, const RecordingFormat& format, int note, double noiseFloorDbfs,
+                      double carriedDbfs, double quietSeconds, const std::string& probeFile) {
+  ProbeResult probe;
+  probe.levels = RecordAndMeasure(capture, {note, kTestNoteHoldSeconds, kTestNoteDecaySeconds, format, probeFile},
+                                  noiseFloorDbfs);
+  probe.sounds = SoundsOverCarried(probe.levels, noiseFloorDbfs, carriedDbfs);
+  probe.endLevelDbfs = probe.levels.endPeakDbfs;
+  if (quietSeconds > 0.0) probe.endLevelDbfs = WaitForQuiet(capture, format, noiseFloorDbfs, quietSeconds, probeFile);
+  return probe;
 }
 
 LevelCheckResult CheckLevels(EventCapture& capture, const RecordingFormat& format, const std::vector<int>& notes,
-                             const std::string& probeFile) {
+                             double quietSeconds, const std::string& probeFile) {
   LevelCheckResult result;
   // The noise floor: the RMS of the input with no note playing.
-  result.noiseFloorDbfs =
-      RecordAndMeasure(capture, {std::nullopt, kNoiseFloorSeconds, 0.0, format, probeFile}, std::nullopt).rmsDbfs;
+  const TakeLevels quiet =
+      RecordAndMeasure(capture, {std::nullopt, kNoiseFloorSeconds, 0.0, format, probeFile}, std::nullopt);
+  result.noiseFloorDbfs = quiet.rmsDbfs;
+  result.endLevelDbfs = quiet.endPeakDbfs;
   for (const int note : TestNoteOrder(notes)) {
-    const TakeLevels levels = ProbeNote(capture, format, note, result.noiseFloorDbfs, probeFile);
-    if (Sounds(levels, result.noiseFloorDbfs)) {
+    const ProbeResult probe =
+        ProbeNote(capture, format, note, result.noiseFloorDbfs, result.endLevelDbfs, quietSeconds, probeFile);
+    result.endLevelDbfs = probe.endLevelDbfs;
+    if (probe.sounds) {
       result.soundingNote = note;
-      result.soundingLevels = levels;
+      result.soundingLevels = probe.levels;
       return result;
     }
     result.silentNotes.push_back(note);

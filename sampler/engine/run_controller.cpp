@@ -210,6 +210,7 @@ RunResult RunController::RunSampling() {
   takesSilent_ = 0;
   takesFailed_ = 0;
   takesWithWarnings_ = 0;
+  failedTakes_.clear();
   failureMessage_.clear();
 
   RunPlan plan;
@@ -364,6 +365,7 @@ RunResult RunController::Result(RunOutcome outcome, std::string message) const {
   result.takesFailed = takesFailed_;
   result.warnings = takesWithWarnings_;
   result.leftoversRemoved = leftoversRemoved_;
+  result.failedTakes = failedTakes_;
   return result;
 }
 
@@ -371,11 +373,23 @@ std::string RunController::ProbeFile(const RunPlan& plan, const std::string& pro
   return TemporaryRecordingPath(TargetFile(plan.instrumentPath, programTag, "LEVEL"));
 }
 
+// The longest decay of the list's rows, in seconds: how long the level check
+// waits at most for a test note's tail before the first take.
+double RunController::LongestDecaySeconds() const {
+  std::int64_t longest = 0;
+  for (const EventRow& row : events_.Rows()) {
+    if (const auto decay = WholeNumberInRange(row.Decay, 0, 32000)) longest = std::max(longest, *decay);
+  }
+  return static_cast<double>(longest) / 1000.0;
+}
+
 // The level check of one program (see level_check.h); a run without test
 // notes measures its takes against digital silence.
 RunController::PassEnd RunController::CheckProgram(const RunPlan& plan, const std::string& programTag) {
   noiseFloorDbfs_ = kSilenceFloorDbfs;
+  carriedDbfs_ = kSilenceFloorDbfs;
   lastSoundingNote_.reset();
+  testNote_.reset();
   silentInRow_ = 0;
   if (!options_.testNotes) return PassEnd::Finished;
 
@@ -388,7 +402,7 @@ RunController::PassEnd RunController::CheckProgram(const RunPlan& plan, const st
   const std::string where = OnProgram(programTag);
   LevelCheckResult check;
   try {
-    check = CheckLevels(capture_, settings_.Format(), notes, ProbeFile(plan, programTag));
+    check = CheckLevels(capture_, settings_.Format(), notes, LongestDecaySeconds(), ProbeFile(plan, programTag));
   } catch (const CaptureError& error) {
     failureMessage_ = "Sampling stopped: the level check" + where + " failed: " + error.Cause() +
                       "\n\nThe files saved before it are kept.";
@@ -405,7 +419,9 @@ RunController::PassEnd RunController::CheckProgram(const RunPlan& plan, const st
     return PassEnd::Silent;
   }
   noiseFloorDbfs_ = check.noiseFloorDbfs;
+  carriedDbfs_ = check.endLevelDbfs;
   lastSoundingNote_ = check.soundingNote;
+  testNote_ = check.soundingNote;
   if (check.soundingLevels && check.soundingLevels->clipped) {
     const std::string warning = "The test note " + NoteName(*check.soundingNote) + where +
                                 " clips (its peak reaches full scale): turn the input level or the instrument's "
@@ -418,17 +434,40 @@ RunController::PassEnd RunController::CheckProgram(const RunPlan& plan, const st
   return PassEnd::Finished;
 }
 
+// Whether the instrument still sounds after silent takes in a row: the last
+// note that sounded is played again and, when it stays silent, the level
+// check's test note (the last sounding one may have been a key at the edge
+// of the patch's range). Each probe's tail is let fall back before the next.
+bool RunController::StillSounds(const RunPlan& plan, const std::string& programTag) {
+  std::vector<int> probes{*lastSoundingNote_};
+  if (testNote_ && *testNote_ != *lastSoundingNote_) probes.push_back(*testNote_);
+  for (const int note : probes) {
+    const ProbeResult probe = ProbeNote(capture_, settings_.Format(), note, noiseFloorDbfs_, carriedDbfs_,
+                                        LongestDecaySeconds(), ProbeFile(plan, programTag));
+    carriedDbfs_ = probe.endLevelDbfs;
+    if (probe.sounds) return true;
+  }
+  return false;
+}
+
 // Measures a saved take, marks it, tells the observers, and watches for an
-// instrument that went quiet during the run.
+// instrument that went quiet during the run. A take sounds when its own note
+// rises above the noise floor and above what the input held before its note
+// on (the tail of the note before it, which is not its sound).
 RunController::PassEnd RunController::AfterTake(const RunPlan& plan, const std::string& programTag, SavedTake& saved,
-                                                int note) {
+                                                int note, double decaySeconds) {
   saved.noiseFloorDbfs = noiseFloorDbfs_;
   try {
     saved.levels = AnalyseTakeFile(saved.file, noiseFloorDbfs_);
   } catch (const std::exception& error) {
     saved.warnings.push_back(std::string("the take could not be measured: ") + error.what());
   }
-  const bool silent = saved.levels && !Sounds(*saved.levels, noiseFloorDbfs_);
+  const bool silent = saved.levels && !SoundsOverCarried(*saved.levels, noiseFloorDbfs_, carriedDbfs_);
+  // A take that recorded its note's tail hands that tail to the next take; one
+  // that ended at its note off (no decay) does not: the next note then plays
+  // over its release, as the row asks.
+  carriedDbfs_ = saved.levels && decaySeconds >= kCarriedTailMinimumSeconds ? saved.levels->endPeakDbfs
+                                                                            : kSilenceFloorDbfs;
   saved.status = silent ? TakeStatus::Silent
                         : (saved.levels && saved.levels->clipped ? TakeStatus::Clipped : TakeStatus::Saved);
   ++takesSaved_;
@@ -445,13 +484,13 @@ RunController::PassEnd RunController::AfterTake(const RunPlan& plan, const std::
   if (++silentInRow_ < kSilentTakesBeforeRecheck || !options_.testNotes || !lastSoundingNote_) {
     return PassEnd::Finished;
   }
-  // Keys outside a patch's range are silent; the note that sounded last must still sound.
+  // Keys outside a patch's range are silent; the instrument itself must still sound.
   silentInRow_ = 0;
-  const TakeLevels again =
-      ProbeNote(capture_, settings_.Format(), *lastSoundingNote_, noiseFloorDbfs_, ProbeFile(plan, programTag));
-  if (Sounds(again, noiseFloorDbfs_)) return PassEnd::Finished;
+  if (StillSounds(plan, programTag)) return PassEnd::Finished;
   const std::string where = OnProgram(programTag);
-  failureMessage_ = SilentInstrumentMessage(where, {*lastSoundingNote_}) + "\n\nIt sounded earlier in this run: " +
+  std::vector<int> tried{*lastSoundingNote_};
+  if (testNote_ && *testNote_ != *lastSoundingNote_) tried.push_back(*testNote_);
+  failureMessage_ = SilentInstrumentMessage(where, tried) + "\n\nIt sounded earlier in this run: " +
                     std::to_string(kSilentTakesBeforeRecheck) +
                     " takes in a row were silent, so the instrument went away during the run. The files saved "
                     "so far are kept.";
@@ -492,16 +531,23 @@ RunController::PassEnd RunController::RunPass(const RunPlan& plan, const std::st
       saved.tagged = take.tagged;
       saved.retakes = take.retakes;
       saved.warnings = take.warnings;
-      const PassEnd end = AfterTake(plan, programTag, saved, take.note);
+      const double decay = static_cast<double>(WholeNumberInRange(event.Decay, 0, 32000).value_or(0)) / 1000.0;
+      const PassEnd end = AfterTake(plan, programTag, saved, take.note, decay);
       if (end != PassEnd::Finished) return end;
     } catch (const CaptureError& error) {
+      midi_.SetChannelAndVelocity(runChannel_, runVelocity_);
       SavedTake failed = TakeOf(row, event, velocity, programTag, error.TargetFile());
       failed.status = TakeStatus::Failed;
       failed.cause = error.Cause();
       ++takesFailed_;
       ForEachObserver([&failed](RunObserver& o) { o.TakeFailed(failed); });
-      ReportEventFailure(error, event.Note, programTag);
-      return PassEnd::Failed;
+      // A file the user protected is the user's choice, not a failing device:
+      // the run goes on, and its end reports the take as failed.
+      if (error.Stage() != CaptureStage::TargetProtected) {
+        ReportEventFailure(error, event.Note, programTag);
+        return PassEnd::Failed;
+      }
+      failedTakes_.push_back(error.Cause());
     }
 
     SuspensionCheck();

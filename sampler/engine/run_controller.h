@@ -72,6 +72,9 @@ class RunController {
   static constexpr double kSuspendPollSeconds = 0.02;
   // Silent takes in a row after which the last note that sounded is played again.
   static constexpr int kSilentTakesBeforeRecheck = 8;
+  // A take recorded at least this long after its note off hands its tail on
+  // to the next take (see AfterTake).
+  static constexpr double kCarriedTailMinimumSeconds = 0.1;
 
  private:
   enum class PassEnd { Finished, Stopped, Failed, Silent, Cancelled };
@@ -80,7 +83,10 @@ class RunController {
   RunResult RunSampling();
   PassEnd RunPass(const RunPlan& plan, const std::string& programTag);
   PassEnd CheckProgram(const RunPlan& plan, const std::string& programTag);
-  PassEnd AfterTake(const RunPlan& plan, const std::string& programTag, SavedTake& saved, int note);
+  PassEnd AfterTake(const RunPlan& plan, const std::string& programTag, SavedTake& saved, int note,
+                    double decaySeconds);
+  bool StillSounds(const RunPlan& plan, const std::string& programTag);
+  double LongestDecaySeconds() const;
   std::string ProbeFile(const RunPlan& plan, const std::string& programTag) const;
   RunResult Result(RunOutcome outcome, std::string message) const;
   void SuspensionCheck();
@@ -116,7 +122,11 @@ class RunController {
 
   // The level check of the program being sampled.
   double noiseFloorDbfs_ = kSilenceFloorDbfs;
+  // What the input held before the next note on: the tail of the take (or
+  // test note) before it; a take must rise above it to count as sounding.
+  double carriedDbfs_ = kSilenceFloorDbfs;
   std::optional<int> lastSoundingNote_;
+  std::optional<int> testNote_;  // the level check's test note that sounded
   int silentInRow_ = 0;
 
   double runStartTime_ = 0.0;
@@ -128,6 +138,7 @@ class RunController {
   std::int64_t takesFailed_ = 0;
   std::int64_t takesWithWarnings_ = 0;
   int leftoversRemoved_ = 0;  // temporary takes of killed runs removed at START
+  std::vector<std::string> failedTakes_;  // takes that failed while the run went on
   std::string failureMessage_;
 
   RunProgress progress_;

@@ -73,16 +73,18 @@ struct RunResult {
   std::string message;          // the message shown for a failure, empty otherwise
   std::int64_t takesClipped = 0;  // of the saved takes: marked clipped
   std::int64_t takesSilent = 0;   // of the saved takes: marked silent
-  std::int64_t takesFailed = 0;   // events that failed (at most one: the run stops there)
+  std::int64_t takesFailed = 0;   // events that failed: the one the run stopped at, and those
+                                  // whose file the user protected (the run went on past them)
   std::int64_t warnings = 0;      // saved takes with a warning (untagged, temporary file left)
   int leftoversRemoved = 0;     // temporary takes of killed runs removed at the start
+  std::vector<std::string> failedTakes;  // why each take the run went on past failed
 };
 
 enum class TakeStatus {
   Saved,    // in its file, sounding
   Silent,   // in its file, never rose above the noise floor (a key outside the patch's range)
   Clipped,  // in its file, with samples at full scale
-  Failed,   // not saved: the run stopped here
+  Failed,   // not saved: the run stopped here, or its file was protected
 };
 
 // A take that reached its target file, or the one that failed.
@@ -132,7 +134,8 @@ class RunObserver {
   virtual void RunStarted(const RunStart& /*start*/) {}
   virtual void LevelChecked(const LevelCheckReport& /*check*/) {}
   virtual void TakeSaved(const SavedTake& /*take*/) {}
-  // The take of an event that failed (status Failed, with its cause); the run stops after it.
+  // The take of an event that failed (status Failed, with its cause); the run
+  // stops after it, unless the take's file was protected (see CaptureStage).
   virtual void TakeFailed(const SavedTake& /*take*/) {}
   // After the run has returned to Idle.
   virtual void RunFinished(const RunResult& /*result*/) {}

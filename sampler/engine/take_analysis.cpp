@@ -53,6 +53,9 @@ TakeLevels MeasureTake(const TakeSamples& take, std::optional<double> noiseFloor
 
   // One pass for peak, energy and clipping; the onset needs the peak, so a second, short pass.
   double peak = 0.0;
+  double endPeak = 0.0;
+  const std::size_t endWindow = static_cast<std::size_t>(kEndWindowSeconds * take.sampleRate);
+  const std::size_t endFrom = frames > endWindow ? frames - endWindow : 0;
   double energy = 0.0;
   std::vector<int> fullScaleRun(channels, 0);
   for (std::size_t frame = 0; frame < frames; ++frame) {
@@ -60,12 +63,14 @@ TakeLevels MeasureTake(const TakeSamples& take, std::optional<double> noiseFloor
       bool atFullScale = false;
       const double v = take.At(frame, c, atFullScale);
       peak = std::max(peak, std::fabs(v));
+      if (frame >= endFrom) endPeak = std::max(endPeak, std::fabs(v));
       energy += v * v;
       fullScaleRun[c] = atFullScale ? fullScaleRun[c] + 1 : 0;
       if (fullScaleRun[c] >= kClippedRun) levels.clipped = true;
     }
   }
   levels.peakDbfs = Dbfs(peak);
+  levels.endPeakDbfs = Dbfs(endPeak);
   levels.rmsDbfs = Dbfs(std::sqrt(energy / static_cast<double>(frames * channels)));
 
   double threshold = peak * DbfsAmplitude(-20.0);
@@ -79,6 +84,10 @@ TakeLevels MeasureTake(const TakeSamples& take, std::optional<double> noiseFloor
 
 bool Sounds(const TakeLevels& levels, double noiseFloorDbfs) {
   return levels.peakDbfs >= std::max(noiseFloorDbfs, kSilenceFloorDbfs) + kSoundingMarginDb;
+}
+
+bool SoundsOverCarried(const TakeLevels& levels, double noiseFloorDbfs, double carriedDbfs) {
+  return Sounds(levels, noiseFloorDbfs) && levels.peakDbfs >= carriedDbfs + kRiseOverCarriedDb;
 }
 
 }  // namespace ntr

@@ -35,7 +35,12 @@ struct TakeLevels {
   std::optional<double> onsetSeconds;
   bool clipped = false;
   double seconds = 0.0;  // the take's length
+  // The peak of the take's last kEndWindowSeconds: what the input still held
+  // when the recording ended, so what the next take starts with.
+  double endPeakDbfs = kSilenceFloorDbfs;
 };
+
+inline constexpr double kEndWindowSeconds = 0.02;
 
 // The samples of a take as its WAV file holds them (a view of the data
 // chunk's bytes, valid while the model lives).
@@ -70,5 +75,16 @@ inline double DbfsAmplitude(double dbfs) { return std::pow(10.0, dbfs / 20.0); }
 
 // Whether a take with these levels sounds over the noise floor.
 bool Sounds(const TakeLevels& levels, double noiseFloorDbfs);
+
+// How far a take's own note must rise above what the input held before its
+// note on (the tail of the note before). A tail never rises above the level
+// it had when the recording before ended, however loud it still is; a note
+// does. Not the full sounding margin: a pad's long release may still be
+// within 20 dB of the next note when that note starts.
+inline constexpr double kRiseOverCarriedDb = 6.0;
+
+// Whether a take sounds over the noise floor and its peak rises
+// kRiseOverCarriedDb above `carriedDbfs`, what the input held before its note.
+bool SoundsOverCarried(const TakeLevels& levels, double noiseFloorDbfs, double carriedDbfs);
 
 }  // namespace ntr

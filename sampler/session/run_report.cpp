@@ -66,6 +66,11 @@ std::string RunSummary(const RunResult& result) {
                      std::to_string(result.takesClipped) + " marked clipped, " + std::to_string(result.takesSilent) +
                      " silent), " + std::to_string(result.takesFailed) + " failed";
   if (result.warnings > 0) text += "; " + count(result.warnings, "take has", "takes have") + " a warning";
+  // Takes the run went on past (a protected file): the first says which and why.
+  if (!result.failedTakes.empty()) {
+    text += "; " + result.failedTakes.front();
+    if (result.failedTakes.size() > 1) text += " (and " + std::to_string(result.failedTakes.size() - 1) + " more)";
+  }
   return text;
 }
 

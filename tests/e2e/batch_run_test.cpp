@@ -4,6 +4,7 @@
 #include <fluidsynth.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <iostream>
 #include <csignal>
@@ -125,6 +126,49 @@ TEST_F(Batch, RendersHighRatesInTwentyFourBitsAndFloatAndTrimsTakes) {
       EXPECT_EQ(trim.lastSample, 0.0f) << file;
     }
   }
+}
+
+// Every key of a patch whose sound ends below the top key: the keys above its
+// range hold at most the tail of the last key that sounded, which is no sound
+// of their own. They are marked silent and the run goes on to the end.
+TEST_F(Batch, AFullRangeRunMarksTheKeysAPatchDoesNotSoundAndGoesOn) {
+  const std::string settings = WriteSettings(SettingsText(Folder(), "0", "1000", "500", "22 kHz", "16", "Mono",
+                                                          "111111111111"));
+  const Finished run = RunToEnd(
+      kProgram, {"--batch", "--settings", settings, "--fast", "--set", "Octaves=0101010101010101010101"}, Logs(), 240);
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  const RunReportFigures report = ReadRunReport(Folder() + "/Grand_Piano/ntr-run.json");
+  ASSERT_EQ(report.statuses.size(), 128u) << run.out;
+  EXPECT_EQ(report.statuses[60], "saved");
+  EXPECT_EQ(report.statuses[127], "silent") << "G10 is above the piano's range";
+  const auto silent = std::count(report.statuses.begin(), report.statuses.end(), "silent");
+  EXPECT_GT(silent, 0);
+  EXPECT_NE(run.out.find("Summary: 128 takes saved (0 marked clipped, " + std::to_string(silent) + " silent)"),
+            std::string::npos)
+      << run.out;
+}
+
+// The test note's tail is let fall back before the first take: the first
+// take starts as it does without test notes.
+TEST_F(Batch, TheFirstTakeDoesNotStartInTheTestNotesTail) {
+  const std::string settings = WriteSettings(SettingsText(Folder(), "48", "400", "500", "44 kHz", "16", "Mono"));
+  std::vector<float> heads[2];
+  for (const bool testNotes : {true, false}) {
+    const std::string folder = temp_.File(testNotes ? "checked" : "unchecked");
+    const Finished run = RunToEnd(kProgram,
+                                  {"--batch", "--settings", settings, "--fast", "--set", "Folder=" + folder, "--set",
+                                   "Checks/TestNotes=" + std::string(testNotes ? "1" : "0")},
+                                  Logs(), 60);
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    heads[testNotes] = ReadTake(folder + "/Grand_Piano/PATCH_048/PATCH048_C4.WAV").Mono();
+  }
+  const auto headDb = [](const std::vector<float>& take) {
+    const std::size_t frames = std::min<std::size_t>(take.size(), 44100 * 15 / 1000);
+    double energy = 0.0;
+    for (std::size_t i = 0; i < frames; ++i) energy += double{take[i]} * take[i];
+    return 10.0 * std::log10(energy / static_cast<double>(frames) + 1e-20);
+  };
+  EXPECT_NEAR(headDb(heads[true]), headDb(heads[false]), 3.0);
 }
 
 // A velocity of 0 is a note off: the instrument stays silent, and the run

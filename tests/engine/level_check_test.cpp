@@ -86,7 +86,9 @@ TEST(LevelCheck, AnInstrumentThatGoesAwayStopsTheRunAfterEightSilentTakes) {
   EXPECT_EQ(rig.observer.results.at(0).outcome, RunOutcome::InstrumentSilent);
   EXPECT_EQ(rig.observer.takes.size(), 3u + 8u) << "every take made before the stop is kept";
   EXPECT_EQ(rig.Marked(TakeStatus::Silent), 8u);
-  EXPECT_EQ(rig.NotesOn().back(), 50) << "the last note that sounded was played again";
+  const std::vector<int> played = rig.NotesOn();
+  EXPECT_EQ(std::vector<int>(played.end() - 2, played.end()), (std::vector<int>{50, 60}))
+      << "the last note that sounded was played again, then the test note";
   ASSERT_EQ(rig.messages.shown.size(), 1u);
   EXPECT_NE(rig.messages.shown[0].text.find("went away during the run"), std::string::npos);
 }

@@ -4,8 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <ostream>
 
 #include "engine/run_controller.h"
@@ -243,6 +248,49 @@ TEST(Dropouts, FiveLostTakesInARowStopTheRunAsAnyFailure) {
   EXPECT_TRUE(Mentions(text, "5 tries")) << text;
   EXPECT_EQ(rig.observer.results.at(0).outcome, RunOutcome::EventFailed);
   EXPECT_EQ(rig.observer.results.at(0).takesSaved, 1);
+}
+
+// A take whose file the user protected: as root (who may write any file) the
+// file is made immutable, otherwise read-only. It stays as it was, no
+// temporary file is left beside it, and the run goes on and says so at its end.
+TEST(RunFailures, AProtectedTakeIsKeptAndTheRunGoesOn) {
+  Rig rig;
+  rig.settings.embedNote = true;
+  rig.AddRows({60, 62, 64});
+  rig.GeneratePrograms("7");
+  const std::filesystem::path folder = std::filesystem::path(rig.InstrumentFolder()) / "PATCH_007";
+  const std::filesystem::path locked = folder / "PATCH007_D5.WAV";
+  std::filesystem::create_directories(folder);
+  std::ofstream(locked) << "precious";
+  const bool asRoot = geteuid() == 0;
+  if (asRoot && std::system(("chattr +i '" + locked.string() + "' 2>/dev/null").c_str()) != 0) {
+    GTEST_SKIP() << "root cannot make a file immutable here, and may write any other";
+  }
+  if (!asRoot) std::filesystem::permissions(locked, std::filesystem::perms::owner_read);
+  struct Unlock {
+    std::string path;
+    bool asRoot;
+    ~Unlock() {
+      if (asRoot) [[maybe_unused]] const int ignored = std::system(("chattr -i '" + path + "'").c_str());
+    }
+  } unlock{locked.string(), asRoot};
+
+  rig.Start();
+
+  const RunResult& result = rig.observer.results.at(0);
+  EXPECT_EQ(result.outcome, RunOutcome::Completed);
+  EXPECT_EQ(rig.NotesOn(), (std::vector<int>{60, 62, 64}));
+  EXPECT_EQ(result.takesSaved, 2);
+  EXPECT_EQ(result.takesFailed, 1);
+  ASSERT_EQ(result.failedTakes.size(), 1u);
+  EXPECT_TRUE(Mentions(result.failedTakes[0], locked.string())) << result.failedTakes[0];
+  EXPECT_TRUE(rig.messages.shown.empty()) << "a protected file is no failing device";
+  std::ifstream in(locked);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "precious");
+  EXPECT_EQ(testing::FilesBelow(rig.InstrumentFolder()),
+            (std::vector<std::string>{"PATCH_007/PATCH007_C5.WAV", "PATCH_007/PATCH007_D5.WAV",
+                                      "PATCH_007/PATCH007_E5.WAV"}))
+      << "no temporary take is left";
 }
 
 // The recorder may keep its device open between takes; every run that played

@@ -23,11 +23,30 @@ Json Info(const std::string& file, int expectedExit) {
   return JsonParser::Parse(run.output);
 }
 
+// The build tree may lie where other users cannot enter (a clone under
+// /root): qwav and its library are copied once to a folder anyone can read.
+const fs::path& ReachableQwavFolder() {
+  static const TempDir folder;
+  static const bool copied = [] {
+    fs::copy_file(kQwav, folder.path() / "qwav");
+    fs::copy_file(QUENDALWAV_LIBRARY, folder.path() / QUENDALWAV_SONAME);
+    for (const auto& file : {folder.path(), folder.path() / "qwav", folder.path() / QUENDALWAV_SONAME}) {
+      fs::permissions(file, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                fs::perms::others_read | fs::perms::others_exec);
+    }
+    return true;
+  }();
+  (void)copied;
+  return folder.path();
+}
+
 // Runs qwav as a user without special rights: as root, as "nobody" (root may
 // write any file, which would hide what a user meets); otherwise as is.
 ProcessResult RunQwavUnprivileged(const std::vector<std::string>& args) {
   if (geteuid() != 0) return RunProgram(kQwav, args, true);
-  std::vector<std::string> asNobody = {"--reuid=nobody", "--regid=nogroup", "--clear-groups", kQwav};
+  const fs::path& reachable = ReachableQwavFolder();
+  std::vector<std::string> asNobody = {"--reuid=nobody", "--regid=nogroup", "--clear-groups", "env",
+                                       "LD_LIBRARY_PATH=" + reachable.string(), (reachable / "qwav").string()};
   asNobody.insert(asNobody.end(), args.begin(), args.end());
   return RunProgram("setpriv", asNobody, true);
 }

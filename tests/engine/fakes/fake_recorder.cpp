@@ -113,8 +113,15 @@ void FakeRecorder::Save(const std::string& path) {
   try {
     const bool silent = sounds && !sounds(recordStart_, recordStop_);
     const char zero = format_.bitsPerSample == 8 ? static_cast<char>(0x80) : '\0';
+    const std::optional<double> end = soundEnds ? soundEnds(recordStart_, recordStop_) : std::nullopt;
     WritePcmWav(path, format_, frames, [&](quendal::Wav& wav) {
-      if (silent) std::fill(wav.DataChunk->ChunkData.begin(), wav.DataChunk->ChunkData.end(), zero);
+      std::string& data = wav.DataChunk->ChunkData;
+      if (silent) std::fill(data.begin(), data.end(), zero);
+      if (end) {
+        const auto frameBytes = static_cast<std::size_t>(format_.channels * format_.bitsPerSample / 8);
+        const auto from = static_cast<std::size_t>(std::max(0L, std::lround((*end - recordStart_) * format_.samplesPerSec)));
+        if (from * frameBytes < data.size()) std::fill(data.begin() + static_cast<std::ptrdiff_t>(from * frameBytes), data.end(), zero);
+      }
       if (decorate) decorate(wav);
     });
   } catch (const std::exception& error) {

@@ -5,6 +5,7 @@
 // told to fail at a chosen operation.
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,10 @@ class FakeRecorder : public RecorderPort {
   // When set, a take whose recording (start, stop times) it answers false for
   // is saved as silence: an instrument that does not sound.
   std::function<bool(double start, double stop)> sounds;
+  // When set, the time the sound of a recording (start, stop times) ends, if
+  // it ends before the recording does: the rest is saved as silence, as an
+  // instrument's sound stops some time after its note off.
+  std::function<std::optional<double>(double start, double stop)> soundEnds;
 
   std::vector<RecorderCall> calls;
   std::vector<RecordingFormat> formatsSet;
