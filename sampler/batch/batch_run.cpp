@@ -12,6 +12,8 @@
 #include "engine/sample_paths.h"
 #include "engine/take_layers.h"
 #include "engine/text_numbers.h"
+#include "session/recording_source.h"
+#include "session/run_refusal.h"
 #include "session/run_setup.h"
 
 namespace ntr::batch {
@@ -123,9 +125,10 @@ void BatchRun::ApplyRecordingLevels() {
   session_.ApplyLevels(settings_.stored);
 }
 
+// CheckDevices opened the chosen input once: the audio system's description of it is known.
 std::string BatchRun::RecordingSource() {
-  return IsBuiltInSynthEntry(settings_.midiDevice) ? "the built-in synthesizer's own output"
-                                                   : devices_.AudioInput().SourceDescription();
+  const bool input = !IsBuiltInSynthEntry(settings_.midiDevice);
+  return session::RecordingSource(settings_, input ? devices_.AudioInput().SourceDescription() : std::string());
 }
 
 void BatchRun::PrintPlan() {
@@ -203,8 +206,7 @@ int BatchRun::Finish(const RunResult& result) {
   const std::string where = InstrumentPath(runSettings_.saveFolder, runSettings_.instrumentName);
   const std::string took = ElapsedText(view_.ElapsedSeconds());
   const std::string takes = Plural(result.takesSaved, "take");
-  if (result.outcome != RunOutcome::FoldersFailed && result.outcome != RunOutcome::MidiOpenFailed &&
-      result.outcome != RunOutcome::InputMissing) {
+  if (!session::RefusedBeforePlaying(result)) {
     view_.Line(stdout, "Summary: " + session::RunSummary(result) + ". " + report_.Where());
     if (!session_.InstrumentFilesWhere().empty()) view_.Line(stdout, session_.InstrumentFilesWhere() + ".");
   }

@@ -17,6 +17,8 @@
 
 #include "engine/note_names.h"
 #include "engine/program_slots.h"
+#include "session/recording_source.h"
+#include "session/run_refusal.h"
 #include "ui/event_grid_model.h"
 #include "ui/frm_about.h"
 #include "ui/frm_edit.h"
@@ -30,6 +32,11 @@ namespace {
 QString FromView(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
+
+// A modal dialog opened while an event plays would hold the note (and its
+// take) until it closes: dialogs open only while the run is idle or
+// suspended between events.
+bool ModalDialogsAllowed(RunState state) { return state == RunState::Idle || state == RunState::Suspended; }
 
 }  // namespace
 
@@ -49,6 +56,7 @@ frmMain::frmMain(const MainWindowParts& parts, QWidget* parent)
   controller_.AddObserver(this);
   controller_.AddObserver(&report_);
   ApplyControls(controller_.Controls());
+  EnableDialogItems(controller_.State());
   layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
@@ -215,13 +223,21 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
 
 // ---- editor and about box -------------------------------------------------------
 
-// A modal dialog opened while an event plays would hold the note until it
-// closes: dialogs wait for the run to be idle or suspended between events.
+// The dialogs' menu items are greyed while a note may sound; a command that
+// comes all the same (a shortcut, a caller of its own) is refused with a beep.
 bool frmMain::ModalAllowed() {
-  const RunState state = controller_.State();
-  if (state == RunState::Idle || state == RunState::Suspended) return true;
+  if (ModalDialogsAllowed(controller_.State())) return true;
   parts_.dialogs.Beep();
   return false;
+}
+
+// The items that open a dialog. The device entries, the check items and
+// "Exit" (which does nothing during a run) open none and stay as they are.
+void frmMain::EnableDialogItems(RunState state) {
+  const bool allowed = ModalDialogsAllowed(state);
+  for (QAction* item : {mSoundFont_, mInstrumentOptions_, mSave_, mLoad_, mMakeInstrument_, mAbout_}) {
+    item->setEnabled(allowed);
+  }
 }
 
 void frmMain::OpenEditor() {
@@ -257,7 +273,6 @@ void frmMain::SetSettingsEnabled(bool enabled) {
     button->setEnabled(enabled);
   }
   for (QGroupBox* panel : ssPanels_) panel->setEnabled(enabled);
-  mMakeInstrument_->setEnabled(enabled);  // not while a run adds takes
 }
 
 void frmMain::ApplyControls(const RunControls& controls) {
@@ -270,6 +285,9 @@ void frmMain::ApplyControls(const RunControls& controls) {
 
 void frmMain::RunStateChanged(RunState state) {
   ApplyControls(ControlsFor(state));
+  EnableDialogItems(state);
+  // The row beside "Now playing" is empty after a run, the last take's peak too.
+  if (state == RunState::Idle) lbPeak_->clear();
   if (state == RunState::Idle && pendingMidiDevice_) {
     parts_.midiDevices.SelectMidiDevice(*pendingMidiDevice_);
     pendingMidiDevice_.reset();
@@ -296,12 +314,10 @@ void frmMain::TakeSaved(const SavedTake& take) {
   lbPeak_->setText(text);
 }
 
-// After a run that played: what it made, and where its report is.
+// After a run that played: what it made, and where its report is. A run
+// refused before it played has said why already, and made no report.
 void frmMain::RunFinished(const RunResult& result) {
-  if (result.outcome == RunOutcome::FoldersFailed || result.outcome == RunOutcome::MidiOpenFailed ||
-      result.outcome == RunOutcome::InputMissing) {
-    return;
-  }
+  if (session::RefusedBeforePlaying(result)) return;
   std::string text = (result.outcome == RunOutcome::Completed ? "Sampling finished: " : "Sampling ended: ") +
                      session::RunSummary(result) + ".";
   if (!report_.Where().empty()) text += "\n\n" + report_.Where();
@@ -311,8 +327,7 @@ void frmMain::RunFinished(const RunResult& result) {
 
 session::RunDevices frmMain::DevicesOfRun() const {
   const QAction* entry = mMidiDev_[static_cast<std::size_t>(midiDeviceIndex_)];
-  return {entry->text().toStdString(), IsBuiltInSynthEntry(midiDeviceIndex_) ? "the built-in synthesizer's own output"
-                                                                            : "the audio system's default input"};
+  return {entry->text().toStdString(), session::RecordingSource(CurrentSettings())};
 }
 
 // ---- what a run reads --------------------------------------------------------------

@@ -8,7 +8,8 @@
 // creator (main() or a test). It owns a sampling session (event list and run
 // controller) that reads the window's fields, and shows the controller's
 // state: the run buttons, the progress panel and the settings group follow
-// RunControls; nothing else changes them.
+// RunControls; nothing else changes them. The menu items that open a dialog
+// are greyed while a note may sound (a modal dialog would hold it).
 //
 // Everything runs on the user-interface thread. A run is one long call made
 // from the START click; clicks on SUSPEND, STOP and RESUME arrive
@@ -152,6 +153,7 @@ class frmMain : public QMainWindow, private RunObserver {
   void OnSkipMadeToggled(bool checked);
   void OnExit();
   bool ModalAllowed();
+  void EnableDialogItems(RunState state);
 
   MainWindowParts parts_;
   RunOptions options_;  // the settings of groups of their own, as loaded or chosen

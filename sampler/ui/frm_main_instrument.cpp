@@ -13,6 +13,7 @@
 namespace ntr::ui {
 
 void frmMain::MakeInstrumentFiles() {
+  if (!ModalAllowed()) return;
   const PlainRunSettings run = session::RunSettingsOf(CurrentSettings());
   const std::optional<std::string> folder =
       parts_.dialogs.ChooseInstrumentFolder(InstrumentPath(run.saveFolder, run.instrumentName));

@@ -42,6 +42,7 @@ void frmMain::SetRenderFast(bool fast) {
 }
 
 void frmMain::ChooseSoundFont() {
+  if (!ModalAllowed()) return;
   const std::optional<std::string> chosen = parts_.dialogs.ChooseSoundFont(options_.soundFont);
   if (!chosen) return;
   options_.soundFont = *chosen;

@@ -1,6 +1,6 @@
 // Whole runs from the window with fake devices: the run buttons, the progress
-// panel and the settings group follow the run through Start, Suspend, Resume
-// and Stop; closing is refused while a run is on the stack.
+// panel, the settings group and the dialogs' menu items follow the run through
+// Start, Suspend, Resume and Stop; closing is refused while a run is on the stack.
 
 #include <QAction>
 #include <QCheckBox>
@@ -9,11 +9,14 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QGroupBox>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 #include "support/window_rig.h"
@@ -27,13 +30,14 @@ struct Controls {
   bool stopEnabled;
   bool resumeEnabled;
   bool settingsEnabled;
+  bool dialogItemsEnabled;  // no modal dialog while a note may sound
 };
 
-constexpr Controls kIdle{"START", true, false, false, true};
-constexpr Controls kRunning{"SUSPEND", true, true, false, false};
-constexpr Controls kSuspendRequested{"SUSPEND", true, true, false, true};
-constexpr Controls kSuspended{"SUSPEND", false, true, true, true};
-constexpr Controls kStopRequested{"START", true, false, false, true};
+constexpr Controls kIdle{"START", true, false, false, true, true};
+constexpr Controls kRunning{"SUSPEND", true, true, false, false, false};
+constexpr Controls kSuspendRequested{"SUSPEND", true, true, false, true, false};
+constexpr Controls kSuspended{"SUSPEND", false, true, true, true, true};
+constexpr Controls kStopRequested{"START", true, false, false, true, false};
 
 class RunTest : public ::testing::Test {
  protected:
@@ -78,6 +82,10 @@ class RunTest : public ::testing::Test {
     EXPECT_TRUE(rig.Check("chSmpl")->isEnabled());
     EXPECT_TRUE(rig.Grid()->isEnabled());
     EXPECT_TRUE(rig.Find<QWidget>("imgVolume0")->isEnabled());
+    for (const char* name : {"mSoundFont", "mInstrumentOptions", "mSave", "mLoad", "mMakeInstrument", "mAbout"}) {
+      EXPECT_EQ(rig.Action(name)->isEnabled(), c.dialogItemsEnabled) << name;
+    }
+    EXPECT_TRUE(rig.Action("mExit")->isEnabled());  // it opens no dialog (and does nothing during a run)
   }
 
   QStringList FilesBelow(const QString& folder) {
@@ -110,14 +118,26 @@ TEST_F(RunTest, StartSuspendResumeStopFollowTheStateTable) {
       case FirstEvent:
         ExpectControls(kRunning, "running");
         EXPECT_EQ(rig.Label("lbData2")->text(), "C5");
-        // No modal dialog while a note sounds: it would hold the note until closed.
+        // No modal dialog while a note sounds: it would hold the note until
+        // closed. The items are greyed, and the commands, however they
+        // come, are refused with a beep.
         rig.Action("mAbout")->trigger();
         rig.Action("mSave")->trigger();
+        rig.window->ShowAbout();
+        rig.window->OpenInstrumentOptions();
+        rig.window->ChooseSoundFont();
+        rig.window->MakeInstrumentFiles();
         EXPECT_EQ(rig.dialogs.modalCount, 0);
         EXPECT_TRUE(rig.dialogs.questions.empty());
-        EXPECT_EQ(rig.dialogs.beeps, 2);
+        EXPECT_TRUE(rig.dialogs.soundFontStarts.empty());
+        EXPECT_TRUE(rig.dialogs.folderStarts.empty());
+        EXPECT_EQ(rig.dialogs.beeps, 4);
         QTest::mouseClick(rig.Button("cbStart"), Qt::LeftButton);  // SUSPEND
         ExpectControls(kSuspendRequested, "suspend requested");
+        // The note still sounds after SUSPEND.
+        rig.window->MakeInstrumentFiles();
+        EXPECT_TRUE(rig.dialogs.folderStarts.empty());
+        EXPECT_EQ(rig.dialogs.beeps, 5);
         phase = WaitForSuspended;
         break;
       case WaitForSuspended:
@@ -130,7 +150,7 @@ TEST_F(RunTest, StartSuspendResumeStopFollowTheStateTable) {
         EXPECT_FALSE(rig.window->close());
         rig.Action("mExit")->trigger();
         EXPECT_TRUE(rig.window->isVisible());
-        EXPECT_EQ(rig.dialogs.beeps, 3);
+        EXPECT_EQ(rig.dialogs.beeps, 6);
         // Between events a dialog may open.
         rig.Action("mAbout")->trigger();
         EXPECT_EQ(rig.dialogs.modalCount, 1);
@@ -145,13 +165,14 @@ TEST_F(RunTest, StartSuspendResumeStopFollowTheStateTable) {
         if (rig.Label("lbData2")->text() != "D5") break;
         EXPECT_EQ(rig.Label("lbTitle0")->text(), "Computed");
         EXPECT_FALSE(rig.Label("lbData1")->text().isEmpty());  // the elapsed time
+        EXPECT_FALSE(rig.Label("lbPeak")->text().isEmpty());   // the first take's peak
         QTest::mouseClick(rig.Button("cbStop"), Qt::LeftButton);
         ExpectControls(kStopRequested, "stop requested");
         EXPECT_EQ(rig.Label("lbData1")->text(), "");
         // START while the stopped run finishes its event: refused with a beep; so is closing.
         QTest::mouseClick(rig.Button("cbStart"), Qt::LeftButton);
         EXPECT_FALSE(rig.window->close());
-        EXPECT_EQ(rig.dialogs.beeps, 5);
+        EXPECT_EQ(rig.dialogs.beeps, 8);
         phase = Stopped;
         break;
       case Stopped:
@@ -168,6 +189,7 @@ TEST_F(RunTest, StartSuspendResumeStopFollowTheStateTable) {
   EXPECT_EQ(rig.Label("lbData0")->text(), estimate);
   EXPECT_EQ(rig.Label("lbData1")->text(), "");
   EXPECT_EQ(rig.Label("lbData2")->text(), "");
+  EXPECT_EQ(rig.Label("lbPeak")->text(), "");
   EXPECT_EQ(rig.window->CurrentRow(), 0);
   EXPECT_EQ(NotesOn(), (std::vector<int>{60, 62}));  // the stopped event was completed
   EXPECT_EQ(rig.midi.opens, 1);
@@ -232,6 +254,39 @@ TEST_F(InstrumentFilesRunTest, WrittenAfterARunAndFromTheFileMenu) {
   EXPECT_NE(rig.dialogs.messages.back().text.find("no takes"), std::string::npos) << rig.dialogs.messages.back().text;
 }
 
+// The report of a run that played names the input it was recorded from. A
+// run the disk cannot hold, refused at the question, made nothing: no
+// summary, and no report named (the last one is an earlier run's).
+TEST_F(RunTest, ARunRefusedAtTheFreeSpaceQuestionShowsNoSummary) {
+  rig.Action("mMidiDev1")->trigger();  // an external instrument
+  rig.window->ChooseAudioInput("jack:synth:out_l,synth:out_r");
+  QTest::mouseClick(rig.Button("cbStart"), Qt::LeftButton);
+  ASSERT_EQ(rig.dialogs.messages.size(), 1u);
+  QFile report(rig.dir.filePath("out/My_Piano/ntr-run.json"));
+  ASSERT_TRUE(report.open(QIODevice::ReadOnly));
+  EXPECT_EQ(QJsonDocument::fromJson(report.readAll())["devices"]["recording"].toString().toStdString(),
+            "the audio input \"jack:synth:out_l,synth:out_r\"");
+
+  // 128 notes for 128 programs, 64 s each at 96 kHz, 32 bits, stereo: about 805 GB.
+  QTest::mouseClick(rig.Button("cbSelAllNotes"), Qt::LeftButton);
+  QTest::mouseClick(rig.Button("cbSelAllOctaves"), Qt::LeftButton);
+  rig.Field("txtPatches")->setText("0-127");
+  rig.Field("txtNotesDuration")->setText("32000");
+  rig.Field("txtNotesDecay")->setText("32000");
+  rig.List("dbcSampleRate")->setCurrentText("96 kHz");
+  rig.List("dbcSampleBits")->setCurrentText("32 float");
+  QTest::mouseClick(rig.Button("cbGenerateMIDI"), Qt::LeftButton);
+  if (std::filesystem::space(rig.dir.path().toStdString()).available > 805'000'000'000u) {
+    GTEST_SKIP() << "this disk holds even that run";
+  }
+  QTest::mouseClick(rig.Button("cbStart"), Qt::LeftButton);
+  ASSERT_EQ(rig.dialogs.questions.size(), 1u);
+  EXPECT_NE(rig.dialogs.questions[0].text.find("not enough free space"), std::string::npos);
+  EXPECT_EQ(rig.dialogs.messages.size(), 1u) << rig.dialogs.messages.back().text;
+  EXPECT_EQ(NotesOn().size(), 3u);  // the first run's
+  ExpectControls(kIdle, "after the refused run");
+}
+
 TEST_F(RunTest, AMidiOutputThatDoesNotOpenEndsTheRunAtOnce) {
   rig.midi.openResult = 11;
   QTest::mouseClick(rig.Button("cbStart"), Qt::LeftButton);
@@ -240,6 +295,27 @@ TEST_F(RunTest, AMidiOutputThatDoesNotOpenEndsTheRunAtOnce) {
   EXPECT_EQ(rig.dialogs.messages[0].text.rfind("Couldn't open midi out, MIDI_RetCode = 11", 0), 0u);
   EXPECT_TRUE(NotesOn().empty());
   ExpectControls(kIdle, "after the failed open");
+}
+
+// The checks as a first start has them: a level check with test notes.
+class DefaultChecksRunTest : public RunTest {
+ protected:
+  DefaultChecksRunTest() : RunTest("[Checks]\n") {}
+};
+
+// An empty list plays nothing, test notes neither: no silent instrument to
+// report. The folders are made and the output opened and closed all the same.
+TEST_F(DefaultChecksRunTest, StartOnAnEmptyGridPlaysNothingAndReportsNoSilentInstrument) {
+  QTest::mouseClick(rig.Button("cbUnselAllNotes"), Qt::LeftButton);
+  QTest::mouseClick(rig.Button("cbGenerateMIDI"), Qt::LeftButton);
+  ASSERT_EQ(rig.window->Events().RowCount(), 0u);
+  QTest::mouseClick(rig.Button("cbStart"), Qt::LeftButton);
+  for (const Shown& shown : rig.dialogs.messages) EXPECT_NE(shown.icon, MessageIcon::Critical) << shown.text;
+  EXPECT_TRUE(NotesOn().empty());
+  EXPECT_EQ(rig.midi.opens, 1);
+  EXPECT_FALSE(rig.midi.isOpen);
+  EXPECT_TRUE(QDir(rig.dir.filePath("out/My_Piano/PATCH_XXX")).exists());
+  ExpectControls(kIdle, "after the run");
 }
 
 }  // namespace
