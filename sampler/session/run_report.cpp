@@ -111,7 +111,10 @@ void RunReport::RunStarted(const RunStart& start) {
   report_[QStringLiteral("leftoverTakesRemoved")] = start.leftoversRemoved;
   report_[QStringLiteral("settings")] = stored;
   report_[QStringLiteral("devices")] = deviceObject;
-  Write();
+  // The journal first: from here on it is the run's report, whatever ntr-run.json still holds.
+  const bool journalStarted = journal_.Start(QDir(Text(start.instrumentPath)).filePath(QLatin1String(kRunJournalName)),
+                                             Whole());
+  if (Write() && !journalStarted) writeError_ = journal_.Error();
 }
 
 void RunReport::LevelChecked(const LevelCheckReport& check) {
@@ -125,7 +128,7 @@ void RunReport::LevelChecked(const LevelCheckReport& check) {
   for (const int note : check.silentNotes) silent.append(Text(NoteName(note)));
   object[QStringLiteral("silentTestNotes")] = silent;
   checks_.append(object);
-  Write();
+  Journal(QStringLiteral("levelChecks"), object);
 }
 
 void RunReport::TakeSaved(const SavedTake& take) { AddTake(take); }
@@ -148,7 +151,15 @@ void RunReport::AddTake(const SavedTake& take) {
   object[QStringLiteral("warnings")] = warnings;
   if (take.status == TakeStatus::Failed) object[QStringLiteral("cause")] = Text(take.cause);
   takes_.append(object);
-  Write();
+  Journal(QStringLiteral("takes"), object);
+}
+
+void RunReport::Journal(const QString& list, const QJsonObject& item) {
+  if (journal_.Add(list, item)) {
+    writeError_.clear();
+  } else {
+    writeError_ = journal_.Error();
+  }
 }
 
 void RunReport::RunFinished(const RunResult& result) {
@@ -163,20 +174,26 @@ void RunReport::RunFinished(const RunResult& result) {
   summary[QStringLiteral("withWarnings")] = static_cast<double>(result.warnings);
   report_[QStringLiteral("summary")] = summary;
   if (!result.message.empty()) report_[QStringLiteral("message")] = Text(result.message);
-  Write();
+  // The journal goes only once the whole report is in place: until then it is the report.
+  if (Write()) journal_.Remove();
   report_ = {};
 }
 
-void RunReport::Write() {
+QJsonObject RunReport::Whole() const {
   QJsonObject whole = report_;
   whole[QStringLiteral("levelChecks")] = checks_;
   whole[QStringLiteral("takes")] = takes_;
+  return whole;
+}
+
+bool RunReport::Write() {
   QSaveFile file(path_);
-  if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(whole).toJson()) < 0 || !file.commit()) {
+  if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(Whole()).toJson()) < 0 || !file.commit()) {
     writeError_ = file.errorString();
-    return;
+    return false;
   }
   writeError_.clear();
+  return true;
 }
 
 }  // namespace ntr::session

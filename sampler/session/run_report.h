@@ -1,9 +1,10 @@
 #pragma once
 // The report of a run: "ntr-run.json" in the instrument's folder, written
-// when the run starts and again after every take and level check, each time
-// as a whole new file renamed into place, so that a run killed at any moment
-// leaves a complete, valid report of every take saved before it. Both front
-// ends attach one to their session. Runs on the run's thread.
+// whole (a new file renamed into place) when the run starts and when it ends,
+// is stopped or fails. In between every level check and take goes at once to
+// the run's journal beside it (run_journal.h), which costs the same late in a
+// long run as early and holds every take saved even if the run is killed.
+// Both front ends attach one to their session. Runs on the run's thread.
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -12,6 +13,7 @@
 #include <string>
 
 #include "engine/run_state.h"
+#include "session/run_journal.h"
 #include "session/session_settings.h"
 
 namespace ntr::session {
@@ -43,7 +45,9 @@ class RunReport : public RunObserver {
 
  private:
   void AddTake(const SavedTake& take);
-  void Write();
+  void Journal(const QString& list, const QJsonObject& item);
+  QJsonObject Whole() const;
+  bool Write();
 
   std::function<SessionSettings()> settings_;
   std::function<RunDevices()> devices_;
@@ -52,6 +56,7 @@ class RunReport : public RunObserver {
   QJsonObject report_;
   QJsonArray checks_;
   QJsonArray takes_;
+  RunJournal journal_;
 };
 
 // "saved", "silent", "clipped", "failed".

@@ -7,12 +7,12 @@
 #include <filesystem>
 #include <quendal/quendal_wav.h>
 
-#include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 
 #include "engine/sample_coding.h"
+#include "session/run_journal.h"
 #include "support/audio_analysis.h"
 
 namespace ntr::e2e {
@@ -124,16 +124,13 @@ std::set<std::string> ExpectedTakes(const std::string& gearFolder, const std::ve
 
 RunReportFigures ReadRunReport(const std::string& path) {
   RunReportFigures figures;
-  QFile file(QString::fromStdString(path));
-  if (!file.open(QIODevice::ReadOnly)) return figures;
-  QJsonParseError error{};
-  const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
-  if (error.error != QJsonParseError::NoError || !document.isObject()) return figures;
-  const QJsonObject report = document.object();
+  const QJsonObject report = session::ReadRunReport(QFileInfo(QString::fromStdString(path)).path());
+  if (report.isEmpty()) return figures;
   figures.valid = true;
   figures.outcome = report.value(QStringLiteral("outcome")).toString().toStdString();
   for (const QJsonValue take : report.value(QStringLiteral("takes")).toArray()) {
     const QJsonObject object = take.toObject();
+    figures.files.push_back(object.value(QStringLiteral("file")).toString().toStdString());
     figures.statuses.push_back(object.value(QStringLiteral("status")).toString().toStdString());
     figures.velocities.push_back(object.value(QStringLiteral("velocity")).toString().toStdString());
     figures.rounds.push_back(object.value(QStringLiteral("round")).toInt());

@@ -57,10 +57,12 @@ std::set<std::string> FilesUnder(const std::string& root);
 std::set<std::string> ExpectedTakes(const std::string& gearFolder, const std::vector<std::string>& programTags,
                                     const std::vector<std::string>& noteNames);
 
-// What a run's report (ntr-run.json) says; valid is false when it is not a JSON object.
+// What a run's report (ntr-run.json) says, read as readers read it: from the
+// journal beside it when the run was killed; valid is false when neither holds a JSON object.
 struct RunReportFigures {
   bool valid = false;
   std::string outcome;
+  std::vector<std::string> files;     // of every take, in order
   std::vector<std::string> statuses;  // of every take, in order
   std::vector<std::string> velocities;  // of every take, in order
   std::vector<int> rounds;
