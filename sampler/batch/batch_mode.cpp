@@ -54,6 +54,10 @@ int BatchMain(int argc, char** argv) {
     std::fputs(UsageText().c_str(), stdout);
     return kExitDone;
   }
+  if (line.version || line.settingNames) {
+    std::fputs((line.version ? VersionText() : SettingNamesText()).c_str(), stdout);
+    return kExitDone;
+  }
   if (line.listDevices) return ListDevices();
   if (line.makeInstrument) return MakeInstrument(*line.makeInstrument, stdout, stderr);
 
