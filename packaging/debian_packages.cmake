@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian packages, one per install component: ntr (component NTR),
 # libquendalwav1 (QuendalWav: the library and qwav) and libquendalwav-dev
 # (QuendalWav_Development). The library's install rules name no component, so

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Bash completion for NTR (and "ntr"): its options, the setting names after
 # --set, a folder after --make-instrument and a file after --settings.
 # The setting names come from the program itself (ntr --setting-names), so they

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The command line of the unattended mode:
 //   NTR --batch [--settings FILE] [--set Key=Value]... [--fast] [--resume] [--force]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The report of a run: "ntr-run.json" in the instrument's folder, written
 // when the run starts and again after every take and level check, each time

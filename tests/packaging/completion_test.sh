@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The bash completion of ntr and qwav as bash runs it when Tab is pressed: the
 # function each script registers, given the words of a command line.
 # Usage: completion_test.sh NTR_COMPLETION QWAV_COMPLETION PROGRAM_DIR...

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into WORK_DIR/root (prefix /usr) and checks what a
 # desktop, AppStream and man read there, and that the installed programs run.
 # Arguments: BUILD_DIR, WORK_DIR, DESKTOP_FILE_VALIDATE, APPSTREAMCLI, MAN,

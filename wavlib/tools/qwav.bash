@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Bash completion for qwav: its commands, then the files each one takes
 # (info FILE, copy IN OUT, set-unity-note FILE NOTE [OUT]). Needs only bash.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qwav: looks into and mends WAV files with QuendalWav.
 //   qwav info FILE                      the chunk model as JSON
 //   qwav copy IN OUT                    read IN, write OUT (replacing it)
