@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The device layer's costs: the built-in synthesizer's rendering speed, as
 // seconds of audio per second of wall time, and converting one second of a
 // captured take (channels, libsoxr rate conversion, quantisation) to each

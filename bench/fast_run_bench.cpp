@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sampling the built-in synthesizer faster than real time: a whole run on the
 // real devices (MIDI_MOD, the synthesizer's recorder, saving and tagging), as
 // the batch mode makes it, timed against the audio it produced. The same

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What checking a take costs the run: reading its WAV file back and measuring
 // peak, RMS, onset and clipping (AnalyseTakeFile), for takes of 2.5 s (a
 // 2 s note and 0.5 s of decay) in the formats a run records. The goal is

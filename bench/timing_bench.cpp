@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Timing of whole sampling runs on the real devices, as the program makes
 // them: the built-in instrument, or fluidsynth on a JACK server (run it
 // through scripts/with-jack-server --fluidsynth, as bench/run-timing-bench does).

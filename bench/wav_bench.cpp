@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading and writing a WAV file with a large data chunk: QuendalWav against
 // libsndfile's raw reads and writes and against plain fread/fwrite of the same
 // bytes, measured in one run. Prints the time ratios at the end.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Project-wide compiler flags: warnings everywhere, optional sanitizers.
 add_compile_options(-Wall -Wextra -Wpedantic)
 if(NTR_WERROR)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian packages, one per install component: ntr (component NTR),
 # libquendalwav1 (QuendalWav: the library and qwav) and libquendalwav-dev
 # (QuendalWav_Development). The library's install rules name no component, so
@@ -8,8 +9,13 @@
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME ntr)
 set(CPACK_PACKAGE_VENDOR "The NTR developers")
-set(CPACK_PACKAGE_CONTACT "${NTR_PACKAGE_MAINTAINER}")
-set(CPACK_PACKAGE_HOMEPAGE_URL "${NTR_WEBSITE_URL}")
+set(CPACK_PACKAGE_CONTACT "The NTR developers")
+if(NTR_PACKAGE_MAINTAINER_EMAIL)
+  string(APPEND CPACK_PACKAGE_CONTACT " <${NTR_PACKAGE_MAINTAINER_EMAIL}>")
+endif()
+if(NTR_PACKAGE_HOMEPAGE)
+  set(CPACK_PACKAGE_HOMEPAGE_URL "${NTR_PACKAGE_HOMEPAGE}")
+endif()
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEB_COMPONENT_INSTALL ON)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # CPack runs this after staging the components and before packaging them: it
 # moves the library's development files (headers, the unversioned .so link,
 # the CMake package, the pkg-config file) from QuendalWav's staging folder

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Timing probes around the run's MIDI output and recorder: each call is
 // stamped on the monotonic clock and with the process's CPU time, so a run can

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Whether Qt will find a display for the window, checked before the
 // QApplication is made: Qt aborts the process when it finds none.

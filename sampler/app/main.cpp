@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // NTR: the start-up routine. Shows the main window with the real devices and
 // the user's settings; the program runs as long as the window is open.
 // With --batch (or --help) it makes one run without a window instead.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The command line of the window mode (NTR without --batch or --help): only
 // Qt's own options are taken (-platform NAME, -style NAME, -reverse, ...);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ntr_window_shot OUT.png [SETTINGS.ini]: shows the main window as the
 // program does (real devices, the settings file given, a first start when it
 // is empty), waits until the window system has drawn it, and saves a picture

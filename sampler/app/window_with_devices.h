@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window as the program shows it: wired to the Qt clock, the real
 // devices (MIDI_MOD with the built-in synthesizer, the recorders, VOLUME_MOD)

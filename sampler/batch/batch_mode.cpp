@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "batch/batch_mode.h"
 
 #include <QCoreApplication>
@@ -52,6 +53,10 @@ int BatchMain(int argc, char** argv) {
   const CommandLine line = ParseCommandLine(arguments);
   if (line.help) {
     std::fputs(UsageText().c_str(), stdout);
+    return kExitDone;
+  }
+  if (line.version || line.settingNames) {
+    std::fputs((line.version ? VersionText() : SettingNamesText()).c_str(), stdout);
     return kExitDone;
   }
   if (line.listDevices) return ListDevices();

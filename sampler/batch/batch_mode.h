@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's unattended mode: main() calls RunBatchMode when
 // IsBatchCommandLine says so, before any window or QApplication exists.

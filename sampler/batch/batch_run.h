@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One unattended sampling run: the engine and the real devices as the window
 // wires them (MIDI_MOD with the built-in synthesizer, the recorders,

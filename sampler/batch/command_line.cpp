@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "batch/command_line.h"
 
 #include <string_view>
@@ -33,7 +34,8 @@ void RefuseOtherOptions(const CommandLine& line, std::string_view option) {
 bool IsBatchCommandLine(int argc, const char* const* argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string_view argument = argv[i] ? argv[i] : "";
-    if (argument == "--batch" || argument == "--help" || argument == "-h" || argument == "--fast" ||
+    if (argument == "--batch" || argument == "--help" || argument == "-h" || argument == "--version" ||
+        argument == "--setting-names" || argument == "--fast" ||
         argument == "--resume" || argument == "--force" || argument == "--list-devices" ||
         IsOption(argument, "--settings") || IsOption(argument, "--set") || IsOption(argument, "--make-instrument")) {
       return true;
@@ -58,6 +60,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       line.batch = true;
     } else if (argument == "--help" || argument == "-h") {
       line.help = true;
+    } else if (argument == "--version") {
+      line.version = true;
+    } else if (argument == "--setting-names") {
+      line.settingNames = true;
     } else if (argument == "--fast") {
       line.overrides.push_back({std::string(kFastKey), "1"});
     } else if (argument == "--list-devices") {
@@ -87,7 +93,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     RefuseOtherOptions(line, line.makeInstrument ? "--make-instrument" : "--list-devices");
     return line;
   }
-  if (!line.help && !line.batch) {
+  if (!line.help && !line.version && !line.settingNames && !line.batch) {
     throw BatchError(kExitUsage, "--settings, --set, --fast, --resume and --force work with --batch only (NTR --help "
                                  "lists the options)");
   }
@@ -103,6 +109,7 @@ std::string UsageText() {
       "       NTR --make-instrument FOLDER\n"
       "                                the instrument files of a folder of takes\n"
       "       NTR --help               this text\n"
+      "       NTR --version            the program's name and version\n"
       "\n"
       "--batch makes one run with the settings the window saved last (File > Save\n"
       "Settings) and the MIDI device picked last in \"MIDI Devices\": the events are\n"
@@ -160,6 +167,14 @@ std::string UsageText() {
       "setting SoundFont is empty), NTR_AUDIO_API (jack, pulse or alsa),\n"
       "NTR_JACK_CAPTURE_PORTS (JACK ports to record, \"a:x,b:y\"); both apply while\n"
       "the setting Input is empty.\n";
+  return text;
+}
+
+std::string VersionText() { return std::string("NTR ") + NTR_VERSION + "\n"; }
+
+std::string SettingNamesText() {
+  std::string text;
+  for (const session::SettingKey& key : session::SettingKeys()) text += std::string(key.name) + "\n";
   return text;
 }
 

@@ -1,9 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The command line of the unattended mode:
 //   NTR --batch [--settings FILE] [--set Key=Value]... [--fast] [--resume] [--force]
 //   NTR --list-devices
 //   NTR --make-instrument FOLDER
 //   NTR --help
+//   NTR --version
 // Without any of these options the program opens its window as before.
 
 #include <optional>
@@ -31,6 +33,8 @@ struct KeyValue {
 struct CommandLine {
   bool batch = false;
   bool help = false;
+  bool version = false;                     // --version: the program's name and version
+  bool settingNames = false;                // --setting-names: the keys --set takes, one a line (shell completion)
   bool listDevices = false;                 // --list-devices: print the devices, sample nothing
   std::optional<std::string> settingsFile;  // --settings FILE: this file instead of the user's settings
   std::vector<KeyValue> overrides;          // --set Key=Value, in the order given (the last one wins)
@@ -40,8 +44,8 @@ struct CommandLine {
 };
 
 // True when the arguments are the unattended mode's (--batch, --help, -h,
-// --settings, --set, --fast, --make-instrument): main() then hands them over
-// before any window exists.
+// --version, --settings, --set, --fast, --make-instrument): main() then hands
+// them over before any window exists.
 bool IsBatchCommandLine(int argc, const char* const* argv);
 
 // Parses the arguments after the program name. Throws BatchError (kExitUsage)
@@ -52,5 +56,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 
 // The text --help prints.
 std::string UsageText();
+
+// The line --version prints: the program's name and the project's version.
+std::string VersionText();
+
+// What --setting-names prints for the shell completion: every key of the
+// table --help lists, one a line.
+std::string SettingNamesText();
 
 }  // namespace ntr::batch

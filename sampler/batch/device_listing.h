@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // `ntr --list-devices`: the MIDI outputs and the audio inputs there are now,
 // each with what `--set` takes to choose it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "batch/make_instrument.h"
 
 #include "batch/command_line.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // `ntr --make-instrument FOLDER`: the instrument files of an instrument's
 // folder made from the takes already in it, without a run and without Qt.

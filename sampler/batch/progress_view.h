@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What an unattended run shows while it works. On a terminal: one line that
 // is redrawn in place, a bar with the events done of the total, the time

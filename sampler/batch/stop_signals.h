@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Ctrl-C (SIGINT), SIGTERM and SIGHUP as the STOP button of an unattended run. The
 // handler only records the signal in a lock-free atomic; the run's clock looks

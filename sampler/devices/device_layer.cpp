@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "devices/device_layer.h"
 
 #include "devices/common/quiet_libraries.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The real devices, ready to hand to the engine. The program creates one
 // DeviceLayer with the run's clock and gives the engine Midi() as its

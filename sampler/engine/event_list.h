@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The event list: the rows a run plays and records, one per note, generated
 // from the note and octave selection of the main window, plus the program

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One row of the event list: six text columns, as the grid shows them, and
 // which take of its note the row is when a note is recorded more than once.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A run whose takes are rendered faster than real time. At START, when the
 // run's options ask for it and the selected MIDI output renders its sound on

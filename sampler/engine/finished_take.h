@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Whether a take already on disk can stand for its event, so that a run that
 // was stopped or killed can go on where it was instead of starting over.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The display text of a time in whole seconds, used by the estimate and the
 // run's elapsed time: "1h 2' 5\"", "60' ", "3' 20\"", "" for 0.

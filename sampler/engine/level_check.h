@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The check before the takes of a program: the input recorded briefly with no
 // note (the noise floor), then a test note at the run's velocity and channel,

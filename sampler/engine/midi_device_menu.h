@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The "MIDI Devices" menu, as every part of the program counts it: entry 0 is
 // "MIDI Mapper", the built-in synthesizer (recorded from its own output), and

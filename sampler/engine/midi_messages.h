@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The three MIDI short messages the sampler sends, as one 32-bit value with the
 // status byte in bits 0-7, the first data byte in 8-15 and the second in 16-23.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "1 take", "3 takes": a count and its word, for the texts every front end says.
 

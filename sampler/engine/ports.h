@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The engine's view of the outside world. The engine (event list, run controller,
 // capture) talks to devices, time and the user only through these interfaces:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program list ("0-127", "1,5,9", "10-20,3") parsed into the table of
 // program slots that a per-program run goes through, slot by slot.

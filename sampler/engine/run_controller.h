@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The sampling run: START/SUSPEND, STOP and RESUME, and the run itself, which
 // goes through the event list once (no program list) or once per program slot,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a run does beyond the window's fields: each member is one setting of a
 // settings group of its own. Its stored key, first-start value and what

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The window's values that a run reads. The window implements this over its
 // fields; the batch mode and the tests use PlainRunSettings.

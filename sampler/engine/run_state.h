@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a sampling run shows: its state, the controls that follow from it,
 // its progress texts, and the observer through which front ends (the main

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How one sample of a take is stored in its data chunk, read and written as a
 // fraction of full scale: 8-bit unsigned, 16/24/32-bit signed little-endian

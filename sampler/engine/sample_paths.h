@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where a run's takes go and what they are called. Users' sampler libraries
 // rely on these names, so they never change:

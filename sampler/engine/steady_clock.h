@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The run's clock on real time: monotonic (no wrap at midnight, unaffected by
 // changes of the wall clock), and waits that sleep in short slices instead of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The levels of one take, measured from its WAV file after it was saved:
 // peak and RMS (dBFS), the delay from the start of the recording (the note

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The clock a run's takes are played and recorded on. It keeps real time
 // (everything goes to the clock it wraps) until a fast run switches it to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Velocity layers and round robins: every note recorded once per layer and
 // round, one event row per take (note x layer x round), so that the grid,

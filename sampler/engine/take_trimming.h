@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Trimming a saved take to its sound: it starts a pre-roll before its onset (which removes the interface's latency and the room noise in front
 // of the note) and ends where the sound has fallen to the noise floor, at

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Numbers typed by the user or stored in the event grid are text. These helpers
 // decide whether a text is a number and turn it into a whole number the way the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Giving a take its unity note: the sampler chunk ("smpl") that tells a
 // software sampler which key the sample belongs to.

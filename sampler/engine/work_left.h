@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A run's events as the files they make: which takes are already made (a
 // run that goes on where a stopped or killed one ended skips them), and what

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The DecentSampler preset (.dspreset, XML) of one program: one <sample> per
 // take, with the same keys and velocities as the SFZ file, and the rounds as

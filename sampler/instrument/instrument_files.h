@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Making an instrument from a folder of takes: for the instrument's folder
 // (<save folder>/<instrument>), the files a software sampler opens, written

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How a program's takes are spread over the keyboard and the velocities, the
 // same for every instrument file written from them:

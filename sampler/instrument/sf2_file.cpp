@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "instrument/sf2_file.h"
 
 #include <glib-object.h>

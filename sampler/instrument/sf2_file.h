@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The SoundFont 2 file of an instrument, written with libinstpatch: one preset
 // per program (bank 0), one instrument per preset with a zone per take of its first

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The SFZ file of one program: one region per take, the sample by its path
 // relative to the instrument's folder (where the file is written).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the name of a take says: its program, its note, and, for takes made
 // with velocity layers or round robins, its velocity and round:

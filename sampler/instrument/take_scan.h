@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Finding the takes of an instrument's folder: every PATCH_<tag> folder in it
 // and every take in those whose name says it belongs there (take_names.h).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "session/instrument_files_after_run.h"
 
 #include "engine/plural.h"

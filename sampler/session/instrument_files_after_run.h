@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Instrument/WriteInstrumentFiles: after a run that played, the instrument
 // files (SFZ, DecentSampler, SoundFont 2) of its instrument's folder are

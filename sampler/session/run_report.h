@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The report of a run: "ntr-run.json" in the instrument's folder, written
 // whole (a new file renamed into place) when the run starts and when it ends,

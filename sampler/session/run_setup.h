@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // From settings to what a run needs: the selection "Generate Events" reads,
 // the values START reads, and the recording levels the knobs stand for.

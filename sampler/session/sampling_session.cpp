@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "session/sampling_session.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a front end (the window, the batch mode) samples with: the event list,
 // the run controller reading the front end's settings, the observers of the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Everything the program's settings hold, as one value that the window, the
 // batch mode and the run share: the window's fields ("Parameters"), the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The key table: every setting the program stores, given once with its group,
 // its key, its first-start value, how a stored text is read (mended where it

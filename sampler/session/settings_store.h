@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The user's choices from one start of the program to the next: application
 // "NTR - Notarra"; the window's keys in group "Parameters", other settings in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Keeps the machine awake while a run is active: a run of a whole instrument
 // lasts the night, and a machine that sleeps halfway loses the rest of it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where the three recording-level sliders sit in the main window, in twips.
 // Slider i pairs track lbVolume(i) with knob imgVolume(i): 0 line input,

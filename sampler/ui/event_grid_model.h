@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The grid dbgEvents shows the event list through this model: six text
 // columns "Note", "Vel", "Chn", "Duration", "Decay", "Number", one row per

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // frmAbout: the program's name and version. Releasing any key in it, or a
 // click on its picture or any of its labels, closes it.

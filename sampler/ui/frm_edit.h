@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // frmEdit: the row editor. Five captioned fields txtParam0..4 (note,
 // velocity, MIDI channel, duration, decay) loaded from one row of the event

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // frmInstrumentOptions: the "Instrument Options" dialog of the File menu. It
 // shows every key of the settings group "Instrument", built from the key

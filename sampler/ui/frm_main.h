@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // frmMain: the sampler's window. It holds the note and octave selection, the
 // note parameters, the recording format, the event grid, the run buttons with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The File menu's "Audio Input": where an external instrument is recorded
 // from. The inputs are asked of the recorder each time the menu opens, as
 // they come and go; the choice is stored at once and read by the next START.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "File" > "Make Instrument Files...": the SFZ, DecentSampler and SoundFont
 // files of an instrument's folder, made from the takes in it. The chooser
 // opens at the folder the window's fields name (save folder and instrument).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The controls of frmMain and where they sit. Positions are twips from the
 // top left of the form (below the menu bar); the piano keys and the level
 // sliders keep the places users know, the rest is laid out around them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The File menu's "Instrument Options...": the settings of the group
 // "Instrument" in a dialog of their own, stored as soon as they are chosen.
 

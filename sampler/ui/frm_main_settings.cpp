@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // frmMain and the settings store: the start-up values, "Load Settings" and
 // "Save Settings".
 

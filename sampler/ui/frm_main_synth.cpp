@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The File menu's items for the built-in synthesizer: rendering faster than
 // real time and the SoundFont. Both are options of a group of their own,
 // stored as soon as they are chosen and read by the next START.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The three recording-level sliders: track lbVolume(i), knob imgVolume(i),
 // and the scale lines behind them. The knob's top, in twips, is the level's

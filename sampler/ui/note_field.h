@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The row editor's note field: it shows the row's note name and takes either
 // a note name ("C#5", "c#5") or a MIDI note number ("61"), 0..127 either way.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The note selection drawn as one piano octave: twelve checkable keys chNote0
 // (C) .. chNote11 (B). Natural keys are white, sharps black and lie over them;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The run's clock in the window: monotonic time, and waits that sleep in the
 // Qt event loop (woken by a precise timer at the deadline), so clicks on the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The window's length unit. Every position and size of the main window is
 // laid out in twips (1440 per inch, 15 per pixel at 96 dots per inch), so the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every message, question and modal dialog of the window goes through this
 // interface: the program shows real message boxes and runs dialogs modally

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The unattended mode's own parts, without devices: the command line, the
 // help text, the progress display and the stop signals.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built-in instrument ("MIDI Mapper") played through MIDI_MOD and
 // recorded through the engine's recorder, on a hand-moved clock. Files are
 // read back with libsndfile.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The engine's whole sampling run on the built-in instrument, wired as the
 // program wires it, on a clock whose waits jump (sampling faster than real time).
 #include <gtest/gtest.h>

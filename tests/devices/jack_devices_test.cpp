@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The devices against a real JACK server (dummy backend) and a real fluidsynth,
 // both started by scripts/with-jack-server around this test program.
 #include <gtest/gtest.h>

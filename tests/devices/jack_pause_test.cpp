@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pause after a program change as an external instrument meets it, by
 // the private JACK server's clock: from each program change to the next note
 // on is the setting within 5 ms (the median of four programs: a loaded

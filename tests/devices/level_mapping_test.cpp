@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Knob position to mixer level, with fake control ranges.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A computer without MIDI or audio hardware and without a sound server (this
 // test runs with JACK_DEFAULT_SERVER naming a server that does not exist):
 // nothing crashes, every device says clearly what is missing.

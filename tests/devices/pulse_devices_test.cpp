@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sound-card recorder on a real PulseAudio server, started by
 // scripts/with-pulse-server around this test program, whose default input is
 // a 440 Hz sine source at 48000 Hz (mono): through RtAudio's PulseAudio

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Channel, rate and sample-size conversion of a take, and the ring between
 // the audio thread and the take.
 #include <gtest/gtest.h>

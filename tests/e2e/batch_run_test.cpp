@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The unattended mode through the real program: `NTR --batch` with a
 // temporary settings file, sampling the built-in instrument, checked on disk;
 // Ctrl-C and SIGTERM in the middle of a run; the failures a user meets.

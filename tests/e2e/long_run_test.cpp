@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Long unattended runs through the real program (`NTR --batch`, built-in
 // instrument): runs killed at random moments and started again with --resume
 // end as one uninterrupted run would, and a run that cannot fit its disk is

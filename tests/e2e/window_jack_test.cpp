@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A real instrument through the real window: fluidsynth on a private JACK
 // server (both started by scripts/with-jack-server around this program), the
 // main window as the program builds it (real devices, Qt clock), driven

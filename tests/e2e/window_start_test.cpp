@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window mode's start through the real program: an argument it does not
 // know and a start where no display can be reached end at once with a message
 // (not a window, not Qt's abort). The display check itself against a real X

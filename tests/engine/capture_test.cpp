@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Capture of one event: the order of the recorder and MIDI operations, their
 // timing, the saved file, and the temporary take beside the target.
 

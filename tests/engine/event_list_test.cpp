@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The event list: numbers, note names, generation, program list and estimate.
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fast runs: an output that renders on a take clock has the run's takes made
 // in virtual time, while STOP, SUSPEND, RESUME and "Elapsed" keep the real
 // clock; an output that cannot render keeps real time.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The level check and the marks of every take, on fakes whose instrument
 // sounds only when the test says so: silent from the start, silent on some
 // keys, gone in the middle of a run.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Going on after a stop or a kill: only missing or unfinished takes are made,
 // the estimate counts what is left, and a killed run's leftovers go.
 #include <gtest/gtest.h>

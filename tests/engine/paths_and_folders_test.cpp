@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File names, the instrument path and the run's folders.
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The run: its states and transitions, progress, program passes, and what
 // happens when buttons are pressed at exact moments of an event (through the
 // fake clock's yield hook, as re-entrant clicks arrive in the window).

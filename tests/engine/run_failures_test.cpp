@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Failures are never reported as success: the run stops at the first failed
 // event with a message naming the note, the file and the cause, and keeps
 // every take already saved.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real-time clock: monotonic, and every wait ends without spinning.
 
 #include <gtest/gtest.h>

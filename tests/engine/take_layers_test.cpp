@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Velocity layers and round robins: one row per take, each played at its
 // layer's velocity and saved under its own name; without them the list, the
 // notes and the names are the plain ones.

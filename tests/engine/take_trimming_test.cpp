@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Trimming a take to its sound: the onset lands at the pre-roll, the end
 // fades out to silence, the sampler chunk stays; a silent take is left alone.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Shared pieces of the engine tests: a temporary folder, file helpers, an
 // observer that keeps what a run reported, and a rig of fakes around one

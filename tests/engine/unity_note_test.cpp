@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The unity-note embedding: the sampler chunk's bytes, its sample period per
 // rate, and a chunk the recording already has.
 

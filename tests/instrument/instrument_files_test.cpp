@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Instrument files end to end: a folder of sine takes (two velocity layers at
 // different levels, two rounds, every third key of an octave, stereo 24-bit at
 // 48 kHz) is made into an instrument; FluidSynth plays the SoundFont, and the

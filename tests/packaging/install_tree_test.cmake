@@ -1,6 +1,8 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into WORK_DIR/root (prefix /usr) and checks what a
 # desktop, AppStream and man read there, and that the installed programs run.
-# Arguments: BUILD_DIR, WORK_DIR, DESKTOP_FILE_VALIDATE, APPSTREAMCLI, MAN.
+# Arguments: BUILD_DIR, WORK_DIR, DESKTOP_FILE_VALIDATE, APPSTREAMCLI, MAN,
+# VERSION (the project's), PACKAGES (the Debian packages' names, comma-separated).
 file(REMOVE_RECURSE "${WORK_DIR}")
 set(root "${WORK_DIR}/root")
 set(ENV{DESTDIR} "${root}")
@@ -28,9 +30,30 @@ endif()
 # The metadata with the desktop entry it launches, offline.
 expect_clean("appstreamcli validate-tree" "${APPSTREAMCLI}" validate-tree --no-net "${root}")
 file(READ "${usr}/share/metainfo/${id}.metainfo.xml" metainfo)
-if(NOT metainfo MATCHES "<image>https?://[^<]+/docs/main-window\\.png</image>")
-  message(FATAL_ERROR "the AppStream screenshot is not the main window's picture")
-endif()
+foreach(licence "<metadata_license>CC0-1.0</metadata_license>" "<project_license>GPL-3.0-or-later AND MIT</project_license>")
+  string(FIND "${metainfo}" "${licence}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "the AppStream metadata lacks ${licence}")
+  endif()
+endforeach()
+
+# Each package's licences in Debian's machine-readable format.
+string(REPLACE "," ";" packages "${PACKAGES}")
+foreach(package IN LISTS packages)
+  set(copyright "${usr}/share/doc/${package}/copyright")
+  if(NOT EXISTS "${copyright}")
+    message(FATAL_ERROR "no ${copyright}")
+  endif()
+  file(STRINGS "${copyright}" format LIMIT_COUNT 1)
+  if(NOT format STREQUAL "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/")
+    message(FATAL_ERROR "${copyright} is not machine-readable: ${format}")
+  endif()
+endforeach()
+foreach(command ntr NTR qwav)
+  if(NOT EXISTS "${usr}/share/bash-completion/completions/${command}")
+    message(FATAL_ERROR "no bash completion for ${command}")
+  endif()
+endforeach()
 
 # The icon in every size the theme has it in, each PNG as large as its folder says.
 foreach(size 16 24 32 48 64 128 256)
@@ -70,4 +93,14 @@ endforeach()
 # The installed programs find the installed library.
 expect_clean("ntr --help" "${usr}/bin/ntr" --help)
 expect_clean("qwav --help" "${usr}/bin/qwav" --help)
+# --version needs no display: the window's start is never reached.
+expect_clean("ntr --version" "${CMAKE_COMMAND}" -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY --unset=QT_QPA_PLATFORM
+             "${usr}/bin/ntr" --version)
+if(NOT output STREQUAL "NTR ${VERSION}\n")
+  message(FATAL_ERROR "ntr --version printed \"${output}\"")
+endif()
+expect_clean("qwav --version" "${usr}/bin/qwav" --version)
+if(NOT output STREQUAL "qwav (QuendalWav) ${VERSION}\n")
+  message(FATAL_ERROR "qwav --version printed \"${output}\"")
+endif()
 file(REMOVE_RECURSE "${WORK_DIR}")

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Stands in, on the session bus, for what keeps a machine awake, for the
 // sleep inhibitor's tests: `ntr_dbus_standin logind` serves login1's Inhibit
 // (a file descriptor), `ntr_dbus_standin screensaver` the screen saver's

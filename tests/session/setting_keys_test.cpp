@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The key table as the batch mode's --set and the settings file use it:
 // what an empty or a saved store gives, every key's --set format, and the
 // values that are refused.

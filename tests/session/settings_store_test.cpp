@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings store: first start, the round trip of all keys, the value
 // formats other front ends and older files rely on, and the mends for
 // values that do not fit.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The inhibitor that keeps the machine awake during a run, against a private
 // bus (dbus-daemon --session) with a stand-in for logind or the screen saver:
 // taken at START, given back however the run ends.

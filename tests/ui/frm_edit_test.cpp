@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The row editor: the note field takes a name or a number and writes Note and
 // Number together; the other fields are checked in order and only the first
 // wrong one is reported; Discard changes nothing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "Instrument Options" dialog of the File menu: one editor per key of the
 // group "Instrument", a text that does not fit refused, what changed stored
 // at once, and the list regenerated for the new takes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole runs from the window with fake devices: the run buttons, the progress
 // panel, the settings group and the dialogs' menu items follow the run through
 // Start, Suspend, Resume and Stop; closing is refused while a run is on the stack.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window outside a run: load and first start, generation from
 // clicks, the selection captions and colours, the program-list key filter,
 // the settings commands, the device menu and the about box.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The level sliders under the mouse: dragging a knob sends a level on every
 // move and stops at the track's ends; releasing over a track puts the knob's
 // top edge there; moving without a press changes nothing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's clock: waits end on time, let the window handle events while
 // they last, and sleep instead of keeping a core busy.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "allocation_probe.h"
 
 #include <atomic>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Records the largest single allocation made through operator new, so tests
 // can show that reading a file never asks for more memory than the file has.

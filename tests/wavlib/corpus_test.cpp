@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The shared corpus of real-world and synthetic WAV files: every RIFF/WAVE
 // file of the valid and real-world sets reads to its end with the chunks that
 // chunks.json lists (an independent walker's view), and its copy holds every

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // libFuzzer target for the reader: any bytes, read by the library's reader,
 // must end in a result code or a WavError. Anything else (a crash, a
 // sanitizer report, another exception, an allocation far larger than the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // libFuzzer target for writing what was read: any bytes that read with result
 // 0 are written (or refused with a WavError) and the copy reads back. When no
 // chunk of the input is cut off by the end of the file, every modelled

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Interop with independent peers: files written by libsndfile and sox read
 // with the right values, and files this library writes are accepted by
 // sndfile-info and sox with the right rate, channels and length.

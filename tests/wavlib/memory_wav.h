@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The library's reader and writer over bytes in memory, for the fuzzing
 // targets (built against the static library, whose internals they reach):

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Just enough JSON for the tests: parses chunks.json and qwav's output.
 // Strings come back as byte strings: \u00XX escapes and two-byte UTF-8

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The chunk model: a new Wav, shared references, and the keyed collections.
 
 #include <gtest/gtest.h>

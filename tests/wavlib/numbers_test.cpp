@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // BytesToLong, LongToBytes and the format-name table.
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // MakePcmWav and SavePcmWav: the file a recording becomes, and the formats
 // and sizes no WAV file can have.
 

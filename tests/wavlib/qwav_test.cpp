@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qwav through its real binary: the JSON of info, the exit codes, copy and
 // set-unity-note.
 

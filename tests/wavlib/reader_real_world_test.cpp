@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What real-world files hold beyond the modelled chunks: pad bytes after odd
 // chunks, chunks and list sub-chunks the library does not model, sampler data
 // after the loops, oversized bodies. None of it may derail the reader.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // GetWavFile on hand-made files: the layouts, the result codes, the 16-bit
 // limits and every kind of failure with the model it leaves.
 

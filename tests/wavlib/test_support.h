@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Helpers for the library tests: byte builders for hand-made WAV files and a
 // temporary folder that cleans up after itself.

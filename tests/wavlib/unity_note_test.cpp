@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ApplyUnityNote: the sampler chunk a recording gets, as bytes in the file.
 
 #include <gtest/gtest.h>

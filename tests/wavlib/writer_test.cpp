@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PutWavFile: the layout and order written, the overwrite question, and that
 // no failure leaves a half-written file or destroys the file it would replace.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Add of each collection: a new item with the given fields, appended.
 
 #include "quendal/wav_chunk.h"

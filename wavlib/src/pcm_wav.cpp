@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "quendal/pcm_wav.h"
 
 #include <limits>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "quendal/qd_wav_module.h"
 
 #include "quendal/wav_errors.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "quendal/unity_note.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "quendal/wav.h"
 
 #include "wav_file_stream.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "quendal/wav_errors.h"
 
 namespace quendal {

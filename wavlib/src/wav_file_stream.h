@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The file a Wav reads or writes, with the few operations the reader and the
 // writer need. Each Wav owns at most one of these, only while a read or a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The order in which the writer lays out the modelled chunks, shared with the
 // reader so that it can tell where a kept chunk is to be written back.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The reader walks the file chunk by chunk by the chunks' sizes, so real-world
 // files (padded chunks, "bext", INFO lists, sampler-specific bytes after the
 // loops) never derail it. Each chunk of a modelled id fills its object (of

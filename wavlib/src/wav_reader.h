@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Reading a RIFF WAVE file into the chunk model (Wav::GetWavFile).
 

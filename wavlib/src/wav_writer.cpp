@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The writer lays the modelled chunks out in one fixed order, the data chunk
 // last, with the kept unknown chunks after the modelled chunk each followed;
 // it recomputes only the RIFF size and writes every other size and count as

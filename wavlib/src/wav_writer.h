@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Writing the chunk model to a RIFF WAVE file (Wav::PutWavFile).
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "qwav_json.h"
 
 namespace qwav {

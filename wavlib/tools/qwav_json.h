@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A small JSON emitter for qwav's output: objects, arrays, integers and byte
 // strings. A byte string is written so that byte value b becomes the

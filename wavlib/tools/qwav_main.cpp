@@ -1,7 +1,9 @@
+// SPDX-License-Identifier: MIT
 // qwav: looks into and mends WAV files with QuendalWav.
 //   qwav info FILE                      the chunk model as JSON
 //   qwav copy IN OUT                    read IN, write OUT (replacing it)
 //   qwav set-unity-note FILE NOTE [OUT] give the file a sampler chunk's unity note
+//   qwav --version                      the program's name and the library's version
 // Exit codes: info gives the read's result (0, 1, 2); 2 for wrong arguments;
 // 3 when reading or writing fails.
 
@@ -31,6 +33,7 @@ constexpr const char* kUsage =
     "  qwav set-unity-note FILE NOTE [OUT]  give FILE a sampler chunk with unity note NOTE\n"
     "                                       (0-127), written to OUT or, without OUT, replacing FILE\n"
     "  qwav --help                          show this text\n"
+    "  qwav --version                       show qwav's name and version\n"
     "\n"
     "info exits with the read's result: 0 read to its end, 1 not a RIFF file, 2 not a WAVE form;\n"
     "3 when reading fails (the JSON then holds the model as far as it was read and an \"error\"\n"
@@ -143,6 +146,11 @@ int main(int argc, char** argv) {
   if (command == "--help" || command == "-h" || command == "help") {
     if (args.size() != 1) return Usage("--help takes no arguments");
     std::cout << kUsage;
+    return 0;
+  }
+  if (command == "--version") {
+    if (args.size() != 1) return Usage("--version takes no arguments");
+    std::cout << "qwav (QuendalWav) " << QWAV_VERSION << "\n";
     return 0;
   }
   if (command == "info") {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "qwav_model_json.h"
 
 #include <memory>

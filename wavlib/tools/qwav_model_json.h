@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The chunk model as JSON members: one member per Wav property, each an object
 // of that chunk's properties under their own names, collections as arrays.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The audio and MIDI libraries print to stderr on their own ("jack server is
 // not running", "ALSA lib ... open /dev/snd/seq failed") whenever a system is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The audio of one take as a recorder captured it, before conversion to the
 // chosen format: interleaved float samples (full scale +-1) at the source rate.

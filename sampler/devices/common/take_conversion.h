@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Turning a captured take into the sample bytes of the chosen format: channel
 // conversion, sample-rate conversion (libsoxr) and quantisation to 8-bit

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "devices/common/wav_saving.h"
 
 #include <quendal/pcm_wav.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Writing a take as a PCM (or, at 32 bits, IEEE float) WAV file through
 // QuendalWav (quendal::SavePcmWav / SaveFloatWav), replacing a file of the

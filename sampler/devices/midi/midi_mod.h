@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // MIDI_MOD: the MIDI output that plays the notes of a run.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "devices/midi/midi_port_list.h"
 
 #include <RtMidi.h>

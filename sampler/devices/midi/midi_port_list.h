@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The MIDI output ports RtMidi finds, over every MIDI system compiled in
 // (ALSA sequencer, JACK, ...), and the connection to one of them.

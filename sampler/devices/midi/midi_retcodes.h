@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The values of MIDI_RetCode, stable from release to release (the window shows
 // them in "Couldn't open midi out, MIDI_RetCode = "). Where a cause has a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // VOLUME_MOD: the three recording levels on the ALSA simple mixer of the
 // default card. Slider 0 is the line input, 1 the microphone, 2 the output

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "devices/recorders/audio_input_recorder.h"
 
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The recorder used with an external MIDI instrument: it records the default
 // input of the audio system in use (JACK when a server runs, else PulseAudio,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The audio inputs an external instrument can be recorded from, and what a
 // stored choice of one means. A choice is kept as text:

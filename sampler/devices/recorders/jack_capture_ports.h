@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Connections on a JACK server for the recorder: which ports it records from
 // and wiring them to its own input ports. A JACK client of its own does the

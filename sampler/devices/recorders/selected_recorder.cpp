@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "devices/recorders/selected_recorder.h"
 
 #include "engine/midi_device_menu.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The recorder the program hands to the engine. At every NewRecording it
 // follows the MIDI device of the run: with "MIDI Mapper" (the built-in

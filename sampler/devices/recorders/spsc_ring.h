@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A single-producer, single-consumer ring of samples: the audio callback
 // writes, one other thread reads. Wait-free and allocation-free after

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "devices/recorders/synth_recorder.h"
 
 #include "devices/common/recording_format.h"

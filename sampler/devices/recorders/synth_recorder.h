@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The recorder used while the built-in synthesizer plays: it takes the
 // synthesizer's own audio, rendered in step with the run's clock, so a take

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The built-in instrument behind the "MIDI Mapper" entry: a FluidSynth
 // synthesizer with the system's General MIDI SoundFont (or one the user

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "devices/synth/fluid_log.h"
 
 #include <fluidsynth.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // FluidSynth reports through a process-wide log. The device layer routes it
 // here: errors are kept so that a failure can say why, chatter is dropped.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Looking at recorded audio in tests: reading WAV files with libsndfile (a
 // reader independent of ours), pitch, level and onset.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A whole sampling run of the engine on the real devices, as the program wires
 // them: the device layer's MIDI output and recorder, one clock for all.

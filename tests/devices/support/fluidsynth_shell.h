@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // fluidsynth's command shell over TCP, to ask the test's instrument what it
 // received (e.g. "channels" lists the instrument on each MIDI channel).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/jack_midi_sink.h"
 
 #include <jack/midiport.h>

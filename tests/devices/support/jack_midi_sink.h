@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A MIDI instrument stand-in on the test's JACK server: one MIDI input port
 // that keeps every message it receives, byte for byte.

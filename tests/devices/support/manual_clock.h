@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A clock the test moves by hand: the built-in synthesizer renders exactly to
 // the times the test chooses, so takes are instant and repeatable.

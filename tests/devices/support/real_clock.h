@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The monotonic clock with sleeping waits, as the program's clock behaves
 // without a window to yield to.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The real NTR binary as a child process: its stdout and stderr go to files
 // the test reads, it can be sent signals, and every wait is bounded.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a finished run must have left on disk: the folder tree of its takes,
 // and takes that are clean, correctly formatted and correctly tagged. The

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Virtual time for engine tests. Waits advance the time in steps and call the
 // yield hook at every step, as the real clock lets the window handle clicks

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A recorder that takes "audio" in virtual time and saves a real PCM WAV of
 // the requested format through QuendalWav: a 440 Hz tone as long as the time

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's tests need one QApplication for the whole run. They never need
 // a real display: without a platform named (test discovery runs the program
 // bare) the offscreen one is used.

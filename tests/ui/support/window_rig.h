@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A main window wired to fakes: virtual clock, MIDI output and device list,
 // recorder writing real WAV files, a mixer that keeps what it was sent,

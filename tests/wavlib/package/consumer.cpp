@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes and reads back a small file through the installed library.
 #include <quendal/quendal_wav.h>
 

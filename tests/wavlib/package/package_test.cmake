@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Installs the build into a fresh prefix, then builds and runs the consumer
 # against it. Arguments: BUILD_DIR, WORK_DIR, SOURCE_DIR, CXX_FLAGS.
 file(REMOVE_RECURSE "${WORK_DIR}")

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Making a plain PCM (or IEEE float) WAV file from samples: the one place
 // where the header of a new recording is built. A client hands over the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The number conversions and the format-name table that reader and writer share.
 

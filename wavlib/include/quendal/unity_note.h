@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Tagging a sample with the key it was played at: the sampler chunk ("smpl")
 // that software samplers read to map a sample to the right key.

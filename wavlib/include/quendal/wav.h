@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Wav: one RIFF WAVE file in memory, as a tree of chunk objects, with the
 // reader (GetWavFile) and the writer (PutWavFile). Every Wav owns its own file

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The generic chunk (header, data, "wavl", "PAD ") and WavUnknown, the
 // collection of the chunks a Wav has no member for: the reader keeps them

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The ordered collection that every repeated record of the model lives in.
 // Positions run from 1 in the order of adding; an item may carry a text key,

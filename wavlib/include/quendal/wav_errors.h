@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The library's errors. Expected outcomes of GetWavFile and PutWavFile are
 // result codes; everything else is one of these exceptions, raised to the caller

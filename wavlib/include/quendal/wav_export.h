@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Marks the classes and functions that QuendalWav exports from its shared
 // library; everything else is built hidden. Windows needs the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The list chunk ("list" or "LIST") with its labels, notes and labelled texts.
 // Texts keep every byte of the file: the terminating zero and any pad byte.

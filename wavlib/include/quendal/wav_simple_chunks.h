@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The chunks made of fixed fields only: "fmt ", "fact", "slnt" and "inst".
 
