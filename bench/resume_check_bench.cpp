@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The check a resumed run makes before it plays: which of its takes are made
 // already (TakesAlreadyMade). A folder of takes is laid out as a stopped run
 // leaves it (programs x notes, tagged with their unity note), then the check

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "session/recording_source.h"
 
 #include "engine/midi_device_menu.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a run's takes are recorded from, in words: the window and the batch
 // mode say it, and the run's report keeps it (RunDevices::recording).

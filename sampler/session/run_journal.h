@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The journal of a run's report: "ntr-run.jsonl" beside ntr-run.json, one
 // JSON object per line, so that recording a take costs as little late in a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A run refused before anything played: the chosen audio input was gone, a
 // folder could not be made, the disk was too small and nobody chose to go

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when a quoted #include in sampler/ reaches a layer that its folder's
 # library does not link, directly or through the libraries it links: the
 # allowed includes are read from target_link_libraries in each

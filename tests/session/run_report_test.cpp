@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The run report: a run's journal holds every take the moment it is saved (a
 // run killed then loses none), and the whole ntr-run.json written at the end
 // has the same content it always had.

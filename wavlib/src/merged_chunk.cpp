@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "merged_chunk.h"
 
 #include <limits>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A chunk met again in one read is merged into the chunk object that the
 // first one filled: the later chunk's fields, the records of both. These
