@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "devices/synth/builtin_synth.h"
-#include "devices/common/take_conversion.h"
+#include "devices/takes/take_conversion.h"
 #include "engine/midi_messages.h"
 #include "engine/ports.h"
 

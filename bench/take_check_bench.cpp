@@ -14,7 +14,7 @@
 #include <numbers>
 #include <string>
 
-#include "devices/common/wav_saving.h"
+#include "devices/takes/wav_saving.h"
 #include "engine/take_analysis.h"
 
 namespace {

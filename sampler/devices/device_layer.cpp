@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "devices/device_layer.h"
 
-#include "devices/common/quiet_libraries.h"
+#include "devices/quiet_libraries.h"
 
 namespace ntr {
 

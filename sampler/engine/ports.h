@@ -2,9 +2,11 @@
 #pragma once
 // The engine's view of the outside world. The engine (event list, run controller,
 // capture) talks to devices, time and the user only through these interfaces:
-// the program wires in the real devices (sampler/devices) and the window,
-// the engine's tests wire in fakes. Everything here is called on the one thread
-// that runs the sampling (the user-interface thread).
+// each front end (the window, the batch mode) wires in the real devices
+// (sampler/devices) through its sampling session, with the window's dialogs
+// or the terminal as MessagePort; the engine's tests wire in fakes. Every call comes from the thread that runs the
+// sampling: the user-interface thread in the window, the main thread in the batch mode. A device that needs threads of
+// its own (a recorder's audio callback and drain) keeps them inside its implementation.
 
 #include <cstdint>
 #include <stdexcept>
@@ -67,12 +69,13 @@ class MidiDevicesPort {
  public:
   virtual ~MidiDevicesPort() = default;
   virtual std::vector<std::string> ListMidiDevices() = 0;  // captions, entry 0 first
-  virtual void SelectMidiDevice(int index) = 0;             // takes effect at the next open
+  virtual void SelectMidiDevice(int index) = 0;            // takes effect at the next open
   virtual int SelectedMidiDevice() const = 0;
 };
 
 // The sound card mixer's three levels (VOLUME_MOD on the real mixer). Slider i:
-// 0 line input, 1 microphone, 2 output volume. Called on the user-interface thread.
+// 0 line input, 1 microphone, 2 output volume. Set from the window's knobs, and
+// once from the stored knob positions by the batch mode.
 class MixerPort {
  public:
   virtual ~MixerPort() = default;
@@ -84,7 +87,8 @@ class MixerPort {
   virtual void ApplyKnobLevel(int slider, int pos, int travel) = 0;
 };
 
-// The recording format chosen in the window, read at every event.
+// The recording format of the takes ("Rate", "Bits" and "Channels" of the
+// settings, the window's format lists), read by the run at every event.
 struct RecordingFormat {
   int samplesPerSec = 44100;  // 11025, 22050, 44100, 48000, 88200 or 96000
   int bitsPerSample = 16;     // 8 (unsigned), 16, 24 (signed) or 32 (IEEE float)
@@ -99,13 +103,6 @@ inline SampleCoding CodingOf(const RecordingFormat& format) {
   return SampleCoding{format.bitsPerSample, HasFloatSamples(format)};
 }
 
-// The recorder that takes one event's audio. One recording lives from
-// NewRecording to Close. Every operation throws DeviceError when it fails
-// (no input device, refused format, stream error, a save that cannot be
-// written; overruns during the take are an AudioDropoutError from Stop);
-// none fails silently. A recorder may keep its device open from one
-// recording to the next; EndOfRun, called once at the end of every run,
-// releases it.
 // An audio input a recorder can record from: `setting` is what the
 // "Audio/Input" setting stores, `label` what the user reads.
 struct AudioInputEntry {
@@ -116,18 +113,26 @@ struct AudioInputEntry {
 // The audio system's default input, offered ahead of the inputs listed.
 inline const AudioInputEntry kDefaultAudioInput{"", "Default"};
 
+// The recorder that takes one event's audio. One recording lives from
+// NewRecording to Close. Every operation throws DeviceError when it fails
+// (no input device, refused format, stream error, a save that cannot be
+// written; overruns during the take are an AudioDropoutError from Stop);
+// none fails silently. A recorder may keep its device open from one
+// recording to the next; EndOfRun, called once at the end of every run,
+// releases it.
 class RecorderPort {
  public:
   virtual ~RecorderPort() = default;
-  virtual void NewRecording() = 0;                      // a new, empty recording
+  virtual void NewRecording() = 0;  // a new, empty recording
   virtual void SetFormat(const RecordingFormat& format) = 0;
-  virtual void Record() = 0;                            // start capturing
-  virtual void Stop() = 0;                              // stop capturing
-  virtual void Save(const std::string& path) = 0;       // PCM WAV of the format set
-  virtual void Close() = 0;                             // end the recording; never throws
-  virtual void EndOfRun() {}                            // release the device; never throws
+  virtual void Record() = 0;                       // start capturing
+  virtual void Stop() = 0;                         // stop capturing
+  virtual void Save(const std::string& path) = 0;  // PCM WAV of the format set
+  virtual void Close() = 0;                        // end the recording; never throws
+  virtual void EndOfRun() {}                       // release the device; never throws
   // The inputs there are now, the audio system's default aside; empty for a
-  // recorder that has no choice.
+  // recorder that has no choice. Asked by the "Audio Input" menu each time it
+  // opens, and by the batch mode's list of inputs.
   virtual std::vector<AudioInputEntry> AudioInputs() { return {}; }
   // The input the run's takes come from ("" : the audio system's default),
   // set at START. Throws DeviceError naming it when it is not there.

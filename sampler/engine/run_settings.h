@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The window's values that a run reads. The window implements this over its
-// fields; the batch mode and the tests use PlainRunSettings.
+// The values a run reads, drawn from the settings (the window's fields and
+// the options of groups of their own). The session's LiveRunSettings
+// (session/run_setup.h) asks the front end's settings of the moment at each
+// read; PlainRunSettings holds fixed values, for a one-off read
+// (session::RunSettingsOf) and for the engine's tests and benchmarks.
 //
 // When each is read: the save folder, instrument name, program list,
-// velocity, channel, embed flag and options once, when START is clicked; the
-// recording format at every event (a format changed while suspended applies
-// from the next event).
+// velocity, channel, embed flag and options once, when START is clicked (the
+// options also by "Generate Events", for the estimate); the recording format
+// at every event (a format changed while suspended applies from the next
+// event).
 
 #include <string>
 

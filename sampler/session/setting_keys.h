@@ -5,6 +5,26 @@
 // does not fit, as the window always did) and how a `--set` text is checked
 // (strictly). Loading, saving, the first start, `--set` and `--help` all go
 // through it, so a new setting is one entry here plus the code that uses it.
+//
+// The settings types, from the disk to the run:
+// - SettingKey: one stored key of this table: its group, name and texts, and
+//   how it is loaded, checked for `--set`, stored and shown in a dialog.
+// - OptionKey (setting_keys.cpp): the SettingKey of a group of its own, made
+//   from one member of RunOptions; every key outside "Parameters" is one.
+// - StoredSettings (session_settings.h): the window's fields as texts and
+//   boxes, what "Save Settings" writes to "Parameters"; the window's fields
+//   read and write it, "Generate Events" reads it through SelectionOf.
+// - SessionSettings: everything stored, as one value: StoredSettings, the
+//   "MidiDev" entry and RunOptions. SettingsStore loads and saves it through
+//   this table; the window and the batch mode each hold the one they show or
+//   run with.
+// - RunOptions (engine/run_options.h): what a run does beyond the fields,
+//   one member per key of a group of its own; the run controller reads it at
+//   START (and "Generate Events" for its estimate).
+// - RunSettings (engine/run_settings.h): the values a run reads, drawn from a
+//   SessionSettings by session::RunSettingsOf (PlainRunSettings, fixed) or
+//   LiveRunSettings (the front end's settings of the moment, at each read);
+//   read by the run controller, and by "Make Instrument Files..." for its folder.
 
 #include <QString>
 #include <cstdint>

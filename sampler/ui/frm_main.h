@@ -94,8 +94,8 @@ class frmMain : public QMainWindow, private RunObserver {
   // The handlers, callable as the menus and buttons call them.
   void GenerateEvents(bool clearFirst);
   void InitialiseSettings();
-  void LoadSettings();     // the store's values into the controls, levels applied
-  void SaveSettings();     // the controls' values into the store
+  void LoadSettings();  // the store's values into the controls, levels applied
+  void SaveSettings();  // the controls' values into the store
   void SelectMidiDevice(int entry);
   // frm_main_synth.cpp: the built-in synthesizer's options, stored at once.
   void SetRenderFast(bool fast);
@@ -103,12 +103,12 @@ class frmMain : public QMainWindow, private RunObserver {
   // frm_main_audio_input.cpp: the input an external instrument is recorded
   // from ("" : the default), stored at once.
   void ChooseAudioInput(const std::string& setting);
-  // frm_main_options.cpp: the "Instrument Options" dialog; what it changed is
+  // frm_main_instrument_options.cpp: the "Instrument Options" dialog; what it changed is
   // stored at once, and a changed layer or round count regenerates the list.
   void OpenInstrumentOptions();
-  // frm_main_instrument.cpp: "Make Instrument Files..." for a folder the user picks.
+  // frm_main_instrument_files.cpp: "Make Instrument Files..." for a folder the user picks.
   void MakeInstrumentFiles();
-  void OpenEditor();       // the row editor on the grid's current row
+  void OpenEditor();  // the row editor on the grid's current row
   void ShowAbout();
   void SetSettingsEnabled(bool enabled);
   int CurrentRow() const;

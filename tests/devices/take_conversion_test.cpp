@@ -8,7 +8,7 @@
 #include <numbers>
 
 #include "devices/recorders/spsc_ring.h"
-#include "devices/common/take_conversion.h"
+#include "devices/takes/take_conversion.h"
 #include "support/audio_analysis.h"
 
 namespace ntr {

@@ -3,6 +3,7 @@
 
 #include <limits>
 
+#include "chunk_fields.h"
 #include "quendal/wav_errors.h"
 
 namespace quendal::detail {
@@ -29,8 +30,10 @@ int32_t ToSize(int64_t size, const std::string& id) {
 // The list's body as WriteList lays it out: the type, every item, the rest.
 int64_t ListBodySize(const WavList& list) {
   int64_t size = static_cast<int64_t>(list.TypeID.size() + list.TrailingBytes.size());
-  for (const auto& label : *list.WavLabls) size += static_cast<int64_t>(label->ChunkId.size() + 8 + label->LabelText.size());
-  for (const auto& note : *list.WavNotes) size += static_cast<int64_t>(note->ChunkId.size() + 8 + note->NoteText.size());
+  for (const auto& label : *list.WavLabls)
+    size += static_cast<int64_t>(label->ChunkId.size() + 8 + label->LabelText.size());
+  for (const auto& note : *list.WavNotes)
+    size += static_cast<int64_t>(note->ChunkId.size() + 8 + note->NoteText.size());
   for (const auto& text : *list.WavLtxts) {
     size += static_cast<int64_t>(text->ChunkId.size() + 20 + text->PurposeID.size() + text->LtxtText.size());
   }
@@ -55,15 +58,24 @@ void FinishMergedChunk(Wav& wav, const std::string& slot) {
   if (slot == "cue ") {
     WavCue& cue = *wav.CueChunk;
     CheckRecords(cue.CuePointsNumber, "cue points");
-    cue.ChunkSize = ToSize(4 + 24 * int64_t{cue.CuePointsNumber} + static_cast<int64_t>(cue.TrailingBytes.size()), "cue ");
+    const int64_t fields = FixedBytesOf<WavCue>(CueFields<FixedFieldBytes, const WavCue>);
+    const int64_t point = FixedBytesOf<WavCuePoint>(CuePointFields<FixedFieldBytes, const WavCuePoint>);
+    cue.ChunkSize =
+        ToSize(fields + point * cue.CuePointsNumber + static_cast<int64_t>(cue.TrailingBytes.size()), "cue ");
   } else if (slot == "plst") {
     WavPlst& plst = *wav.PlstChunk;
     CheckRecords(plst.SegmentsNumber, "playlist segments");
-    plst.ChunkSize = ToSize(4 + 12 * int64_t{plst.SegmentsNumber} + static_cast<int64_t>(plst.TrailingBytes.size()), "plst");
+    const int64_t fields = FixedBytesOf<WavPlst>(PlstFields<FixedFieldBytes, const WavPlst>);
+    const int64_t segment = FixedBytesOf<WavPlstSeg>(PlstSegFields<FixedFieldBytes, const WavPlstSeg>);
+    plst.ChunkSize =
+        ToSize(fields + segment * plst.SegmentsNumber + static_cast<int64_t>(plst.TrailingBytes.size()), "plst");
   } else if (slot == "smpl") {
     WavSmpl& smpl = *wav.SmplChunk;
     CheckRecords(smpl.SampleLoopsNumber, "loops");
-    smpl.ChunkSize = ToSize(36 + 24 * int64_t{smpl.WavSmplLoops->Count()} + static_cast<int64_t>(smpl.TrailingBytes.size()), "smpl");
+    const int64_t fields = FixedBytesOf<WavSmpl>(SmplFields<FixedFieldBytes, const WavSmpl>);
+    const int64_t loop = FixedBytesOf<WavSmplLoop>(SmplLoopFields<FixedFieldBytes, const WavSmplLoop>);
+    smpl.ChunkSize =
+        ToSize(fields + loop * smpl.WavSmplLoops->Count() + static_cast<int64_t>(smpl.TrailingBytes.size()), "smpl");
   } else if (slot == "LIST") {
     WavList& list = *wav.ListChunk;
     if (!list.WavLabls || !list.WavNotes || !list.WavLtxts) {

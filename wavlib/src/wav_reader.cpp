@@ -16,7 +16,10 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
+#include "chunk_fields.h"
 #include "merged_chunk.h"
 #include "quendal/qd_wav_module.h"
 #include "quendal/wav_errors.h"
@@ -81,109 +84,119 @@ void CheckRecordCount(int32_t count, const std::string& what) {
   }
 }
 
-// Only the fields that fit the chunk's size are read (the old 14-byte format
-// record has no bits field); a field the size cuts off stays 0.
-void ReadFmt(ChunkReader& r, WavFmt& fmt, int32_t size) {
-  const auto field = [&](int end, int width, const char* what) {
-    return size >= end ? r.Number(width, std::string(what) + " of \"fmt \"") : 0;
+void AddRecord(WavCuePoints& points, const WavCuePoint& p) {
+  points.Add(p.CueID, p.CuePosition, p.DataChunkID, p.ChunkStart, p.BlockStart, p.SampleOffset);
+}
+void AddRecord(WavPlstSegs& segments, const WavPlstSeg& s) {
+  segments.Add(s.CuePointID, s.NumberOfSamples, s.NumberOfRepeats);
+}
+void AddRecord(WavSmplLoops& loops, const WavSmplLoop& l) {
+  loops.Add(l.CuePointID, l.LoopType, l.LoopStart, l.LoopEnd, l.LoopFraction, l.LoopPlayCount);
+}
+
+std::string ReadSubChunkText(ChunkReader& r, int32_t size, int32_t textLength, int32_t& remaining,
+                             const std::string& what);
+
+// Reads the fields a field list (chunk_fields.h) names into the object, in
+// file order. Each field's what, with `suffix` (" of \"smpl\""), names it in
+// messages; a record's fields all carry the record's name instead. With
+// cutBySize only the fields that fit `size` are read (of the format chunk),
+// a field cut off staying 0. The counts and sums of a chunk merged into an
+// earlier one add to the earlier ones, as its records follow them.
+class FieldReader {
+ public:
+  FieldReader(ChunkReader& r, std::string suffix, std::string owner, int32_t size)
+      : r_(r), suffix_(std::move(suffix)), owner_(std::move(owner)), size_(size) {}
+
+  FieldReader& Merging(bool merge) { return merge_ = merge, *this; }
+  FieldReader& CutBySize() { return cutBySize_ = true, *this; }
+  FieldReader& Record(std::string what) { return recordWhat_ = std::move(what), *this; }
+  // A list item's text: remaining is what is left of the list.
+  FieldReader& ListItem(std::string what, int32_t& remaining) {
+    return itemWhat_ = std::move(what), remaining_ = &remaining, *this;
+  }
+
+  template <class M>
+  void Number(const char*, M& member, int width, const char* what) {
+    member = static_cast<M>(Fits(width) ? r_.Number(width, What(what)) : 0);
+    offset_ += width;
+  }
+  void Pattern(const char*, int32_t& member, const char* what) {
+    member = r_.Pattern(What(what));
+    offset_ += 4;
+  }
+  void Code(const char*, std::string& member, const char* what) {
+    member = r_.Bytes(4, What(what));
+    offset_ += 4;
+  }
+  void NamedNumber(const char*, std::string& desc, const char* name, int32_t& member, int width, const char* what) {
+    Number(name, member, width, what);
+    desc = QDWavModule::CompressionDesc(member);
+  }
+  void SizedTail(const char*, int32_t& count, const char*, std::string& bytes, const char* what) {
+    if (Fits(2)) {
+      count = r_.Number(2, What(std::string(what) + " size"));
+      bytes = r_.Bytes(int64_t{size_} - offset_ - 2, What(std::string(what) + " bytes"));
+    } else {
+      count = 0;
+      bytes.clear();
+    }
+  }
+  void Rest(const char*, std::string& member, const char* what) {
+    member = r_.Bytes(int64_t{size_} - offset_, What(what));
+  }
+  void Count(const char* name, int32_t& member, const char* what) {
+    Sum(name, member, what);
+    count_ = pending_.back();
+  }
+  void Sum(const char*, int32_t& member, const char* what) {
+    const std::string words = What(what);
+    pending_.push_back({&member, r_.Number(4, words), words});
+    offset_ += 4;
+  }
+  template <class Collection, class Fields>
+  void Records(const char* name, const std::shared_ptr<Collection>& collection, const char* record, bool,
+               Fields fields) {
+    for (const Pending& p : pending_) *p.member = merge_ ? AddCounts(*p.member, p.value, p.what) : p.value;
+    pending_.clear();
+    CheckRecordCount(count_.value, count_.what);
+    auto& items = Held(collection, (owner_ + "." + name).c_str());
+    for (int32_t i = 1; i <= count_.value; ++i) {
+      typename Collection::value_type::element_type item;
+      FieldReader itemReader(r_, {}, owner_, 0);
+      itemReader.Record(record + (" " + std::to_string(i)) + suffix_);
+      fields(itemReader, item);
+      AddRecord(items, item);
+    }
+  }
+  void Text(const char*, std::string& member) {
+    member = ReadSubChunkText(r_, size_, size_ - static_cast<int32_t>(offset_), *remaining_, itemWhat_);
+  }
+  void Trailing(const char*, std::string&) {}  // the chunk walk takes the rest of the body
+
+ private:
+  struct Pending {
+    int32_t* member = nullptr;
+    int32_t value = 0;
+    std::string what;
   };
-  fmt.CompressionCode = field(2, 2, "the compression code");
-  fmt.CompressionDesc = QDWavModule::CompressionDesc(fmt.CompressionCode);
-  fmt.ChannelsNumber = field(4, 2, "the channel count");
-  fmt.SampleRate = field(8, 4, "the sample rate");
-  fmt.BytesPerSecond = field(12, 4, "the bytes per second");
-  fmt.BytesPerSample = field(14, 2, "the block alignment");
-  fmt.BitsPerSample = field(16, 2, "the bits per sample");
-  if (size >= 18) {
-    fmt.ExtraFormatBytes = r.Number(2, "the extra format size of \"fmt \"");
-    fmt.ExtraFormatString = r.Bytes(int64_t{size} - 18, "the extra format bytes of \"fmt \"");
-  } else {
-    fmt.ExtraFormatBytes = 0;
-    fmt.ExtraFormatString.clear();
-  }
-}
 
-void ReadFact(ChunkReader& r, WavFact& fact, int32_t size) {
-  fact.SamplesNumber = r.Number(4, "the sample count of \"fact\"");
-  fact.MoreData = r.Bytes(int64_t{size} - 4, "the rest of \"fact\"");
-}
+  bool Fits(int width) const { return !cutBySize_ || offset_ + width <= size_; }
+  std::string What(const std::string& what) const { return recordWhat_.empty() ? what + suffix_ : recordWhat_; }
 
-// With merge, the records follow those of an earlier "cue " of the same
-// read, and the count becomes the count of both.
-void ReadCue(ChunkReader& r, WavCue& cue, bool merge) {
-  const std::string what = "the cue point count of \"cue \"";
-  const int32_t count = r.Number(4, what);
-  cue.CuePointsNumber = merge ? AddCounts(cue.CuePointsNumber, count, what) : count;
-  CheckRecordCount(count, what);
-  auto& points = Held(cue.WavCuePoints, "CueChunk.WavCuePoints");
-  for (int32_t i = 1; i <= count; ++i) {
-    const std::string what = "cue point " + std::to_string(i) + " of \"cue \"";
-    const int32_t id = r.Number(4, what);
-    const int32_t position = r.Number(4, what);
-    const std::string chunkId = r.Bytes(4, what);
-    const int32_t chunkStart = r.Number(4, what);
-    const int32_t blockStart = r.Number(4, what);
-    const int32_t sampleOffset = r.Number(4, what);
-    points.Add(id, position, chunkId, chunkStart, blockStart, sampleOffset);
-  }
-}
-
-void ReadPlst(ChunkReader& r, WavPlst& plst, bool merge) {
-  const std::string what = "the segment count of \"plst\"";
-  const int32_t count = r.Number(4, what);
-  plst.SegmentsNumber = merge ? AddCounts(plst.SegmentsNumber, count, what) : count;
-  CheckRecordCount(count, what);
-  auto& segments = Held(plst.WavPlstSegs, "PlstChunk.WavPlstSegs");
-  for (int32_t i = 1; i <= count; ++i) {
-    const std::string what = "segment " + std::to_string(i) + " of \"plst\"";
-    const int32_t cuePoint = r.Number(4, what);
-    const int32_t samples = r.Number(4, what);
-    const int32_t repeats = r.Number(4, what);
-    segments.Add(cuePoint, samples, repeats);
-  }
-}
-
-// With merge, the loops and the sampler-specific bytes (kept as trailing
-// bytes) follow those of an earlier "smpl" of the same read, and both counts
-// add up; every other field is the later chunk's.
-void ReadSmpl(ChunkReader& r, WavSmpl& smpl, bool merge) {
-  smpl.Manufacturer = r.Pattern("the manufacturer of \"smpl\"");
-  smpl.Product = r.Pattern("the product of \"smpl\"");
-  smpl.SamplePeriod = r.Number(4, "the sample period of \"smpl\"");
-  smpl.MIDIUnityNote = r.Number(4, "the MIDI unity note of \"smpl\"");
-  smpl.MIDIPitchFraction = r.Pattern("the MIDI pitch fraction of \"smpl\"");
-  smpl.SMPTEFormat = r.Pattern("the SMPTE format of \"smpl\"");
-  smpl.SMPTEOffset = r.Pattern("the SMPTE offset of \"smpl\"");
-  const std::string countWhat = "the loop count of \"smpl\"";
-  const std::string dataWhat = "the sampler data size of \"smpl\"";
-  const int32_t count = r.Number(4, countWhat);
-  const int32_t samplerData = r.Number(4, dataWhat);
-  smpl.SampleLoopsNumber = merge ? AddCounts(smpl.SampleLoopsNumber, count, countWhat) : count;
-  smpl.SamplerData = merge ? AddCounts(smpl.SamplerData, samplerData, dataWhat) : samplerData;
-  CheckRecordCount(count, countWhat);
-  auto& loops = Held(smpl.WavSmplLoops, "SmplChunk.WavSmplLoops");
-  for (int32_t i = 1; i <= count; ++i) {
-    const std::string what = "loop " + std::to_string(i) + " of \"smpl\"";
-    const int32_t cuePoint = r.Number(4, what);
-    const int32_t type = r.Pattern(what);
-    const int32_t start = r.Number(4, what);
-    const int32_t end = r.Number(4, what);
-    const int32_t fraction = r.Pattern(what);
-    const int32_t playCount = r.Number(4, what);
-    loops.Add(cuePoint, type, start, end, fraction, playCount);
-  }
-}
-
-void ReadInst(ChunkReader& r, WavInst& inst) {
-  const std::string what = "a field of \"inst\"";
-  inst.UnshiftedNote = static_cast<int16_t>(r.Number(1, what));
-  inst.FineTune = static_cast<int16_t>(r.Number(1, what));
-  inst.Gain = static_cast<int16_t>(r.Number(1, what));
-  inst.LowNote = static_cast<int16_t>(r.Number(1, what));
-  inst.HighNote = static_cast<int16_t>(r.Number(1, what));
-  inst.LowVelocity = static_cast<int16_t>(r.Number(1, what));
-  inst.HighVelocity = static_cast<int16_t>(r.Number(1, what));
-}
+  ChunkReader& r_;
+  std::string suffix_;
+  std::string owner_;  // the member of Wav, for the message of a missing collection
+  int32_t size_;
+  bool merge_ = false;
+  bool cutBySize_ = false;
+  std::string recordWhat_;
+  std::string itemWhat_;
+  int32_t* remaining_ = nullptr;
+  int64_t offset_ = 0;
+  std::vector<Pending> pending_;
+  Pending count_;
+};
 
 // The text of a list sub-chunk: t bytes plus the pad byte when t is odd.
 // Returns the text and lowers remaining by what the sub-chunk used of the list.
@@ -219,32 +232,29 @@ void ReadList(ChunkReader& r, WavList& list, int32_t size, const std::string& ty
   list.TypeID = type;
   while (remaining >= 1) {
     const std::string id = r.Bytes(4, "a sub-chunk id of the list");
-    if (id == "labl" || id == "note") {
-      const std::string what = "a \"" + id + "\" sub-chunk";
+    if (id == "labl" || id == "note" || id == "ltxt") {
+      const std::string what = (id == "ltxt" ? "an \"" : "a \"") + id + "\" sub-chunk";
       const int32_t subSize = r.Number(4, "the size of " + what);
-      const int32_t cuePoint = r.Number(4, "the cue point id of " + what);
-      const std::string text = ReadSubChunkText(r, subSize, subSize - 4, remaining, what);
+      FieldReader fields(r, " of " + what, "ListChunk", subSize);
+      fields.ListItem(what, remaining);
       if (id == "labl") {
-        Held(list.WavLabls, "ListChunk.WavLabls").Add(id, subSize, cuePoint, text);
+        WavLabl label;
+        LablFields(fields, label);
+        Held(list.WavLabls, "ListChunk.WavLabls").Add(id, subSize, label.CuePointID, label.LabelText);
         list.ItemOrder.push_back(WavListItemKind::Labl);
-      } else {
-        Held(list.WavNotes, "ListChunk.WavNotes").Add(id, subSize, cuePoint, text);
+      } else if (id == "note") {
+        WavNote note;
+        NoteFields(fields, note);
+        Held(list.WavNotes, "ListChunk.WavNotes").Add(id, subSize, note.CuePointID, note.NoteText);
         list.ItemOrder.push_back(WavListItemKind::Note);
+      } else {
+        WavLtxt text;
+        LtxtFields(fields, text);
+        Held(list.WavLtxts, "ListChunk.WavLtxts")
+            .Add(id, subSize, text.CuePointID, text.SampleLength, text.PurposeID, text.Country, text.Language,
+                 text.Dialect, text.CodePage, text.LtxtText);
+        list.ItemOrder.push_back(WavListItemKind::Ltxt);
       }
-    } else if (id == "ltxt") {
-      const std::string what = "an \"ltxt\" sub-chunk";
-      const int32_t subSize = r.Number(4, "the size of " + what);
-      const int32_t cuePoint = r.Number(4, "the cue point id of " + what);
-      const int32_t sampleLength = r.Number(4, "the sample length of " + what);
-      const std::string purpose = r.Bytes(4, "the purpose id of " + what);
-      const int32_t country = r.Number(2, "the country of " + what);
-      const int32_t language = r.Number(2, "the language of " + what);
-      const int32_t dialect = r.Number(2, "the dialect of " + what);
-      const int32_t codePage = r.Number(2, "the code page of " + what);
-      const std::string text = ReadSubChunkText(r, subSize, subSize - 20, remaining, what);
-      Held(list.WavLtxts, "ListChunk.WavLtxts")
-          .Add(id, subSize, cuePoint, sampleLength, purpose, country, language, dialect, codePage, text);
-      list.ItemOrder.push_back(WavListItemKind::Ltxt);
     } else {
       // A sub-chunk this library does not model (every INFO list has them):
       // it and the rest of the list become the list's trailing bytes, which
@@ -293,7 +303,8 @@ std::string* ReadModelledChunk(ChunkReader& r, Wav& wav, const std::string& id, 
   }
   if (id == "fmt ") {
     auto& fmt = StartChunk(wav.Fmt_Chunk, "Fmt_Chunk", id, size);
-    ReadFmt(r, fmt, size);
+    FieldReader fields(r, " of \"fmt \"", "Fmt_Chunk", size);
+    FmtFields(fields.CutBySize(), fmt);
     return &fmt.TrailingBytes;
   }
   if (id == "data" || id == "wavl" || id == "PAD ") {
@@ -304,22 +315,26 @@ std::string* ReadModelledChunk(ChunkReader& r, Wav& wav, const std::string& id, 
     return nullptr;
   }
   if (id == "fact") {
-    ReadFact(r, StartChunk(wav.FactChunk, "FactChunk", id, size), size);
+    FieldReader fields(r, " of \"fact\"", "FactChunk", size);
+    FactFields(fields, StartChunk(wav.FactChunk, "FactChunk", id, size));
     return nullptr;
   }
   if (id == "slnt") {
     auto& slnt = StartChunk(wav.SlntChunk, "SlntChunk", id, size);
-    slnt.SilentSamplesNumber = r.Number(4, "the silent sample count of \"slnt\"");
+    FieldReader fields(r, " of \"slnt\"", "SlntChunk", size);
+    SlntFields(fields, slnt);
     return &slnt.TrailingBytes;
   }
   if (id == "cue ") {
     auto& cue = StartChunk(wav.CueChunk, "CueChunk", id, size, merge);
-    ReadCue(r, cue, merge);
+    FieldReader fields(r, " of \"cue \"", "CueChunk", size);
+    CueFields(fields.Merging(merge), cue);
     return &cue.TrailingBytes;
   }
   if (id == "plst") {
     auto& plst = StartChunk(wav.PlstChunk, "PlstChunk", id, size, merge);
-    ReadPlst(r, plst, merge);
+    FieldReader fields(r, " of \"plst\"", "PlstChunk", size);
+    PlstFields(fields.Merging(merge), plst);
     return &plst.TrailingBytes;
   }
   if (id == "list" || id == "LIST") {
@@ -329,11 +344,13 @@ std::string* ReadModelledChunk(ChunkReader& r, Wav& wav, const std::string& id, 
   }
   if (id == "smpl") {
     auto& smpl = StartChunk(wav.SmplChunk, "SmplChunk", id, size, merge);
-    ReadSmpl(r, smpl, merge);
+    FieldReader fields(r, " of \"smpl\"", "SmplChunk", size);
+    SmplFields(fields.Merging(merge), smpl);
     return &smpl.TrailingBytes;
   }
   auto& inst = StartChunk(wav.InstChunk, "InstChunk", id, size);
-  ReadInst(r, inst);
+  FieldReader fields(r, " of \"inst\"", "InstChunk", size);
+  InstFields(fields, inst);
   return &inst.TrailingBytes;
 }
 

@@ -19,6 +19,7 @@
 #include <system_error>
 #include <vector>
 
+#include "chunk_fields.h"
 #include "quendal/qd_wav_module.h"
 #include "quendal/wav_errors.h"
 #include "wav_layout.h"
@@ -97,7 +98,8 @@ void AddChunk(int64_t& riffSize, int32_t chunkSize, const std::string& chunk) {
 int32_t ComputeRiffSize(const ChunkPlan& plan) {
   int64_t riffSize = 4;  // the form type
   const auto addKept = [&](std::size_t place) {
-    for (const WavUnknownChunk* chunk : plan.kept[place]) AddChunk(riffSize, chunk->ChunkSize, '"' + chunk->ChunkId + '"');
+    for (const WavUnknownChunk* chunk : plan.kept[place])
+      AddChunk(riffSize, chunk->ChunkSize, '"' + chunk->ChunkId + '"');
   };
   addKept(0);
   if (plan.fmt) AddChunk(riffSize, plan.fmt->ChunkSize, "\"fmt \"");
@@ -129,15 +131,17 @@ void CheckRecordCounts(const ChunkPlan& plan) {
   if (plan.cue) {
     const auto& points = Held(plan.cue->WavCuePoints, "CueChunk.WavCuePoints");
     if (plan.cue->CuePointsNumber > points.Count()) {
-      throw NoSuchItemError("CuePointsNumber is " + std::to_string(plan.cue->CuePointsNumber) + " but WavCuePoints holds " +
-                            std::to_string(points.Count()) + " cue points; nothing was written");
+      throw NoSuchItemError("CuePointsNumber is " + std::to_string(plan.cue->CuePointsNumber) +
+                            " but WavCuePoints holds " + std::to_string(points.Count()) +
+                            " cue points; nothing was written");
     }
   }
   if (plan.plst) {
     const auto& segments = Held(plan.plst->WavPlstSegs, "PlstChunk.WavPlstSegs");
     if (plan.plst->SegmentsNumber > segments.Count()) {
-      throw NoSuchItemError("SegmentsNumber is " + std::to_string(plan.plst->SegmentsNumber) + " but WavPlstSegs holds " +
-                            std::to_string(segments.Count()) + " segments; nothing was written");
+      throw NoSuchItemError("SegmentsNumber is " + std::to_string(plan.plst->SegmentsNumber) +
+                            " but WavPlstSegs holds " + std::to_string(segments.Count()) +
+                            " segments; nothing was written");
     }
   }
   if (plan.list) {
@@ -200,86 +204,90 @@ class ChunkWriter {
   WavFileStream& out_;
 };
 
-// The old 14-byte format record has no bits field: of a format chunk smaller
-// than 16 bytes only the fields that fit are written.
-void WriteFmt(ChunkWriter& w, const WavFmt& fmt) {
-  const int64_t body = w.Header(fmt.ChunkId, fmt.ChunkSize);
-  const auto field = [&](int end, int32_t value, int width) {
-    if (fmt.ChunkSize >= end) w.Number(value, width);
-  };
-  field(2, fmt.CompressionCode, 2);
-  field(4, fmt.ChannelsNumber, 2);
-  field(8, fmt.SampleRate, 4);
-  field(12, fmt.BytesPerSecond, 4);
-  field(14, fmt.BytesPerSample, 2);
-  field(16, fmt.BitsPerSample, 2);
-  if (fmt.ChunkSize >= 18) {
-    w.Number(fmt.ExtraFormatBytes, 2);
-    w.Raw(fmt.ExtraFormatString);
+// Writes the fields a field list (chunk_fields.h) names, in file order.
+// With cutBySize only the fields that fit `size` are written (of a format
+// chunk smaller than 16 bytes: the old 14-byte record has no bits field).
+class FieldWriter {
+ public:
+  FieldWriter(ChunkWriter& w, int32_t size, bool cutBySize = false) : w_(w), size_(size), cutBySize_(cutBySize) {}
+
+  void Number(const char*, int32_t value, int width, const char*) {
+    if (!cutBySize_ || offset_ + width <= size_) w_.Number(value, width);
+    offset_ += width;
   }
-  w.EndStructured(body, fmt.ChunkSize, fmt.TrailingBytes);
+  void Pattern(const char*, int32_t value, const char*) { w_.Pattern(value), offset_ += 4; }
+  void Code(const char*, const std::string& value, const char*) { w_.Raw(value), offset_ += 4; }
+  void NamedNumber(const char*, const std::string&, const char* name, int32_t value, int width, const char* what) {
+    Number(name, value, width, what);
+  }
+  void SizedTail(const char*, int32_t count, const char*, const std::string& bytes, const char*) {
+    if (cutBySize_ && offset_ + 2 > size_) return;
+    w_.Number(count, 2);
+    w_.Raw(bytes);
+  }
+  // A Rest of spaces only stands for "nothing more", unless the size counts
+  // it (a file read with such bytes keeps them).
+  void Rest(const char*, const std::string& bytes, const char*) {
+    const bool counted = int64_t{size_} >= offset_ + static_cast<int64_t>(bytes.size());
+    if (counted || bytes.find_first_not_of(' ') != std::string::npos) w_.Raw(bytes);
+  }
+  void Count(const char* name, int32_t value, const char* what) {
+    Number(name, value, 4, what);
+    count_ = value;
+  }
+  void Sum(const char* name, int32_t value, const char* what) { Number(name, value, 4, what); }
+  // Checked before the disk is touched: the collection is there and holds
+  // the count (CheckRecordCounts).
+  template <class Collection, class Fields>
+  void Records(const char*, const std::shared_ptr<Collection>& collection, const char*, bool allWritten,
+               Fields fields) {
+    const int32_t written = allWritten ? collection->Count() : count_;
+    for (int32_t i = 1; i <= written; ++i) {
+      FieldWriter item(w_, 0);
+      fields(item, *collection->Item(i));
+    }
+  }
+  void Text(const char*, const std::string& text) { w_.Raw(text); }
+  void Trailing(const char*, const std::string& bytes) { w_.Raw(bytes); }
+
+ private:
+  ChunkWriter& w_;
+  int32_t size_;
+  bool cutBySize_;
+  int64_t offset_ = 0;
+  int32_t count_ = 0;
+};
+
+// A structured chunk: its header, the fields its list names, then the filler
+// and the pad byte.
+template <class T, class Fields>
+void WriteStructured(ChunkWriter& w, const T& chunk, Fields fields, bool cutBySize = false) {
+  const int64_t body = w.Header(chunk.ChunkId, chunk.ChunkSize);
+  FieldWriter writer(w, chunk.ChunkSize, cutBySize);
+  fields(writer, chunk);
+  w.FillTo(body, chunk.ChunkSize);
+  w.EndChunk(body, chunk.ChunkSize);
 }
 
+// A list item: its header and its fields, with neither filler nor pad byte.
+template <class T, class Fields>
+void WriteItem(ChunkWriter& w, const T& item, Fields fields) {
+  w.Header(item.ChunkId, item.ChunkSize);
+  FieldWriter writer(w, item.ChunkSize);
+  fields(writer, item);
+}
+
+// No filler: a fact chunk's size may count more than its fields.
 void WriteFact(ChunkWriter& w, const WavFact& fact) {
   const int64_t body = w.Header(fact.ChunkId, fact.ChunkSize);
-  w.Number(fact.SamplesNumber, 4);
-  // A MoreData of spaces only stands for "nothing more", unless the size
-  // counts it (a file read with such bytes keeps them).
-  const bool counted = int64_t{fact.ChunkSize} >= 4 + static_cast<int64_t>(fact.MoreData.size());
-  if (counted || fact.MoreData.find_first_not_of(' ') != std::string::npos) w.Raw(fact.MoreData);
+  FieldWriter writer(w, fact.ChunkSize);
+  FactFields(writer, fact);
   w.EndChunk(body, fact.ChunkSize);
 }
 
-void WriteCue(ChunkWriter& w, const WavCue& cue) {
-  const int64_t body = w.Header(cue.ChunkId, cue.ChunkSize);
-  w.Number(cue.CuePointsNumber, 4);
-  for (int32_t i = 1; i <= cue.CuePointsNumber; ++i) {
-    const auto point = cue.WavCuePoints->Item(i);
-    w.Number(point->CueID, 4);
-    w.Number(point->CuePosition, 4);
-    w.Raw(point->DataChunkID);
-    w.Number(point->ChunkStart, 4);
-    w.Number(point->BlockStart, 4);
-    w.Number(point->SampleOffset, 4);
-  }
-  w.EndStructured(body, cue.ChunkSize, cue.TrailingBytes);
-}
-
-void WritePlst(ChunkWriter& w, const WavPlst& plst) {
-  const int64_t body = w.Header(plst.ChunkId, plst.ChunkSize);
-  w.Number(plst.SegmentsNumber, 4);
-  for (int32_t i = 1; i <= plst.SegmentsNumber; ++i) {
-    const auto segment = plst.WavPlstSegs->Item(i);
-    w.Number(segment->CuePointID, 4);
-    w.Number(segment->NumberOfSamples, 4);
-    w.Number(segment->NumberOfRepeats, 4);
-  }
-  w.EndStructured(body, plst.ChunkSize, plst.TrailingBytes);
-}
-
-void WriteLabl(ChunkWriter& w, const WavLabl& label) {
-  w.Header(label.ChunkId, label.ChunkSize);
-  w.Number(label.CuePointID, 4);
-  w.Raw(label.LabelText);
-}
-
-void WriteNote(ChunkWriter& w, const WavNote& note) {
-  w.Header(note.ChunkId, note.ChunkSize);
-  w.Number(note.CuePointID, 4);
-  w.Raw(note.NoteText);
-}
-
-void WriteLtxt(ChunkWriter& w, const WavLtxt& text) {
-  w.Header(text.ChunkId, text.ChunkSize);
-  w.Number(text.CuePointID, 4);
-  w.Number(text.SampleLength, 4);
-  w.Raw(text.PurposeID);
-  w.Number(text.Country, 2);
-  w.Number(text.Language, 2);
-  w.Number(text.Dialect, 2);
-  w.Number(text.CodePage, 2);
-  w.Raw(text.LtxtText);
-}
+void WriteLabl(ChunkWriter& w, const WavLabl& label) { WriteItem(w, label, LablFields<FieldWriter, const WavLabl>); }
+void WriteNote(ChunkWriter& w, const WavNote& note) { WriteItem(w, note, NoteFields<FieldWriter, const WavNote>); }
+void WriteLtxt(ChunkWriter& w, const WavLtxt& text) { WriteItem(w, text, LtxtFields<FieldWriter, const WavLtxt>); }
 
 // The items in the order they were read as far as it goes, then the rest:
 // labels, notes, labelled texts.
@@ -298,37 +306,6 @@ void WriteList(ChunkWriter& w, const WavList& list) {
   w.EndStructured(body, list.ChunkSize, list.TrailingBytes);
 }
 
-void WriteSmpl(ChunkWriter& w, const WavSmpl& smpl) {
-  const int64_t body = w.Header(smpl.ChunkId, smpl.ChunkSize);
-  w.Pattern(smpl.Manufacturer);
-  w.Pattern(smpl.Product);
-  w.Number(smpl.SamplePeriod, 4);
-  w.Number(smpl.MIDIUnityNote, 4);
-  w.Pattern(smpl.MIDIPitchFraction);
-  w.Pattern(smpl.SMPTEFormat);
-  w.Pattern(smpl.SMPTEOffset);
-  w.Number(smpl.SampleLoopsNumber, 4);
-  w.Number(smpl.SamplerData, 4);
-  for (const auto& loop : *smpl.WavSmplLoops) {
-    w.Number(loop->CuePointID, 4);
-    w.Pattern(loop->LoopType);
-    w.Number(loop->LoopStart, 4);
-    w.Number(loop->LoopEnd, 4);
-    w.Pattern(loop->LoopFraction);
-    w.Number(loop->LoopPlayCount, 4);
-  }
-  w.EndStructured(body, smpl.ChunkSize, smpl.TrailingBytes);
-}
-
-void WriteInst(ChunkWriter& w, const WavInst& inst) {
-  const int64_t body = w.Header(inst.ChunkId, inst.ChunkSize);
-  for (int16_t field : {inst.UnshiftedNote, inst.FineTune, inst.Gain, inst.LowNote, inst.HighNote,
-                        inst.LowVelocity, inst.HighVelocity}) {
-    w.Number(field, 1);
-  }
-  w.EndStructured(body, inst.ChunkSize, inst.TrailingBytes);
-}
-
 // A chunk whose body is one byte string (data, "PAD ", a kept chunk).
 void WriteRaw(ChunkWriter& w, const WavChunk& chunk) {
   const int64_t body = w.Header(chunk.ChunkId, chunk.ChunkSize);
@@ -344,25 +321,21 @@ void WriteAll(ChunkWriter& w, const Wav& wav, const ChunkPlan& plan) {
   w.Number(wav.FileHeader->ChunkSize, 4);
   w.Raw(wav.FileHeader->ChunkData);
   kept(0);
-  if (plan.fmt) WriteFmt(w, *plan.fmt);
+  if (plan.fmt) WriteStructured(w, *plan.fmt, FmtFields<FieldWriter, const WavFmt>, true);
   kept(1);
   if (plan.fact) WriteFact(w, *plan.fact);
   kept(2);
-  if (plan.slnt) {
-    const int64_t body = w.Header(plan.slnt->ChunkId, plan.slnt->ChunkSize);
-    w.Number(plan.slnt->SilentSamplesNumber, 4);
-    w.EndStructured(body, plan.slnt->ChunkSize, plan.slnt->TrailingBytes);
-  }
+  if (plan.slnt) WriteStructured(w, *plan.slnt, SlntFields<FieldWriter, const WavSlnt>);
   kept(3);
-  if (plan.cue) WriteCue(w, *plan.cue);
+  if (plan.cue) WriteStructured(w, *plan.cue, CueFields<FieldWriter, const WavCue>);
   kept(4);
-  if (plan.plst) WritePlst(w, *plan.plst);
+  if (plan.plst) WriteStructured(w, *plan.plst, PlstFields<FieldWriter, const WavPlst>);
   kept(5);
   if (plan.list) WriteList(w, *plan.list);
   kept(6);
-  if (plan.smpl) WriteSmpl(w, *plan.smpl);
+  if (plan.smpl) WriteStructured(w, *plan.smpl, SmplFields<FieldWriter, const WavSmpl>);
   kept(7);
-  if (plan.inst) WriteInst(w, *plan.inst);
+  if (plan.inst) WriteStructured(w, *plan.inst, InstFields<FieldWriter, const WavInst>);
   kept(8);
   if (plan.pad) WriteRaw(w, *plan.pad);
   kept(9);

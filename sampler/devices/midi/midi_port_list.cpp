@@ -8,8 +8,8 @@
 #include <stdexcept>
 #include <thread>
 
-#include "devices/common/quiet_libraries.h"
 #include "devices/midi/midi_retcodes.h"
+#include "devices/quiet_libraries.h"
 
 namespace ntr {
 

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "devices/common/quiet_libraries.h"
+#include "devices/quiet_libraries.h"
 
 namespace ntr {
 

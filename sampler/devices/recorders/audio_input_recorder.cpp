@@ -15,10 +15,10 @@
 
 #include "devices/recorders/audio_inputs.h"
 #include "devices/recorders/jack_capture_ports.h"
-#include "devices/common/recording_format.h"
 #include "devices/recorders/spsc_ring.h"
-#include "devices/common/take_conversion.h"
-#include "devices/common/wav_saving.h"
+#include "devices/takes/recording_format.h"
+#include "devices/takes/take_conversion.h"
+#include "devices/takes/wav_saving.h"
 
 namespace ntr {
 

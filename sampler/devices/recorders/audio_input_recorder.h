@@ -24,7 +24,7 @@
 
 #include "devices/recorders/audio_input_options.h"
 #include "devices/recorders/audio_source_choice.h"
-#include "devices/common/recorded_take.h"
+#include "devices/takes/recorded_take.h"
 #include "engine/ports.h"
 
 namespace ntr {

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <map>
 
-#include "devices/common/quiet_libraries.h"
+#include "devices/quiet_libraries.h"
 #include "devices/recorders/jack_capture_ports.h"
 
 namespace ntr {

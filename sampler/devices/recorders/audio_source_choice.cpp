@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <optional>
 
+#include "devices/quiet_libraries.h"
 #include "devices/recorders/jack_capture_ports.h"
-#include "devices/common/quiet_libraries.h"
 #include "engine/ports.h"
 
 namespace ntr {

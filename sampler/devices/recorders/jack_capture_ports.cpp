@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <memory>
 
-#include "devices/common/quiet_libraries.h"
+#include "devices/quiet_libraries.h"
 #include "engine/ports.h"
 
 namespace ntr {

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "devices/recorders/synth_recorder.h"
 
-#include "devices/common/recording_format.h"
-#include "devices/common/take_conversion.h"
-#include "devices/common/wav_saving.h"
+#include "devices/takes/recording_format.h"
+#include "devices/takes/take_conversion.h"
+#include "devices/takes/wav_saving.h"
 
 namespace ntr {
 

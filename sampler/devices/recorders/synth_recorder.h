@@ -7,7 +7,7 @@
 #include <string>
 
 #include "devices/synth/builtin_synth.h"
-#include "devices/common/recorded_take.h"
+#include "devices/takes/recorded_take.h"
 #include "engine/ports.h"
 
 namespace ntr {

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "devices/common/recorded_take.h"
 #include "devices/synth/soundfont_locator.h"
+#include "devices/takes/recorded_take.h"
 #include "engine/ports.h"
 
 namespace ntr {

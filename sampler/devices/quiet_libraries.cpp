@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "devices/common/quiet_libraries.h"
+#include "devices/quiet_libraries.h"
 
 #include <RtMidi.h>
 #include <alsa/asoundlib.h>

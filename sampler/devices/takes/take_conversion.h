@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "devices/common/recorded_take.h"
+#include "devices/takes/recorded_take.h"
 #include "engine/ports.h"
 #include "engine/sample_coding.h"
 

@@ -20,7 +20,8 @@ void frmMain::MakeInstrumentFiles() {
       parts_.dialogs.ChooseInstrumentFolder(InstrumentPath(run.saveFolder, run.instrumentName));
   if (!folder) return;
   const session::InstrumentFilesNote note = session::WriteInstrumentFilesOf(*folder);
-  parts_.dialogs.ShowMessage(kAppTitle, note.text + ".", note.written ? MessageIcon::Information : MessageIcon::Critical);
+  parts_.dialogs.ShowMessage(kAppTitle, note.text + ".",
+                             note.written ? MessageIcon::Information : MessageIcon::Critical);
 }
 
 }  // namespace ntr::ui

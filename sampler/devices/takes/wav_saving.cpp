@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "devices/common/wav_saving.h"
+#include "devices/takes/wav_saving.h"
 
 #include <quendal/pcm_wav.h>
 #include <quendal/wav_errors.h>

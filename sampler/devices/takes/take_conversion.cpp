@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "devices/common/take_conversion.h"
+#include "devices/takes/take_conversion.h"
 
 #include <soxr.h>
 
@@ -42,8 +42,7 @@ std::vector<float> Resample(const std::vector<float>& interleaved, int channels,
   const soxr_quality_spec_t quality = soxr_quality_spec(bitsKept > 16 ? SOXR_VHQ : SOXR_HQ, 0);
   std::size_t framesDone = 0;
   const soxr_error_t error = soxr_oneshot(fromRate, toRate, static_cast<unsigned>(channels), interleaved.data(),
-                                          inFrames, nullptr, out.data(), capacity, &framesDone, &io, &quality,
-                                          nullptr);
+                                          inFrames, nullptr, out.data(), capacity, &framesDone, &io, &quality, nullptr);
   if (error != nullptr) {
     throw DeviceError(std::string("Sample-rate conversion failed: ") + error);
   }

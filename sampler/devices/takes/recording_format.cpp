@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "devices/common/recording_format.h"
+#include "devices/takes/recording_format.h"
 
 #include <string>
 
@@ -7,8 +7,7 @@ namespace ntr {
 
 void CheckRecordingFormat(const RecordingFormat& format) {
   if (format.samplesPerSec < 1000 || format.samplesPerSec > 384000) {
-    throw DeviceError("Unsupported sample rate: " + std::to_string(format.samplesPerSec) +
-                      " samples per second");
+    throw DeviceError("Unsupported sample rate: " + std::to_string(format.samplesPerSec) + " samples per second");
   }
   const int bits = format.bitsPerSample;
   if (bits != 8 && bits != 16 && bits != 24 && bits != 32) {
@@ -16,8 +15,7 @@ void CheckRecordingFormat(const RecordingFormat& format) {
                       " bits (8, 16, 24 or 32 float are possible)");
   }
   if (format.channels != 1 && format.channels != 2) {
-    throw DeviceError("Unsupported channel count: " + std::to_string(format.channels) +
-                      " (1 or 2 are possible)");
+    throw DeviceError("Unsupported channel count: " + std::to_string(format.channels) + " (1 or 2 are possible)");
   }
 }
 
