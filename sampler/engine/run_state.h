@@ -78,7 +78,7 @@ struct RunResult {
                                   // whose file the user protected (the run went on past them)
   std::int64_t warnings = 0;      // saved takes with a warning (untagged, temporary file left)
   int leftoversRemoved = 0;     // temporary takes of killed runs removed at the start
-  std::vector<std::string> failedTakes;  // why each take the run went on past failed
+  std::vector<std::string> failedTakes{};  // why each take the run went on past failed
 };
 
 enum class TakeStatus {
