@@ -13,7 +13,7 @@
 
 #include "engine/sample_paths.h"
 #include "engine/text_numbers.h"
-#include "engine/unity_note_embedding.h"
+#include "engine/take_finishing.h"
 
 namespace ntr {
 
@@ -170,46 +170,26 @@ CapturedTake EventCapture::CaptureEvent(const CaptureRequest& request) {
   const int midiNote = static_cast<int>(*note);
 
   RecorderSession session(recorder_);
-  CapturedTake captured{target, midiNote, false, 0, {}};
+  CapturedTake captured;
+  captured.targetFile = target;
+  captured.note = midiNote;
   captured.retakes = Record(session, midiNote, static_cast<double>(*holdMillis) / 1000.0,
                             static_cast<double>(*decayMillis) / 1000.0, request.format, target);
 
-  // The take is written beside its target and only then renamed, so the
+  // The raw take is written beside its target and only then renamed, so the
   // target never holds half a file and an older take is replaced only by a
-  // complete one.
-  const std::string take = TemporaryRecordingPath(target);
-  SaveTake(session, take, target);
-  if (request.trim) {
-    try {
-      TrimTakeFile(take, *request.trim);
-    } catch (const std::exception& error) {
-      captured.warnings.push_back(std::string("the take could not be trimmed (it was saved as recorded): ") +
-                                  error.what());
-    }
-  }
+  // complete one. From then on the target holds a take, raw or finished:
+  // finishing replaces it only by a complete finished one.
+  const std::string raw = TemporaryRecordingPath(target);
+  SaveTake(session, raw, target);
+  RefuseProtectedTarget(raw, target);
+  MoveIntoPlace(raw, target);
 
-  RefuseProtectedTarget(take, target);
-  if (!request.embedNote) {
-    MoveIntoPlace(take, target);
-    return captured;
-  }
-
-  try {
-    EmbedUnityNote(take, target, midiNote);
-  } catch (const std::exception& error) {
-    // Never lose a take: without its tag it is still a good sample.
-    MoveIntoPlace(take, target);
-    captured.warnings.push_back(std::string("the note could not be embedded (the take was saved without it): ") +
-                                error.what());
-    return captured;
-  }
-  captured.tagged = true;
-
-  std::error_code error;
-  std::filesystem::remove(PathFromUtf8(take), error);
-  if (error) {
-    captured.warnings.push_back("the temporary recording \"" + take + "\" could not be removed: " + error.message());
-  }
+  FinishedTake finished = FinishTake(
+      target, FinishingRequest{midiNote, request.embedNote, request.trim, request.noiseFloorDbfs});
+  captured.tagged = finished.tagged;
+  captured.levels = finished.levels;
+  captured.warnings = std::move(finished.warnings);
   return captured;
 }
 

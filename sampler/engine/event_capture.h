@@ -4,10 +4,10 @@
 //
 // Order of one event: new recording, format, record, yield once, note on,
 // hold, note off, decay, stop, save beside the target under a temporary name,
-// yield, close, yield, trim the take when asked, then either rename it into
-// place or write the tagged file from it. The target therefore only ever
-// appears complete, and an existing file of that name is replaced only by a
-// complete take.
+// yield, close, yield, rename the raw take into place, then finish it there
+// (take_finishing.h: trimmed when asked, measured, tagged, written once). The
+// target therefore only ever appears complete, and an existing file of that
+// name is replaced only by a complete take.
 // A take that lost audio (AudioDropoutError at stop) is closed and the event
 // played and recorded again, up to five tries in all.
 // Runs on the user-interface thread; the waits yield through the clock, so
@@ -35,8 +35,6 @@ enum class CaptureStage {
   StopRecording,    // the recording could not be stopped
   Save,             // the take could not be saved (the target is untouched)
   MoveIntoPlace,    // the saved take could not be renamed to the target
-  Embed,            // the unity note could not be embedded; the take was saved untagged
-  RemoveTemporary,  // the tagged file was written but the temporary take stayed behind
   TargetProtected,  // the target may not be written (the user protected it): kept as it was,
                     // the take discarded; the run goes on with the next event
 };
@@ -72,6 +70,7 @@ struct CaptureRequest {
   RecordingFormat format;
   bool embedNote = false;
   std::optional<TrimSettings> trim;
+  double noiseFloorDbfs = kSilenceFloorDbfs;  // the level check's: the take is measured against it
 };
 
 struct CapturedTake {
@@ -79,8 +78,9 @@ struct CapturedTake {
   int note = 0;
   bool tagged = false;
   int retakes = 0;  // tries made again after lost audio
+  std::optional<TakeLevels> levels;  // as finished; none when it could not be measured
   // What went wrong after the take was safely in its file (it could not be
-  // tagged, its temporary file stayed behind): the run goes on.
+  // trimmed, measured or tagged): the run goes on.
   std::vector<std::string> warnings;
 };
 

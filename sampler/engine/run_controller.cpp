@@ -454,18 +454,13 @@ bool RunController::StillSounds(const RunPlan& plan, const std::string& programT
   return false;
 }
 
-// Measures a saved take, marks it, tells the observers, and watches for an
+// Marks a saved take from its measures, tells the observers, and watches for an
 // instrument that went quiet during the run. A take sounds when its own note
 // rises above the noise floor and above what the input held before its note
 // on (the tail of the note before it, which is not its sound).
 RunController::PassEnd RunController::AfterTake(const RunPlan& plan, const std::string& programTag, SavedTake& saved,
                                                 int note, double decaySeconds) {
   saved.noiseFloorDbfs = noiseFloorDbfs_;
-  try {
-    saved.levels = AnalyseTakeFile(saved.file, noiseFloorDbfs_);
-  } catch (const std::exception& error) {
-    saved.warnings.push_back(std::string("the take could not be measured: ") + error.what());
-  }
   const bool silent = saved.levels && !SoundsOverCarried(*saved.levels, noiseFloorDbfs_, carriedDbfs_);
   // A take that recorded its note's tail hands that tail to the next take; one
   // that ended at its note off (no decay) does not: the next note then plays
@@ -526,7 +521,7 @@ RunController::PassEnd RunController::RunPass(const RunPlan& plan, const std::st
     // A take of a velocity layer plays the layer's velocity; the level
     // checks between takes play the run's.
     const int velocity = PlayedVelocity(event, runVelocity_);
-    CaptureRequest request{event, plan.instrumentPath, programTag, settings_.Format(), embedNote_, trim};
+    CaptureRequest request{event, plan.instrumentPath, programTag, settings_.Format(), embedNote_, trim, noiseFloorDbfs_};
     try {
       midi_.SetChannelAndVelocity(runChannel_, velocity);
       const CapturedTake take = capture_.CaptureEvent(request);
@@ -534,6 +529,7 @@ RunController::PassEnd RunController::RunPass(const RunPlan& plan, const std::st
       SavedTake saved = TakeOf(row, event, velocity, programTag, take.targetFile);
       saved.tagged = take.tagged;
       saved.retakes = take.retakes;
+      saved.levels = take.levels;
       saved.warnings = take.warnings;
       const double decay = static_cast<double>(WholeNumberInRange(event.Decay, 0, 32000).value_or(0)) / 1000.0;
       const PassEnd end = AfterTake(plan, programTag, saved, take.note, decay);

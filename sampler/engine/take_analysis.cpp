@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/sample_coding.h"
+#include "engine/take_finishing.h"
 #include "quendal/wav.h"
 
 namespace ntr {
@@ -37,6 +38,11 @@ TakeSamples SamplesOf(const quendal::Wav& wav, const std::string& file) {
     throw std::runtime_error("\"" + file + "\" holds no PCM audio that can be measured");
   }
   return {wav.DataChunk->ChunkData, *coding, static_cast<std::size_t>(fmt.ChannelsNumber), fmt.SampleRate};
+}
+
+// The finishing step: the take as it will be written.
+void MeasureStep(TakeBeingFinished& take) {
+  take.levels = MeasureTake(SamplesOf(take.wav, take.file), take.request.noiseFloorDbfs);
 }
 
 TakeLevels AnalyseTakeFile(const std::string& file, std::optional<double> noiseFloorDbfs) {

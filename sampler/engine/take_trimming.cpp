@@ -6,6 +6,7 @@
 #include <numbers>
 #include <stdexcept>
 
+#include "engine/take_finishing.h"
 #include "quendal/wav.h"
 
 namespace ntr {
@@ -68,9 +69,7 @@ std::optional<TrimSpan> PlanTrim(const TakeSamples& take, const TrimSettings& se
   return span;
 }
 
-bool TrimTakeFile(const std::string& file, const TrimSettings& settings) {
-  quendal::Wav wav;
-  if (wav.GetWavFile(file) != 0) throw std::runtime_error("\"" + file + "\" is not a WAVE file");
+bool TrimTake(quendal::Wav& wav, const std::string& file, const TrimSettings& settings) {
   const TakeSamples take = SamplesOf(wav, file);
   const std::optional<TrimSpan> span = PlanTrim(take, settings);
   if (!span) return false;
@@ -106,8 +105,12 @@ bool TrimTakeFile(const std::string& file, const TrimSettings& settings) {
     loop.LoopStart = std::clamp(loop.LoopStart - cut, 0, std::max(length - 1, 0));
     loop.LoopEnd = std::clamp(loop.LoopEnd - cut, 0, std::max(length - 1, 0));
   }
-  if (wav.PutWavFile(file, true) != 0) throw std::runtime_error("\"" + file + "\" was not written");
   return true;
+}
+
+// The finishing step.
+void TrimStep(TakeBeingFinished& take) {
+  if (take.request.trim && TrimTake(take.wav, take.file, *take.request.trim)) take.changed = true;
 }
 
 }  // namespace ntr

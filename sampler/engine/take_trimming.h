@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// Trimming a saved take to its sound: it starts a pre-roll before its onset (which removes the interface's latency and the room noise in front
-// of the note) and ends where the sound has fallen to the noise floor, at
+// Trimming a saved take to its sound: it starts a pre-roll before its onset
+// (which removes the interface's latency and the room noise in front of the
+// note) and ends where the sound has fallen to the noise floor, at
 // the latest at the end of the recording, with a raised-cosine fade-out so
 // it never ends in a click. Sample-accurate; every other chunk of the file
 // (the sampler chunk among them) is kept. Called by the capture between
@@ -12,6 +13,10 @@
 #include <string>
 
 #include "engine/take_analysis.h"
+
+namespace quendal {
+class Wav;
+}
 
 namespace ntr {
 
@@ -42,9 +47,10 @@ struct TrimSpan {
 // Where a take is cut; none for a take that does not sound over the noise floor.
 std::optional<TrimSpan> PlanTrim(const TakeSamples& take, const TrimSettings& settings);
 
-// Trims the WAV file at `file` in place (written whole beside it and renamed).
-// Returns false, leaving the file untouched, for a silent take. Throws
-// std::runtime_error when the file cannot be read or written.
-bool TrimTakeFile(const std::string& file, const TrimSettings& settings);
+// Trims the take in `wav` (read from `file`, named in messages). Returns
+// false, leaving it untouched, for a silent take. Throws std::runtime_error
+// when it holds no audio that can be trimmed. A finishing step
+// (take_finishing.h) when the run trims its takes.
+bool TrimTake(quendal::Wav& wav, const std::string& file, const TrimSettings& settings);
 
 }  // namespace ntr

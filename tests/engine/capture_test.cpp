@@ -4,7 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/inotify.h>
+#include <unistd.h>
+
+#include <array>
 #include <filesystem>
+#include <map>
 
 #include "engine/event_capture.h"
 #include "engine/midi_messages.h"
@@ -117,6 +122,59 @@ TEST(CaptureEvent, ARowThatCannotBePlayedFailsBeforeAnythingStarts) {
   }
   EXPECT_TRUE(rig.midi.sent.empty());
   EXPECT_TRUE(rig.recorder.calls.empty());
+}
+
+
+// Opens of a folder's files that read from or wrote to them, counted by the
+// file system (inotify), whoever made them.
+class FileAccessCount {
+ public:
+  explicit FileAccessCount(const std::string& folder)
+      : fd_(inotify_init1(IN_NONBLOCK)),
+        watch_(inotify_add_watch(fd_, folder.c_str(), IN_ACCESS | IN_MODIFY | IN_CLOSE_WRITE | IN_CLOSE_NOWRITE)) {}
+  ~FileAccessCount() { close(fd_); }
+  bool Watching() const { return fd_ >= 0 && watch_ >= 0; }
+
+  // Reads and writes since the last call.
+  std::pair<int, int> ReadsAndWrites() {
+    int reads = 0, writes = 0;
+    alignas(inotify_event) std::array<char, 65536> buffer{};
+    for (ssize_t got; (got = read(fd_, buffer.data(), buffer.size())) > 0;) {
+      for (char* at = buffer.data(); at < buffer.data() + got;) {
+        const auto* event = reinterpret_cast<const inotify_event*>(at);
+        const std::string name = event->len > 0 ? event->name : "";
+        unsigned& seen = seen_[name];
+        seen |= event->mask;
+        if ((event->mask & IN_CLOSE_NOWRITE) && (seen & IN_ACCESS)) ++reads;
+        if ((event->mask & IN_CLOSE_WRITE) && (seen & IN_MODIFY)) ++writes;
+        if (event->mask & (IN_CLOSE_NOWRITE | IN_CLOSE_WRITE)) seen = 0;
+        at += sizeof(inotify_event) + event->len;
+      }
+    }
+    return {reads, writes};
+  }
+
+ private:
+  int fd_;
+  int watch_;
+  std::map<std::string, unsigned> seen_;
+};
+
+// A take is written once by the recorder, then read once and written once by
+// its finishing, however many steps it takes (trimmed, measured, tagged).
+TEST(CaptureEvent, FinishingReadsTheTakeOnceAndWritesItOnce) {
+  CaptureRig rig;
+  FileAccessCount count(rig.instrument + "/PATCH_005");
+  ASSERT_TRUE(count.Watching());
+  CaptureRequest request = rig.Request("C5", "60", "300", "100");
+  request.embedNote = true;
+  request.trim = TrimSettings{};
+  request.noiseFloorDbfs = -90.0;
+  const CapturedTake take = rig.capture.CaptureEvent(request);
+  EXPECT_TRUE(take.tagged);
+  EXPECT_TRUE(take.levels.has_value());
+  EXPECT_TRUE(take.warnings.empty());
+  EXPECT_EQ(count.ReadsAndWrites(), std::make_pair(1, 2)) << "reads, writes: the raw take's and the finished one's";
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 #include <numbers>
 #include <random>
 
-#include "engine/take_trimming.h"
+#include "engine/take_finishing.h"
 #include "quendal/quendal_wav.h"
 #include "test_support.h"
 
@@ -51,7 +51,8 @@ double PeakOf(const TakeSamples& take, std::size_t first, std::size_t end) {
 TEST(TakeTrimming, TheTakeStartsAtThePreRollAndFadesOutWhereItsSoundEnds) {
   testing::TempDir folder;
   const double noiseFloorDbfs = 20 * std::log10(kNoiseAmplitude / std::sqrt(3.0));
-  const TrimSettings settings{5, 10, noiseFloorDbfs};
+  FinishingRequest trimming;
+  trimming.trim = TrimSettings{5, 10, noiseFloorDbfs};
 
   // The latency of a sound card, and a synthesizer's note that sounds sooner than the pre-roll.
   struct Case {
@@ -67,7 +68,7 @@ TEST(TakeTrimming, TheTakeStartsAtThePreRollAndFadesOutWhereItsSoundEnds) {
     quendal::ApplyUnityNote(*wav, 60);
     ASSERT_EQ(wav->PutWavFile(file, true), 0);
 
-    ASSERT_TRUE(TrimTakeFile(file, settings));
+    ASSERT_TRUE(FinishTake(file, trimming).warnings.empty());
     quendal::Wav trimmed;
     ASSERT_EQ(trimmed.GetWavFile(file), 0);
     EXPECT_EQ(trimmed.SmplChunk->ChunkId, "smpl");
@@ -103,7 +104,7 @@ TEST(TakeTrimming, TheTakeStartsAtThePreRollAndFadesOutWhereItsSoundEnds) {
   const std::string silent = folder / "silent.wav";
   quendal::SavePcmWav(silent, {kRate, 24, 2}, TakeBytes({24, false}, false));
   const std::string before = testing::ReadBytes(silent);
-  EXPECT_FALSE(TrimTakeFile(silent, settings));
+  EXPECT_TRUE(FinishTake(silent, trimming).warnings.empty());
   EXPECT_EQ(testing::ReadBytes(silent), before);
 }
 

@@ -1,29 +1,34 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The unity-note embedding: the sampler chunk's bytes, its sample period per
-// rate, and a chunk the recording already has.
+// The unity note given in the take's finishing: the sampler chunk's bytes,
+// its sample period per rate, and a chunk the recording already has.
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "engine/unity_note_embedding.h"
+#include "engine/take_finishing.h"
 #include "quendal/wav.h"
 #include "test_support.h"
 
 namespace ntr {
 namespace {
 
-TEST(EmbedUnityNote, Adds44BytesOfSamplerChunkBetweenFormatAndData) {
+FinishingRequest Tagged(int note) {
+  FinishingRequest request;
+  request.note = note;
+  request.embedNote = true;
+  return request;
+}
+
+TEST(UnityNote, Adds44BytesOfSamplerChunkBetweenFormatAndData) {
   testing::TempDir dir;
-  const std::string recording = dir / "take.tmp";
-  const std::string target = dir / "PATCHXXX_C5.WAV";
-  fakes::WritePcmWav(recording, {44100, 16, 1}, 100);
-  testing::WriteBytes(target, "an older file of that name");
+  const std::string take = dir / "PATCHXXX_C5.WAV";
+  fakes::WritePcmWav(take, {44100, 16, 1}, 100);
+  const std::string before = testing::ReadBytes(take);
 
-  EmbedUnityNote(recording, target, 60);
+  EXPECT_TRUE(FinishTake(take, Tagged(60)).tagged);
 
-  const std::string before = testing::ReadBytes(recording);
-  const std::string after = testing::ReadBytes(target);
+  const std::string after = testing::ReadBytes(take);
   ASSERT_EQ(after.size(), before.size() + 44);
   EXPECT_EQ(testing::LittleEndian32(after, 4), testing::LittleEndian32(before, 4) + 44);
   EXPECT_EQ(after.substr(8, 28), before.substr(8, 28));  // "WAVE" and the format chunk
@@ -32,27 +37,24 @@ TEST(EmbedUnityNote, Adds44BytesOfSamplerChunkBetweenFormatAndData) {
                                   0,    0,    0,    0};
   EXPECT_EQ(after.substr(36, 44), std::string(reinterpret_cast<const char*>(smpl), 44));
   EXPECT_EQ(after.substr(80), before.substr(36));  // the data chunk, unchanged
-  EXPECT_TRUE(std::filesystem::exists(recording)) << "the caller removes the recording";
 }
 
-TEST(EmbedUnityNote, TakesTheSamplePeriodFromEachRecordingsOwnRate) {
+TEST(UnityNote, TakesTheSamplePeriodFromEachRecordingsOwnRate) {
   testing::TempDir dir;
   for (const auto& [rate, period] : {std::pair{44100, 22675u}, std::pair{22050, 45351u}, std::pair{11025, 90702u}}) {
-    const std::string recording = dir / ("take" + std::to_string(rate));
-    const std::string target = dir / ("target" + std::to_string(rate) + ".WAV");
-    fakes::WritePcmWav(recording, {rate, 8, 2}, 10);
-    EmbedUnityNote(recording, target, 61);
-    const std::string bytes = testing::ReadBytes(target);
+    const std::string take = dir / ("take" + std::to_string(rate) + ".WAV");
+    fakes::WritePcmWav(take, {rate, 8, 2}, 10);
+    FinishTake(take, Tagged(61));
+    const std::string bytes = testing::ReadBytes(take);
     EXPECT_EQ(testing::LittleEndian32(bytes, 52), period) << rate;
     EXPECT_EQ(testing::LittleEndian32(bytes, 56), 61u) << rate;
   }
 }
 
-TEST(EmbedUnityNote, KeepsAnExistingSamplerChunkExceptItsUnityNote) {
+TEST(UnityNote, KeepsAnExistingSamplerChunkExceptItsUnityNote) {
   testing::TempDir dir;
-  const std::string recording = dir / "take.tmp";
-  const std::string target = dir / "target.WAV";
-  fakes::WritePcmWav(recording, {22050, 16, 2}, 50, [](quendal::Wav& wav) {
+  const std::string take = dir / "take.WAV";
+  fakes::WritePcmWav(take, {22050, 16, 2}, 50, [](quendal::Wav& wav) {
     quendal::WavSmpl& smpl = *wav.SmplChunk;
     smpl.ChunkId = "smpl";
     smpl.ChunkSize = 60;
@@ -67,10 +69,10 @@ TEST(EmbedUnityNote, KeepsAnExistingSamplerChunkExceptItsUnityNote) {
     smpl.WavSmplLoops->Add(1, 0, 10, 20, 0, 4);
   });
 
-  EmbedUnityNote(recording, target, 72);
+  FinishTake(take, Tagged(72));
 
   quendal::Wav wav;
-  ASSERT_EQ(wav.GetWavFile(target), 0);
+  ASSERT_EQ(wav.GetWavFile(take), 0);
   const quendal::WavSmpl& smpl = *wav.SmplChunk;
   EXPECT_EQ(smpl.MIDIUnityNote, 72);
   EXPECT_EQ(smpl.ChunkSize, 60);
@@ -86,15 +88,18 @@ TEST(EmbedUnityNote, KeepsAnExistingSamplerChunkExceptItsUnityNote) {
   EXPECT_EQ(smpl.WavSmplLoops->Item(1)->LoopPlayCount, 4);
 }
 
-TEST(EmbedUnityNote, ARecordingThatIsNoWavFileIsAnErrorAndWritesNothing) {
+TEST(UnityNote, ARecordingThatIsNoWavFileIsLeftAsItIsWithAWarning) {
   testing::TempDir dir;
-  const std::string target = dir / "target.WAV";
-  testing::WriteBytes(dir.Path() / "noise.tmp", "this is not a RIFF file at all");
-  EXPECT_THROW(EmbedUnityNote(dir / "noise.tmp", target, 60), EmbedError);
-  EXPECT_THROW(EmbedUnityNote(dir / "missing.tmp", target, 60), EmbedError);
-  fakes::WritePcmWav(dir / "rate0.tmp", {44100, 16, 1}, 10, [](quendal::Wav& wav) { wav.Fmt_Chunk->SampleRate = 0; });
-  EXPECT_THROW(EmbedUnityNote(dir / "rate0.tmp", target, 60), EmbedError);
-  EXPECT_FALSE(std::filesystem::exists(target));
+  testing::WriteBytes(dir.Path() / "noise.WAV", "this is not a RIFF file at all");
+  fakes::WritePcmWav(dir / "rate0.WAV", {44100, 16, 1}, 10, [](quendal::Wav& wav) { wav.Fmt_Chunk->SampleRate = 0; });
+  for (const char* name : {"noise.WAV", "missing.WAV", "rate0.WAV"}) {
+    const std::string take = dir / name;
+    const std::string before = std::filesystem::exists(take) ? testing::ReadBytes(take) : "";
+    const FinishedTake finished = FinishTake(take, Tagged(60));
+    EXPECT_FALSE(finished.tagged) << name;
+    EXPECT_FALSE(finished.warnings.empty()) << name;
+    EXPECT_EQ(std::filesystem::exists(take) ? testing::ReadBytes(take) : "", before) << name;
+  }
 }
 
 }  // namespace
