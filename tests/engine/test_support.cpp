@@ -60,14 +60,7 @@ Rig::Rig() {
   settings.instrumentName = "My Piano";
   settings.format = {22050, 16, 1};
   controller.AddObserver(&observer);
-  // The instrument falls silent 50 ms after a note off within the recording.
-  recorder.soundEnds = [this](double start, double stop) -> std::optional<double> {
-    std::optional<double> end;
-    for (const auto& m : midi.sent) {
-      if ((midi::StatusByte(m.message) & 0xF0) == 0x80 && m.time >= start && m.time < stop) end = m.time + 0.05;
-    }
-    return end;
-  };
+  fakes::EndSoundAtNoteOff(recorder, midi);
 }
 
 Rig::~Rig() { controller.RemoveObserver(&observer); }

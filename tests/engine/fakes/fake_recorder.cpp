@@ -6,6 +6,8 @@
 #include <fstream>
 #include <numbers>
 
+#include "engine/midi_messages.h"
+#include "fakes/fake_midi_output.h"
 #include "quendal/pcm_wav.h"
 
 namespace ntr::fakes {
@@ -45,6 +47,16 @@ void WritePcmWav(const std::string& path, const RecordingFormat& format, long fr
                                        PcmTone(format, frames));
   if (decorate) decorate(*wav);
   if (wav->PutWavFile(path, true) != 0) throw DeviceError("the recording was not written to " + path);
+}
+
+void EndSoundAtNoteOff(FakeRecorder& recorder, const FakeMidiOutput& midi) {
+  recorder.soundEnds = [&midi](double start, double stop) -> std::optional<double> {
+    std::optional<double> end;
+    for (const auto& m : midi.sent) {
+      if ((midi::StatusByte(m.message) & 0xF0) == 0x80 && m.time >= start && m.time < stop) end = m.time + 0.05;
+    }
+    return end;
+  };
 }
 
 void FakeRecorder::FailAt(RecorderOp op, std::string message, int occurrence) {

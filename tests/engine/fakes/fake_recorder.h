@@ -86,6 +86,12 @@ class FakeRecorder : public RecorderPort {
   std::vector<Failure> failures_;
 };
 
+class FakeMidiOutput;
+
+// Makes the recorder's instrument fall silent 50 ms after each note off that
+// `midi` sends within a recording, as a real one does some time after it.
+void EndSoundAtNoteOff(FakeRecorder& recorder, const FakeMidiOutput& midi);
+
 // The bytes of a PCM tone: 8-bit unsigned or 16-bit signed little-endian.
 std::string PcmTone(const RecordingFormat& format, long frames, double frequency = 440.0);
 

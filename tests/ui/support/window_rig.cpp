@@ -68,6 +68,7 @@ WindowRig::WindowRig(const std::string& settingsText, bool load) {
     file.write(settingsText.data(), static_cast<qint64>(settingsText.size()));
   }
   store = std::make_unique<session::SettingsStore>(session::SettingsStore::OpenFile(SettingsPath()));
+  fakes::EndSoundAtNoteOff(recorder, midi);
   // The window's tests make plain runs (the fake recorder's tone sounds with
   // or without a note): the level check has tests of its own.
   if (settingsText.find("[Checks]") == std::string::npos) {
