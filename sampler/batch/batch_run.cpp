@@ -200,7 +200,10 @@ int BatchRun::Run() {
     return kExitSignalBase + signals_.First();
   }
   controller_.StartOrSuspend();
-  return Finish(controller_.LastResult().value_or(RunResult{RunOutcome::EventFailed, 0, "the run did not start"}));
+  RunResult notStarted;
+  notStarted.outcome = RunOutcome::EventFailed;
+  notStarted.message = "the run did not start";
+  return Finish(controller_.LastResult().value_or(notStarted));
 }
 
 int BatchRun::Finish(const RunResult& result) {

@@ -24,8 +24,12 @@ void EventList::GenerateEvents(EventSelection& selection, bool clearFirst) {
     for (int note = range.low; note <= range.high; ++note) {
       const auto pitch = static_cast<std::size_t>(note - range.low);
       if (!selection.notes[pitch]) continue;
-      const EventRow row{std::string(NoteNames[pitch]) + std::to_string(octave), selection.velocity,
-                         selection.channel, selection.duration, selection.decay, std::to_string(note)};
+      const EventRow row{std::string(NoteNames[pitch]) + std::to_string(octave),
+                         selection.velocity,
+                         selection.channel,
+                         selection.duration,
+                         selection.decay,
+                         std::to_string(note)};
       AppendTakesOfNote(rows_, row, layers);
     }
   }
@@ -33,8 +37,8 @@ void EventList::GenerateEvents(EventSelection& selection, bool clearFirst) {
   slots_ = ParseProgramList(selection.programList);
 }
 
-std::int64_t EstimatedRunSeconds(const std::string& duration, const std::string& decay, std::size_t rows,
-                                 int patchCount) {
+std::int64_t EstimatedRunMillis(const std::string& duration, const std::string& decay, std::size_t rows,
+                                int patchCount) {
   const auto millis = [](const std::string& text) {
     // Edited rows aside, the fields hold 0..32000 after normalisation; the
     // clamp only keeps a stray text from leaving the 32-bit range.
@@ -43,7 +47,12 @@ std::int64_t EstimatedRunSeconds(const std::string& duration, const std::string&
     return static_cast<std::int64_t>(std::clamp(RoundHalfEven(*value), -2147483648.0, 2147483647.0));
   };
   const std::int64_t perEvent = millis(duration) + millis(decay);
-  const std::int64_t totalMillis = perEvent * patchCount * static_cast<std::int64_t>(rows);
+  return perEvent * patchCount * static_cast<std::int64_t>(rows);
+}
+
+std::int64_t EstimatedRunSeconds(const std::string& duration, const std::string& decay, std::size_t rows,
+                                 int patchCount) {
+  const std::int64_t totalMillis = EstimatedRunMillis(duration, decay, rows, patchCount);
   return static_cast<std::int64_t>(RoundHalfEven(static_cast<double>(totalMillis) / 1000.0));
 }
 

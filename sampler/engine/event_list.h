@@ -26,13 +26,13 @@ namespace ntr {
 // velocity "300" -> "127", "abc" -> "127"; duration "40000" -> "32000",
 // non-numeric -> "2000"; decay non-numeric -> "2000"; limits 0..127, 0..32000, 0..32000.
 struct EventSelection {
-  std::array<bool, 12> notes{};     // pitch classes C..B (chNote 0..11)
-  std::array<bool, 11> octaves{};   // octave boxes (chOctave 0..10)
-  std::string velocity = "127";     // txtKeyVelocity
-  std::string duration = "2000";    // txtNotesDuration, milliseconds
-  std::string decay = "500";        // txtNotesDecay, milliseconds
-  std::string channel = "1";        // dbcMidiChannell text, copied into the rows as is
-  std::string programList;          // txtPatches
+  std::array<bool, 12> notes{};    // pitch classes C..B (chNote 0..11)
+  std::array<bool, 11> octaves{};  // octave boxes (chOctave 0..10)
+  std::string velocity = "127";    // txtKeyVelocity
+  std::string duration = "2000";   // txtNotesDuration, milliseconds
+  std::string decay = "500";       // txtNotesDecay, milliseconds
+  std::string channel = "1";       // dbcMidiChannell text, copied into the rows as is
+  std::string programList;         // txtPatches
   // Every note once per velocity layer and round (take_layers.h): the layer
   // list as stored ("" one layer at `velocity`; a text that is not a layer
   // list counts as "") and the rounds, 1..8.
@@ -70,5 +70,8 @@ class EventList {
 // Texts that are not numbers count as 0.
 std::int64_t EstimatedRunSeconds(const std::string& duration, const std::string& decay, std::size_t rows,
                                  int patchCount);
+// The same in milliseconds, not rounded: what further terms are added to.
+std::int64_t EstimatedRunMillis(const std::string& duration, const std::string& decay, std::size_t rows,
+                                int patchCount);
 
 }  // namespace ntr

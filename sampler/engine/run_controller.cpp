@@ -13,6 +13,7 @@
 #include "engine/level_check.h"
 #include "engine/note_names.h"
 #include "engine/prepare_folders.h"
+#include "engine/run_estimate.h"
 #include "engine/sample_paths.h"
 #include "engine/take_layers.h"
 #include "engine/text_numbers.h"
@@ -123,12 +124,13 @@ void RunController::SetRunRow(std::size_t row) {
 
 void RunController::GenerateEvents(EventSelection& selection, bool clearFirst) {
   events_.GenerateEvents(selection, clearFirst);
-  const bool programChanges = !IsProgramListEmpty(selection.programList);
-  const std::int64_t pauses = programChanges ? events_.Slots().PatchCount : 0;
-  progress_.estimate = FormatSeconds(EstimatedRunSeconds(selection.duration, selection.decay, events_.RowCount(),
-                                                         events_.Slots().PatchCount) +
-                                     WholeSeconds(static_cast<double>(pauses) *
-                                                  settings_.Options().pauseAfterProgramChangeMs / 1000.0));
+  // The notes and decays, then what the run spends around them.
+  const RunShape shape{events_.Rows(), events_.Slots().PatchCount, !IsProgramListEmpty(selection.programList),
+                       settings_.Format(), settings_.EmbedNote()};
+  const std::int64_t notesMillis =
+      EstimatedRunMillis(selection.duration, selection.decay, events_.RowCount(), events_.Slots().PatchCount);
+  progress_.estimate = FormatSeconds(
+      WholeSeconds(static_cast<double>(notesMillis) / 1000.0 + RunOverheadSeconds(shape, settings_.Options())));
   progress_.estimateTitle = kEstimatedTitle;
   NotifyProgress();
 }
