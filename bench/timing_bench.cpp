@@ -2,10 +2,12 @@
 // Timing of whole sampling runs on the real devices, as the program makes
 // them: the built-in instrument, or fluidsynth on a JACK server (run it
 // through scripts/with-jack-server --fluidsynth, as bench/run-timing-bench does).
+// The run is set up from settings the way both front ends do it.
 // Per event: the take's length against duration + decay, the delay from note
 // on to the sound's onset in the take, the dead time between one take's end
-// and the next take's start, the error of the held note's length, and the CPU
-// the process uses while it waits; then median and worst against the targets.
+// and the next take's start (without the engine's deliberate pauses, which
+// are shown apart), the error of the held note's length, and the CPU the
+// process uses while it waits; then median and worst against the targets.
 //
 // Usage: timing_bench --path builtin|jack [--clock steady|qt] [--events N]
 //                     [--duration MS] [--decay MS] [--folder DIR]
@@ -26,6 +28,7 @@
 #include "engine/event_list.h"
 #include "engine/run_controller.h"
 #include "engine/steady_clock.h"
+#include "session/run_setup.h"
 #include "timing/probes.h"
 #include "ui/qt_clock.h"
 
@@ -123,7 +126,8 @@ struct Row {
   std::string name;
   double lengthExcess = NAN;  // take length - (duration + decay), s
   double onsetDelay = NAN;    // onset in the take - where the note on falls in it, s
-  double deadTime = NAN;      // previous take's stop -> this take recording, s
+  double deadTime = NAN;      // previous take's stop -> this take recording, without pauses, s
+  double pause = NAN;         // deliberate pause in that gap (after a program change), s
   double heldError = NAN;     // note off - note on - duration, s
   double cpuShare = NAN;      // CPU s / wall s during the two waits
   // The dead time before this take, step by step.
@@ -182,25 +186,33 @@ int Main(int argc, char** argv) {
   Probe probe;
   TimedMidi midi(devices.Midi(), probe);
   TimedRecorder recorder(devices.Recorder(), probe);
+  TimedClock timedClock(*clock, probe);
   Messages messages;
   EventList events;
-  PlainRunSettings settings;
-  settings.saveFolder = folder;
-  settings.instrumentName = "Timing";
-  settings.embedNote = true;
-  settings.format = {44100, 16, 2};
+  // The settings as the window's fields and the batch mode's --set hold them.
+  session::SessionSettings session;
+  session::StoredSettings& fields = session.stored;
   // 12 notes a major second apart from C4, in as many programs as it takes.
+  fields.notes = {true, false, true, false, true, false, true, false, true, false, true, false};
+  fields.octaves[4] = fields.octaves[5] = true;
   const int programs = (o.events + 11) / 12;
-  settings.programList = programs == 1 ? "0" : "0-" + std::to_string(programs - 1);
-  RunController controller(events, settings, midi, recorder, *clock, messages);
+  fields.programs = QString::fromStdString(programs == 1 ? "0" : "0-" + std::to_string(programs - 1));
+  fields.channel = "1";
+  fields.velocity = "127";
+  fields.duration = QString::number(o.durationMs);
+  fields.decay = QString::number(o.decayMs);
+  fields.rate = "44 kHz";
+  fields.bits = "16";
+  fields.channels = "Stereo";
+  fields.embedded = true;
+  fields.gear = "Timing";
+  fields.folder = QString::fromStdString(folder);
+  session.midiDevice = entry;
+  const PlainRunSettings settings = session::RunSettingsOf(session);
+  RunController controller(events, settings, midi, recorder, timedClock, messages);
   Files files(probe);
   controller.AddObserver(&files);
-  EventSelection selection;
-  selection.notes = {true, false, true, false, true, false, true, false, true, false, true, false};
-  selection.octaves[4] = selection.octaves[5] = true;
-  selection.duration = std::to_string(o.durationMs);
-  selection.decay = std::to_string(o.decayMs);
-  selection.programList = settings.programList;
+  EventSelection selection = session::SelectionOf(session);
   controller.GenerateEvents(selection, true);
 
   std::printf("Path %s, clock %s: %d events of %d ms + %d ms decay, 44100 Hz 16 bits stereo, unity note embedded\n",
@@ -245,11 +257,12 @@ int Main(int argc, char** argv) {
     // After a failed attempt the gap holds the deliberate pause before the retake, not dead time.
     if (i > 0 && probe.events[i - 1].stopCalled > 0 && !probe.events[i - 1].stopFailed) {
       const EventStamps& p = probe.events[i - 1];
-      r.deadTime = e.recordReturned - p.stopCalled;
+      r.pause = e.pauseBefore > 0 ? e.pauseBefore : NAN;
+      r.deadTime = e.recordReturned - p.stopCalled - e.pauseBefore;
       r.stopping = p.stopReturned - p.stopCalled;
       r.saving = p.saveReturned - p.saveCalled;
       r.closing = p.closeReturned - p.closeCalled;
-      r.tagging = e.newCalled - p.closeReturned;  // embedding, renaming, yields, the next row
+      r.tagging = e.newCalled - p.closeReturned - e.pauseBefore;  // embedding, renaming, yields, the next row
       r.opening = e.newReturned - e.newCalled;
       r.starting = e.recordReturned - e.newReturned;
     }
@@ -279,6 +292,7 @@ int Main(int argc, char** argv) {
       {"  tagging, moving into place, next row", &Row::tagging, 1000, "ms", 0},
       {"  new recording (opening the input)", &Row::opening, 1000, "ms", 0},
       {"  format and start", &Row::starting, 1000, "ms", 0},
+      {"deliberate pause (apart from dead time)", &Row::pause, 1000, "ms", 0},
       {"held note length error", &Row::heldError, 1000, "ms", 2},
       {"CPU while waiting (share of a core)", &Row::cpuShare, 100, "%", 5},
   };
@@ -286,6 +300,10 @@ int Main(int argc, char** argv) {
   bool met = true;
   for (const Line& line : lines) {
     const Summary s = Summarise(rows, line.field);
+    if (std::isnan(s.median)) {
+      std::printf("%-38s %10s\n", line.what, "none");
+      continue;
+    }
     std::string verdict;
     if (line.target > 0) {
       const bool ok = std::fabs(s.worst * line.scale) <= line.target;

@@ -21,8 +21,17 @@ EventStamps& Probe::Current() {
   return events.back();
 }
 
+void TimedClock::WaitUntil(double deadline) {
+  const bool between = probe_.BetweenTakes();
+  const double start = WallSeconds();
+  inner_.WaitUntil(deadline);
+  if (between) probe_.pendingPause += WallSeconds() - start;
+}
+
 void TimedRecorder::NewRecording() {
   probe_.events.emplace_back();
+  probe_.Current().pauseBefore = probe_.pendingPause;
+  probe_.pendingPause = 0;
   probe_.Current().newCalled = WallSeconds();
   inner_.NewRecording();
   probe_.Current().newReturned = WallSeconds();

@@ -25,6 +25,9 @@ struct EventStamps {
   bool stopFailed = false;  // the recorder lost audio: the event's take was made again
   // Where the time between two takes goes.
   double newCalled = 0, newReturned = 0, saveCalled = 0, saveReturned = 0, closeCalled = 0, closeReturned = 0;
+  // The engine's deliberate waits between the last take's stop and this
+  // recording (the pause after a program change, the pause before a retake).
+  double pauseBefore = 0;
   int note = -1;
   std::string file;
 };
@@ -32,7 +35,23 @@ struct EventStamps {
 class Probe {
  public:
   std::vector<EventStamps> events;
+  double pendingPause = 0;  // waited since the last stop, for the next recording
   EventStamps& Current();
+  // No take is being recorded: a wait now is a pause between takes.
+  bool BetweenTakes() const { return events.empty() || events.back().stopCalled > 0; }
+};
+
+// Times the engine's waits; those made between takes are pauses, not dead time.
+class TimedClock : public ClockPort {
+ public:
+  TimedClock(ClockPort& inner, Probe& probe) : inner_(inner), probe_(probe) {}
+  double Now() override { return inner_.Now(); }
+  void Yield() override { inner_.Yield(); }
+  void WaitUntil(double deadline) override;
+
+ private:
+  ClockPort& inner_;
+  Probe& probe_;
 };
 
 class TimedRecorder : public RecorderPort {

@@ -7,7 +7,7 @@
 #include <limits>
 #include <numbers>
 
-#include "devices/recorders/spsc_ring.h"
+#include "devices/capture/spsc_ring.h"
 #include "devices/takes/take_conversion.h"
 #include "support/audio_analysis.h"
 

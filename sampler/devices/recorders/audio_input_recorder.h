@@ -5,23 +5,16 @@
 // else ALSA) at the device's own rate, and converts the take to the chosen
 // rate (libsoxr), channel count and sample size when it is saved.
 //
-// The input stream is opened at the first NewRecording of a run and kept
-// running, with its JACK connections, until EndOfRun: setting up the audio
-// system for every take would cost far more than the pause between takes.
-// Between takes the audio callback discards its input. The stream is opened
-// anew when the options changed, when it ended on its own, and after any
-// failure other than lost audio.
-//
-// The audio callback only copies into a preallocated lock-free ring while a
-// take is recorded; a helper thread moves the audio from there into the take.
-// Lost audio (an overrun of the device or of the ring) fails the take at Stop
-// with an AudioDropoutError; the stream stays open for the take made again. The RecorderPort calls come from the
-// user-interface thread.
+// The input stream (RtAudio) is recorded through the capture core, which
+// keeps it open between the takes of a run, until EndOfRun, and opens it
+// anew when the options changed. Lost audio fails the take at Stop with an
+// AudioDropoutError. The RecorderPort calls come from the user-interface thread.
 
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "devices/capture/capture_core.h"
 #include "devices/recorders/audio_input_options.h"
 #include "devices/recorders/audio_source_choice.h"
 #include "devices/takes/recorded_take.h"
@@ -61,24 +54,17 @@ class AudioInputRecorder : public RecorderPort {
   // The source of the open recording, e.g. "JACK, system, 2 channels at 44100 Hz".
   std::string SourceDescription() const;
   // The captured take, before conversion (for tests and diagnostics).
-  const RecordedTake& Take() const { return take_; }
+  const RecordedTake& Take() const { return capture_.Take(); }
   // The input stream is open (between the takes of a run, too).
-  bool InputOpen() const { return stream_ != nullptr; }
+  bool InputOpen() const { return capture_.StreamOpen(); }
 
  private:
-  struct Stream;
-  bool StreamFits() const;
-  void OpenStream();
-  void CloseStream();
-  void EndTake();
-
   AudioInputOptions defaults_;  // as made: the default input (environment variables apply)
   AudioInputOptions options_;
   AudioInputOptions streamOptions_;  // what the open stream was chosen with
   RecordingFormat format_;
   AudioSourceChoice source_;
-  std::unique_ptr<Stream> stream_;
-  RecordedTake take_;
+  CaptureCore capture_;
 };
 
 }  // namespace ntr

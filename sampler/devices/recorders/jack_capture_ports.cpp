@@ -79,12 +79,15 @@ JackConnector::~JackConnector() = default;
 void JackConnector::Connect(const JackConnections& connections) {
   jack_client_t* client = client_->handle.get();
   for (const auto& [source, destination] : connections) {
-    if (jack_port_by_name(client, source.c_str()) == nullptr) {
-      throw DeviceError("The JACK port to record from does not exist: " + source);
-    }
+    jack_port_t* const from = jack_port_by_name(client, source.c_str());
+    if (from == nullptr) throw DeviceError("The JACK port to record from does not exist: " + source);
     if (jack_port_by_name(client, destination.c_str()) == nullptr) {
       throw DeviceError("The recorder's JACK input port does not exist: " + destination);
     }
+    // The lookups read the server's graph in shared memory; a connect is a
+    // request the server answers only after its next cycle (3-5 ms each),
+    // even for a pair already connected, so it is made only when needed.
+    if (jack_port_connected_to(from, destination.c_str()) != 0) continue;
     const int result = jack_connect(client, source.c_str(), destination.c_str());
     if (result != 0 && result != EEXIST) {
       throw DeviceError("Couldn't connect the JACK port " + source + " to " + destination);

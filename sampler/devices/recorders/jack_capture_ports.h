@@ -38,8 +38,9 @@ class JackConnector {
   JackConnector& operator=(const JackConnector&) = delete;
 
   // Connects each (source, destination) pair; pairs already connected are
-  // left as they are. Throws DeviceError naming the pair that failed (a port
-  // that does not exist, a server that went away, ...).
+  // left as they are without asking the server. Throws DeviceError naming
+  // the pair that failed (a port that does not exist, a server that went
+  // away, ...).
   void Connect(const JackConnections& connections);
 
  private:
