@@ -60,6 +60,7 @@ TakeLevels MeasureTake(const TakeSamples& take, std::optional<double> noiseFloor
 
   // One pass for peak, energy and clipping; the onset needs the peak, so a second, short pass.
   double peak = 0.0;
+  std::size_t peakFrame = 0;
   double endPeak = 0.0;
   const std::size_t endWindow = static_cast<std::size_t>(kEndWindowSeconds * take.sampleRate);
   const std::size_t endFrom = frames > endWindow ? frames - endWindow : 0;
@@ -69,7 +70,10 @@ TakeLevels MeasureTake(const TakeSamples& take, std::optional<double> noiseFloor
     for (std::size_t c = 0; c < channels; ++c) {
       bool atFullScale = false;
       const double v = take.At(frame, c, atFullScale);
-      peak = std::max(peak, std::fabs(v));
+      if (std::fabs(v) > peak) {
+        peak = std::fabs(v);
+        peakFrame = frame;
+      }
       if (frame >= endFrom) endPeak = std::max(endPeak, std::fabs(v));
       energy += v * v;
       fullScaleRun[c] = atFullScale ? fullScaleRun[c] + 1 : 0;
@@ -77,6 +81,7 @@ TakeLevels MeasureTake(const TakeSamples& take, std::optional<double> noiseFloor
     }
   }
   levels.peakDbfs = Dbfs(peak);
+  levels.peakSeconds = static_cast<double>(peakFrame) / take.sampleRate;
   levels.endPeakDbfs = Dbfs(endPeak);
   levels.rmsDbfs = Dbfs(std::sqrt(energy / static_cast<double>(frames * channels)));
 
@@ -94,7 +99,8 @@ bool Sounds(const TakeLevels& levels, double noiseFloorDbfs) {
 }
 
 bool SoundsOverCarried(const TakeLevels& levels, double noiseFloorDbfs, double carriedDbfs) {
-  return Sounds(levels, noiseFloorDbfs) && levels.peakDbfs >= carriedDbfs + kRiseOverCarriedDb;
+  return Sounds(levels, noiseFloorDbfs) &&
+         (levels.peakDbfs >= carriedDbfs + kRiseOverCarriedDb || levels.peakSeconds >= kCarriedPeakSeconds);
 }
 
 }  // namespace ntr

@@ -39,6 +39,7 @@ struct TakeLevels {
   // The peak of the take's last kEndWindowSeconds: what the input still held
   // when the recording ended, so what the next take starts with.
   double endPeakDbfs = kSilenceFloorDbfs;
+  double peakSeconds = 0.0;  // where the peak is, from the first frame
 };
 
 inline constexpr double kEndWindowSeconds = 0.02;
@@ -77,15 +78,16 @@ inline double DbfsAmplitude(double dbfs) { return std::pow(10.0, dbfs / 20.0); }
 // Whether a take with these levels sounds over the noise floor.
 bool Sounds(const TakeLevels& levels, double noiseFloorDbfs);
 
-// How far a take's own note must rise above what the input held before its
-// note on (the tail of the note before). A tail never rises above the level
-// it had when the recording before ended, however loud it still is; a note
-// does. Not the full sounding margin: a pad's long release may still be
-// within 20 dB of the next note when that note starts.
+// A take's own note, told apart from the tail of the note before it (what
+// the input held before its note on, `carried`). A tail only falls: it never
+// rises above the level it had when the recording before ended, and its peak
+// comes at the take's start. A note rises above it, or peaks later (a slow
+// attack over a loud release, as strings or a pad with a short decay).
 inline constexpr double kRiseOverCarriedDb = 6.0;
+inline constexpr double kCarriedPeakSeconds = 0.05;
 
-// Whether a take sounds over the noise floor and its peak rises
-// kRiseOverCarriedDb above `carriedDbfs`, what the input held before its note.
+// Whether a take sounds over the noise floor and is more than the tail it
+// started with (see above).
 bool SoundsOverCarried(const TakeLevels& levels, double noiseFloorDbfs, double carriedDbfs);
 
 }  // namespace ntr
