@@ -2,11 +2,13 @@
 #include "engine/level_check.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <system_error>
 
 #include "engine/note_names.h"
 #include "engine/sample_paths.h"
+#include "engine/text_numbers.h"
 
 namespace ntr {
 
@@ -42,6 +44,14 @@ std::vector<int> TestNoteOrder(const std::vector<int>& notes) {
     if (std::find(order.begin(), order.end(), notes[at]) == order.end()) order.push_back(notes[at]);
   }
   return order;
+}
+
+double LongestDecaySeconds(const std::vector<EventRow>& rows) {
+  std::int64_t longest = 0;
+  for (const EventRow& row : rows) {
+    if (const auto decay = WholeNumberInRange(row.Decay, 0, 32000)) longest = std::max(longest, *decay);
+  }
+  return static_cast<double>(longest) / 1000.0;
 }
 
 double WaitForQuiet(EventCapture& capture, const RecordingFormat& format, double noiseFloorDbfs, double maxSeconds,

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/event_capture.h"
+#include "engine/event_row.h"
 #include "engine/take_analysis.h"
 
 namespace ntr {
@@ -58,6 +59,10 @@ struct ProbeResult {
 };
 ProbeResult ProbeNote(EventCapture& capture, const RecordingFormat& format, int note, double noiseFloorDbfs,
                       double carriedDbfs, double quietSeconds, const std::string& probeFile);
+
+// The longest decay of the rows, in seconds: how long a level check waits at
+// most for a test note's tail before the first take.
+double LongestDecaySeconds(const std::vector<EventRow>& rows);
 
 // Listens to the input (no note) in steps of kQuietStepSeconds until a
 // step's RMS is within kQuietMarginDb of the noise floor, for at most

@@ -376,16 +376,6 @@ std::string RunController::ProbeFile(const RunPlan& plan, const std::string& pro
   return TemporaryRecordingPath(TargetFile(plan.instrumentPath, programTag, "LEVEL"));
 }
 
-// The longest decay of the list's rows, in seconds: how long the level check
-// waits at most for a test note's tail before the first take.
-double RunController::LongestDecaySeconds() const {
-  std::int64_t longest = 0;
-  for (const EventRow& row : events_.Rows()) {
-    if (const auto decay = WholeNumberInRange(row.Decay, 0, 32000)) longest = std::max(longest, *decay);
-  }
-  return static_cast<double>(longest) / 1000.0;
-}
-
 // The level check of one program (see level_check.h); a run without test
 // notes measures its takes against digital silence.
 RunController::PassEnd RunController::CheckProgram(const RunPlan& plan, const std::string& programTag) {
@@ -408,7 +398,8 @@ RunController::PassEnd RunController::CheckProgram(const RunPlan& plan, const st
   const std::string where = OnProgram(programTag);
   LevelCheckResult check;
   try {
-    check = CheckLevels(capture_, settings_.Format(), notes, LongestDecaySeconds(), ProbeFile(plan, programTag));
+    check = CheckLevels(capture_, settings_.Format(), notes, LongestDecaySeconds(events_.Rows()),
+                        ProbeFile(plan, programTag));
   } catch (const CaptureError& error) {
     failureMessage_ = "Sampling stopped: the level check" + where + " failed: " + error.Cause() +
                       "\n\nThe files saved before it are kept.";
@@ -449,7 +440,7 @@ bool RunController::StillSounds(const RunPlan& plan, const std::string& programT
   if (testNote_ && *testNote_ != *lastSoundingNote_) probes.push_back(*testNote_);
   for (const int note : probes) {
     const ProbeResult probe = ProbeNote(capture_, settings_.Format(), note, noiseFloorDbfs_, carriedDbfs_,
-                                        LongestDecaySeconds(), ProbeFile(plan, programTag));
+                                        LongestDecaySeconds(events_.Rows()), ProbeFile(plan, programTag));
     carriedDbfs_ = probe.endLevelDbfs;
     if (probe.sounds) return true;
   }

@@ -87,7 +87,6 @@ class RunController {
   PassEnd AfterTake(const RunPlan& plan, const std::string& programTag, SavedTake& saved, int note,
                     double decaySeconds);
   bool StillSounds(const RunPlan& plan, const std::string& programTag);
-  double LongestDecaySeconds() const;
   std::string ProbeFile(const RunPlan& plan, const std::string& programTag) const;
   RunResult Result(RunOutcome outcome, std::string message) const;
   void SuspensionCheck();

@@ -20,9 +20,7 @@ double LevelCheckSeconds(const std::vector<EventRow>& rows) {
   const bool anyNote = std::any_of(
       rows.begin(), rows.end(), [](const EventRow& row) { return WholeNumberInRange(row.Number, 0, 127).has_value(); });
   if (!anyNote) return 0.0;  // a list without a note plays no test note either
-  std::int64_t longestDecay = 0;
-  for (const EventRow& row : rows) longestDecay = std::max(longestDecay, Millis(row.Decay));
-  const double tail = std::min(static_cast<double>(longestDecay) / 1000.0, kExpectedTailSeconds);
+  const double tail = std::min(LongestDecaySeconds(rows), kExpectedTailSeconds);
   return kNoiseFloorSeconds + kTestNoteHoldSeconds + kTestNoteDecaySeconds + tail;
 }
 
