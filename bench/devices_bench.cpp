@@ -13,7 +13,7 @@
 
 #include "devices/synth/builtin_synth.h"
 #include "devices/takes/take_conversion.h"
-#include "engine/midi_messages.h"
+#include "engine/events/midi_messages.h"
 #include "engine/ports.h"
 
 namespace {

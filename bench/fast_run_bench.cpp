@@ -17,9 +17,9 @@
 #include <unistd.h>
 
 #include "devices/device_layer.h"
-#include "engine/event_list.h"
-#include "engine/run_controller.h"
-#include "engine/steady_clock.h"
+#include "engine/events/event_list.h"
+#include "engine/run/run_controller.h"
+#include "engine/run/steady_clock.h"
 
 namespace ntr::bench {
 namespace {

@@ -20,9 +20,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/note_names.h"
-#include "engine/sample_paths.h"
-#include "engine/work_left.h"
+#include "engine/events/note_names.h"
+#include "engine/takes/sample_paths.h"
+#include "engine/run/work_left.h"
 #include "quendal/pcm_wav.h"
 #include "quendal/unity_note.h"
 #include "quendal/wav.h"

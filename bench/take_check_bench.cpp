@@ -15,7 +15,7 @@
 #include <string>
 
 #include "devices/takes/wav_saving.h"
-#include "engine/take_analysis.h"
+#include "engine/takes/take_analysis.h"
 
 namespace {
 

@@ -25,9 +25,9 @@
 #include <vector>
 
 #include "devices/device_layer.h"
-#include "engine/event_list.h"
-#include "engine/run_controller.h"
-#include "engine/steady_clock.h"
+#include "engine/events/event_list.h"
+#include "engine/run/run_controller.h"
+#include "engine/run/steady_clock.h"
 #include "session/run_setup.h"
 #include "timing/probes.h"
 #include "ui/qt_clock.h"

@@ -12,7 +12,7 @@
 #include <sstream>
 #include <vector>
 
-#include "engine/sample_paths.h"
+#include "engine/takes/sample_paths.h"
 
 namespace ntr::app {
 

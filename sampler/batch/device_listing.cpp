@@ -5,7 +5,7 @@
 
 #include "batch/exit_codes.h"
 #include "devices/device_layer.h"
-#include "engine/steady_clock.h"
+#include "engine/run/steady_clock.h"
 
 namespace ntr::batch {
 

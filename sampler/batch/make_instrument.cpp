@@ -3,7 +3,7 @@
 
 #include "batch/command_line.h"
 #include "batch/exit_codes.h"
-#include "engine/plural.h"
+#include "engine/run/plural.h"
 #include "instrument/instrument_files.h"
 
 namespace ntr::batch {

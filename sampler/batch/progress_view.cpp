@@ -5,10 +5,10 @@
 #include <cmath>
 #include <cstdio>
 
-#include "engine/format_seconds.h"
-#include "engine/note_names.h"
-#include "engine/plural.h"
-#include "engine/sample_paths.h"
+#include "engine/run/format_seconds.h"
+#include "engine/events/note_names.h"
+#include "engine/run/plural.h"
+#include "engine/takes/sample_paths.h"
 
 namespace ntr::batch {
 

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "engine/ports.h"
-#include "engine/run_state.h"
+#include "engine/run/run_state.h"
 
 namespace ntr::batch {
 

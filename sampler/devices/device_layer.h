@@ -12,7 +12,7 @@
 #include "devices/recorders/selected_recorder.h"
 #include "devices/recorders/synth_recorder.h"
 #include "engine/ports.h"
-#include "engine/take_clock.h"
+#include "engine/run/take_clock.h"
 
 namespace ntr {
 

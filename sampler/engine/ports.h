@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/sample_coding.h"
+#include "engine/takes/sample_coding.h"
 
 namespace ntr {
 

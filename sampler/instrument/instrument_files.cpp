@@ -6,7 +6,7 @@
 #include <set>
 #include <system_error>
 
-#include "engine/sample_paths.h"
+#include "engine/takes/sample_paths.h"
 #include "instrument/dspreset_file.h"
 #include "instrument/key_layout.h"
 #include "instrument/sf2_file.h"

@@ -9,7 +9,7 @@
 #include <mutex>
 #include <system_error>
 
-#include "engine/sample_paths.h"
+#include "engine/takes/sample_paths.h"
 
 namespace ntr::instrument {
 

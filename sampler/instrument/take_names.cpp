@@ -3,7 +3,7 @@
 
 #include <cctype>
 
-#include "engine/note_names.h"
+#include "engine/events/note_names.h"
 
 namespace ntr::instrument {
 

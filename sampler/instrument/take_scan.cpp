@@ -8,7 +8,7 @@
 #include <system_error>
 #include <tuple>
 
-#include "engine/sample_paths.h"
+#include "engine/takes/sample_paths.h"
 #include "quendal/wav.h"
 
 namespace ntr::instrument {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "session/instrument_files_after_run.h"
 
-#include "engine/plural.h"
+#include "engine/run/plural.h"
 #include "instrument/instrument_files.h"
 
 namespace ntr::session {

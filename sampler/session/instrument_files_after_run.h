@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-#include "engine/run_state.h"
+#include "engine/run/run_state.h"
 #include "session/session_settings.h"
 
 namespace ntr::session {

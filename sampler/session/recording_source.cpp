@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "session/recording_source.h"
 
-#include "engine/midi_device_menu.h"
+#include "engine/events/midi_device_menu.h"
 
 namespace ntr::session {
 

@@ -6,7 +6,7 @@
 // report, so neither front end shows a summary or names a report after it
 // (the last report they know is an earlier run's).
 
-#include "engine/run_state.h"
+#include "engine/run/run_state.h"
 
 namespace ntr::session {
 

@@ -7,7 +7,7 @@
 #include <QSaveFile>
 #include <cmath>
 
-#include "engine/note_names.h"
+#include "engine/events/note_names.h"
 #include "session/setting_keys.h"
 
 namespace ntr::session {

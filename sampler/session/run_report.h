@@ -13,7 +13,7 @@
 #include <functional>
 #include <string>
 
-#include "engine/run_state.h"
+#include "engine/run/run_state.h"
 #include "session/run_journal.h"
 #include "session/session_settings.h"
 

@@ -5,9 +5,9 @@
 
 #include <functional>
 
-#include "engine/event_list.h"
+#include "engine/events/event_list.h"
 #include "engine/ports.h"
-#include "engine/run_settings.h"
+#include "engine/run/run_settings.h"
 #include "session/session_settings.h"
 
 namespace ntr::session {

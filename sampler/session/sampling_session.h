@@ -9,9 +9,9 @@
 
 #include <functional>
 
-#include "engine/event_list.h"
+#include "engine/events/event_list.h"
 #include "engine/ports.h"
-#include "engine/run_controller.h"
+#include "engine/run/run_controller.h"
 #include "session/instrument_files_after_run.h"
 #include "session/run_setup.h"
 #include "session/session_settings.h"

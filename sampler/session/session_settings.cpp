@@ -3,7 +3,7 @@
 
 #include <QDir>
 
-#include "engine/sample_paths.h"
+#include "engine/takes/sample_paths.h"
 #include "session/slider_geometry.h"
 
 namespace ntr::session {

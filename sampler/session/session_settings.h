@@ -7,8 +7,8 @@
 #include <QString>
 #include <array>
 
-#include "engine/midi_device_menu.h"
-#include "engine/run_options.h"
+#include "engine/events/midi_device_menu.h"
+#include "engine/run/run_options.h"
 
 namespace ntr::session {
 

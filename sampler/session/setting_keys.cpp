@@ -5,8 +5,8 @@
 #include <cctype>
 #include <type_traits>
 
-#include "engine/take_layers.h"
-#include "engine/text_numbers.h"
+#include "engine/events/take_layers.h"
+#include "engine/events/text_numbers.h"
 #include "session/slider_geometry.h"
 
 namespace ntr::session {

@@ -3,7 +3,7 @@
 
 #include <QStringList>
 
-#include "engine/text_numbers.h"
+#include "engine/events/text_numbers.h"
 #include "session/setting_keys.h"
 
 namespace ntr::session {

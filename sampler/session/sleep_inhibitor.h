@@ -16,7 +16,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/run_state.h"
+#include "engine/run/run_state.h"
 
 namespace ntr::session {
 

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "engine/text_numbers.h"
+#include "engine/events/text_numbers.h"
 
 namespace ntr::session {
 

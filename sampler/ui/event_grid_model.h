@@ -7,7 +7,7 @@
 
 #include <QAbstractTableModel>
 
-#include "engine/event_list.h"
+#include "engine/events/event_list.h"
 
 namespace ntr::ui {
 

@@ -7,9 +7,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "engine/note_names.h"
-#include "engine/run_controller.h"
-#include "engine/text_numbers.h"
+#include "engine/events/note_names.h"
+#include "engine/run/run_controller.h"
+#include "engine/events/text_numbers.h"
 #include "ui/note_field.h"
 #include "ui/user_dialogs.h"
 

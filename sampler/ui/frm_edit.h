@@ -9,7 +9,7 @@
 #include <array>
 #include <optional>
 
-#include "engine/event_row.h"
+#include "engine/events/event_row.h"
 
 class QLineEdit;
 class QPushButton;

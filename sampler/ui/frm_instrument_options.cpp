@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "engine/run_controller.h"
+#include "engine/run/run_controller.h"
 #include "ui/user_dialogs.h"
 
 namespace ntr::ui {

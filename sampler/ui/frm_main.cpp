@@ -16,8 +16,8 @@
 #include <QTableView>
 #include <QTimer>
 
-#include "engine/note_names.h"
-#include "engine/program_slots.h"
+#include "engine/events/note_names.h"
+#include "engine/events/program_slots.h"
 #include "session/recording_source.h"
 #include "session/run_refusal.h"
 #include "ui/event_grid_model.h"

@@ -21,9 +21,9 @@
 #include <memory>
 #include <optional>
 
-#include "engine/event_list.h"
-#include "engine/midi_device_menu.h"
-#include "engine/run_controller.h"
+#include "engine/events/event_list.h"
+#include "engine/events/midi_device_menu.h"
+#include "engine/run/run_controller.h"
 #include "session/run_report.h"
 #include "session/sampling_session.h"
 #include "session/session_settings.h"

@@ -5,7 +5,7 @@
 
 #include <QAction>
 
-#include "engine/sample_paths.h"
+#include "engine/takes/sample_paths.h"
 #include "session/instrument_files_after_run.h"
 #include "session/run_setup.h"
 #include "ui/frm_main.h"

@@ -15,7 +15,7 @@
 #include <QPushButton>
 #include <QTableView>
 
-#include "engine/note_names.h"
+#include "engine/events/note_names.h"
 #include "ui/event_grid_model.h"
 #include "ui/frm_main.h"
 #include "ui/piano_keys.h"

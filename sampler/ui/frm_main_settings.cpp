@@ -7,7 +7,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 
-#include "engine/run_controller.h"
+#include "engine/run/run_controller.h"
 #include "session/setting_keys.h"
 #include "ui/frm_main.h"
 #include "ui/piano_keys.h"

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "engine/text_numbers.h"
+#include "engine/events/text_numbers.h"
 #include "session/run_setup.h"
 
 namespace ntr::ui {

@@ -4,8 +4,8 @@
 #include <cctype>
 #include <string>
 
-#include "engine/note_names.h"
-#include "engine/text_numbers.h"
+#include "engine/events/note_names.h"
+#include "engine/events/text_numbers.h"
 
 namespace ntr::ui {
 

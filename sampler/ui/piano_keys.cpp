@@ -5,7 +5,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
-#include "engine/note_names.h"
+#include "engine/events/note_names.h"
 #include "ui/twips.h"
 
 namespace ntr::ui {

@@ -16,7 +16,7 @@
 #include "devices/recorders/audio_input_recorder.h"
 #include "devices/device_layer.h"
 #include "devices/midi/midi_mod.h"
-#include "engine/steady_clock.h"
+#include "engine/run/steady_clock.h"
 #include "support/audio_analysis.h"
 #include "support/engine_run.h"
 #include "support/fluidsynth_shell.h"

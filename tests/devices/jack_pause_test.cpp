@@ -11,8 +11,8 @@
 #include <cstdlib>
 
 #include "devices/device_layer.h"
-#include "engine/run_controller.h"
-#include "engine/steady_clock.h"
+#include "engine/run/run_controller.h"
+#include "engine/run/steady_clock.h"
 #include "fakes/fake_messages.h"
 #include "fakes/fake_recorder.h"
 #include "support/jack_midi_sink.h"

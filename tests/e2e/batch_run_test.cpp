@@ -14,7 +14,7 @@
 #include <thread>
 #include <utility>
 
-#include "engine/note_names.h"
+#include "engine/events/note_names.h"
 #include "support/audio_analysis.h"
 #include "support/child_process.h"
 #include "support/take_checks.h"

@@ -11,9 +11,9 @@
 #include <filesystem>
 #include <map>
 
-#include "engine/event_capture.h"
-#include "engine/midi_messages.h"
-#include "engine/sample_paths.h"
+#include "engine/takes/event_capture.h"
+#include "engine/events/midi_messages.h"
+#include "engine/takes/sample_paths.h"
 #include "test_support.h"
 
 namespace ntr {

@@ -3,11 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/event_list.h"
-#include "engine/format_seconds.h"
-#include "engine/note_names.h"
-#include "engine/program_slots.h"
-#include "engine/text_numbers.h"
+#include "engine/events/event_list.h"
+#include "engine/run/format_seconds.h"
+#include "engine/events/note_names.h"
+#include "engine/events/program_slots.h"
+#include "engine/events/text_numbers.h"
 #include "test_support.h"
 
 namespace ntr {

@@ -6,8 +6,8 @@
 
 #include <algorithm>
 
-#include "engine/midi_messages.h"
-#include "engine/take_clock.h"
+#include "engine/events/midi_messages.h"
+#include "engine/run/take_clock.h"
 #include "test_support.h"
 
 namespace ntr {

@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <functional>
 
-#include "engine/level_check.h"
-#include "engine/midi_messages.h"
+#include "engine/run/level_check.h"
+#include "engine/events/midi_messages.h"
 #include "test_support.h"
 
 namespace ntr::testing {

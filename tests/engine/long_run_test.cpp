@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "engine/midi_messages.h"
-#include "engine/sample_paths.h"
+#include "engine/events/midi_messages.h"
+#include "engine/takes/sample_paths.h"
 #include "test_support.h"
 
 namespace ntr {

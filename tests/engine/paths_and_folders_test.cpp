@@ -5,8 +5,8 @@
 
 #include <filesystem>
 
-#include "engine/prepare_folders.h"
-#include "engine/sample_paths.h"
+#include "engine/run/prepare_folders.h"
+#include "engine/takes/sample_paths.h"
 #include "test_support.h"
 
 #ifndef _WIN32

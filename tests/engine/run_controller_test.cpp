@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "engine/midi_messages.h"
-#include "engine/run_controller.h"
+#include "engine/events/midi_messages.h"
+#include "engine/run/run_controller.h"
 #include "quendal/wav.h"
 #include "test_support.h"
 

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <string>
 
-#include "engine/midi_messages.h"
+#include "engine/events/midi_messages.h"
 #include "test_support.h"
 
 namespace ntr {

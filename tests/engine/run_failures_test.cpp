@@ -14,7 +14,7 @@
 #include <iterator>
 #include <ostream>
 
-#include "engine/run_controller.h"
+#include "engine/run/run_controller.h"
 #include "quendal/wav.h"
 #include "test_support.h"
 

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/steady_clock.h"
+#include "engine/run/steady_clock.h"
 
 namespace ntr {
 namespace {

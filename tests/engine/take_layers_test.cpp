@@ -5,10 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/format_seconds.h"
-#include "engine/midi_messages.h"
-#include "engine/sample_paths.h"
-#include "engine/take_layers.h"
+#include "engine/run/format_seconds.h"
+#include "engine/events/midi_messages.h"
+#include "engine/takes/sample_paths.h"
+#include "engine/events/take_layers.h"
 #include "test_support.h"
 
 namespace ntr {

@@ -9,7 +9,7 @@
 #include <numbers>
 #include <random>
 
-#include "engine/take_finishing.h"
+#include "engine/takes/take_finishing.h"
 #include "quendal/quendal_wav.h"
 #include "test_support.h"
 

@@ -7,9 +7,9 @@
 #include <random>
 #include <sstream>
 
-#include "engine/midi_messages.h"
-#include "engine/note_names.h"
-#include "engine/sample_paths.h"
+#include "engine/events/midi_messages.h"
+#include "engine/events/note_names.h"
+#include "engine/takes/sample_paths.h"
 
 namespace ntr::testing {
 

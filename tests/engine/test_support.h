@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/event_list.h"
-#include "engine/run_controller.h"
-#include "engine/run_settings.h"
+#include "engine/events/event_list.h"
+#include "engine/run/run_controller.h"
+#include "engine/run/run_settings.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_messages.h"
 #include "fakes/fake_midi_output.h"

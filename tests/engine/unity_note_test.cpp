@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "engine/take_finishing.h"
+#include "engine/takes/take_finishing.h"
 #include "quendal/wav.h"
 #include "test_support.h"
 

@@ -17,7 +17,7 @@
 #include <sstream>
 
 #include "instrument/instrument_files.h"
-#include "engine/note_names.h"
+#include "engine/events/note_names.h"
 #include "instrument/take_names.h"
 #include "quendal/pcm_wav.h"
 #include "quendal/unity_note.h"

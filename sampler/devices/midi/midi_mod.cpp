@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "engine/midi_messages.h"
+#include "engine/events/midi_messages.h"
 
 namespace ntr {
 

@@ -18,7 +18,7 @@
 #include "devices/synth/builtin_synth.h"
 #include "devices/midi/midi_port_list.h"
 #include "devices/midi/midi_retcodes.h"
-#include "engine/midi_device_menu.h"
+#include "engine/events/midi_device_menu.h"
 #include "engine/ports.h"
 
 namespace ntr {

@@ -9,7 +9,7 @@
 #include <system_error>
 
 #include "devices/synth/fluid_log.h"
-#include "engine/midi_messages.h"
+#include "engine/events/midi_messages.h"
 
 namespace ntr {
 

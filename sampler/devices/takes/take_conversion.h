@@ -13,7 +13,7 @@
 
 #include "devices/takes/recorded_take.h"
 #include "engine/ports.h"
-#include "engine/sample_coding.h"
+#include "engine/takes/sample_coding.h"
 
 namespace ntr {
 

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "engine/event_list.h"
-#include "engine/run_controller.h"
+#include "engine/events/event_list.h"
+#include "engine/run/run_controller.h"
 
 namespace ntr::test {
 

@@ -8,8 +8,8 @@
 
 #include "devices/device_layer.h"
 #include "engine/ports.h"
-#include "engine/run_settings.h"
-#include "engine/run_state.h"
+#include "engine/run/run_settings.h"
+#include "engine/run/run_state.h"
 
 namespace ntr::test {
 

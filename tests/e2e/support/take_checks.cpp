@@ -12,7 +12,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 
-#include "engine/sample_coding.h"
+#include "engine/takes/sample_coding.h"
 #include "session/run_journal.h"
 #include "support/audio_analysis.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "fakes/fake_midi_output.h"
 
-#include "engine/midi_messages.h"
+#include "engine/events/midi_messages.h"
 
 namespace ntr::fakes {
 

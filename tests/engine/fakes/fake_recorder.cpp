@@ -6,7 +6,7 @@
 #include <fstream>
 #include <numbers>
 
-#include "engine/midi_messages.h"
+#include "engine/events/midi_messages.h"
 #include "fakes/fake_midi_output.h"
 #include "quendal/pcm_wav.h"
 

@@ -1,0 +1,19 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The finishing steps in the order they run: each is a function of a file of
+// its own; a new step is one more line here.
+#include "engine/takes/take_finishing.h"
+
+namespace ntr {
+
+void TrimStep(TakeBeingFinished& take);
+void MeasureStep(TakeBeingFinished& take);
+
+const std::vector<FinishingStep>& FinishingSteps() {
+  static const std::vector<FinishingStep> steps{
+      {"the take could not be trimmed (it was saved as recorded): ", TrimStep},
+      {"the take could not be measured: ", MeasureStep},
+  };
+  return steps;
+}
+
+}  // namespace ntr
