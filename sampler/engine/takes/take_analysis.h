@@ -40,6 +40,9 @@ struct TakeLevels {
   // when the recording ended, so what the next take starts with.
   double endPeakDbfs = kSilenceFloorDbfs;
   double peakSeconds = 0.0;  // where the peak is, from the first frame
+  // The held part's fundamental in cents from the key played (take_pitch.h);
+  // none where there is no steady pitch (noise, a drum).
+  std::optional<double> pitchCents{};
 };
 
 inline constexpr double kEndWindowSeconds = 0.02;

@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// The pitch of a take: the fundamental of its held part and its offset in
+// cents from the key that was played. The estimator is a normalised
+// autocorrelation (the squared-difference form): a coarse period from the
+// first strong peak, which keeps it off the harmonics and the octave below,
+// then refined at ever longer multiples of that period, where a parabola
+// through three lags pins it to a small fraction of a cent. Plain C++, any
+// thread; the finishing pass and the instrument check call it.
+
+#include <cstddef>
+#include <optional>
+#include <vector>
+
+namespace ntr {
+
+struct TakeSamples;
+
+// The fundamental (Hz) of mono samples whose pitch lies between loHz and
+// hiHz; nullopt when they hold no steady pitch there (noise, a drum, too
+// short for three periods of loHz).
+std::optional<double> FundamentalHz(const std::vector<float>& samples, int sampleRate, double loHz, double hiHz);
+
+// The equal-tempered frequency of a MIDI note at A = 440 Hz.
+double NoteHz(double note);
+
+// The fundamental of mono samples expected near `note`, in cents from it:
+// searched over an octave and a whole tone either side, so a transposed patch
+// or a wrong note still reads as what it is. nullopt: no steady pitch.
+std::optional<double> CentsFromNote(const std::vector<float>& samples, int sampleRate, int note);
+
+// The part of a take that is held: from just after its peak for as long as it
+// stays within 20 dB of it (at most a second), the channels mixed to one.
+std::vector<float> HeldPart(const TakeSamples& take);
+
+// A take this far or more off its key is taken for a wrong note rather than
+// a tuning: warned about, never corrected.
+inline constexpr double kWrongNoteCents = 50.0;
+
+}  // namespace ntr
