@@ -8,9 +8,11 @@
 #include <memory>
 
 #include "batch/batch_run.h"
+#include "batch/check_instrument.h"
 #include "batch/device_listing.h"
 #include "batch/exit_codes.h"
 #include "batch/make_instrument.h"
+#include "instrument/instrument_check.h"
 #include "session/setting_keys.h"
 #include "session/settings_store.h"
 
@@ -61,6 +63,10 @@ int BatchMain(int argc, char** argv) {
   }
   if (line.listDevices) return ListDevices();
   if (line.makeInstrument) return MakeInstrument(*line.makeInstrument, stdout, stderr);
+  if (line.checkInstrument) {
+    return CheckInstrument(*line.checkInstrument, line.toleranceCents.value_or(instrument::kDefaultToleranceCents),
+                           stdout);
+  }
 
   QCoreApplication app(argc, argv);
   QCoreApplication::setApplicationName(QString::fromLatin1(session::kSettingsApplication));

@@ -61,6 +61,7 @@ BatchRun::BatchRun(const session::SessionSettings& settings, bool force)
       report_([this] { return settings_; }, [this] { return session::RunDevices{deviceCaption_, RecordingSource()}; }) {
   // The report first: a take the terminal calls saved is already in it, even if the run is killed then.
   controller_.AddObserver(&report_);
+  report_.SetInstrumentCheck([this] { return session_.InstrumentCheck(); });
   controller_.AddObserver(&view_);
 }
 

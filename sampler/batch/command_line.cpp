@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "batch/command_line.h"
 
+#include <exception>
+#include <string>
 #include <string_view>
 
-#include "session/setting_keys.h"
 #include "batch/exit_codes.h"
+#include "session/setting_keys.h"
 
 namespace ntr::batch {
 
@@ -23,7 +25,9 @@ bool IsOption(std::string_view argument, std::string_view name) {
 // --list-devices and --make-instrument each do their job alone: another
 // option (--help aside) would be ignored without a word, so it is refused.
 void RefuseOtherOptions(const CommandLine& line, std::string_view option) {
-  const bool both = line.listDevices && line.makeInstrument;
+  const bool both = static_cast<int>(line.listDevices) + static_cast<int>(line.makeInstrument.has_value()) +
+                        static_cast<int>(line.checkInstrument.has_value()) >
+                    1;
   if (both || line.batch || line.settingsFile || !line.overrides.empty() || line.resume || line.force) {
     throw BatchError(kExitUsage, std::string(option) + " takes no other option (NTR --help lists the options)");
   }
@@ -35,9 +39,9 @@ bool IsBatchCommandLine(int argc, const char* const* argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string_view argument = argv[i] ? argv[i] : "";
     if (argument == "--batch" || argument == "--help" || argument == "-h" || argument == "--version" ||
-        argument == "--setting-names" || argument == "--fast" ||
-        argument == "--resume" || argument == "--force" || argument == "--list-devices" ||
-        IsOption(argument, "--settings") || IsOption(argument, "--set") || IsOption(argument, "--make-instrument")) {
+        argument == "--setting-names" || argument == "--fast" || argument == "--resume" || argument == "--force" ||
+        argument == "--list-devices" || IsOption(argument, "--settings") || IsOption(argument, "--set") ||
+        IsOption(argument, "--make-instrument") || IsOption(argument, "--check-instrument")) {
       return true;
     }
   }
@@ -72,9 +76,24 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       line.resume = true;
     } else if (argument == "--force") {
       line.force = true;
-    } else if (IsOption(argument, "--make-instrument")) {
+    } else if (IsOption(argument, "--make-instrument") || IsOption(argument, "--check-instrument")) {
       line.makeInstrument = valueOf(i, "--make-instrument");
       if (line.makeInstrument->empty()) throw BatchError(kExitUsage, "--make-instrument needs a folder");
+    } else if (IsOption(argument, "--check-instrument")) {
+      line.checkInstrument = valueOf(i, "--check-instrument");
+      if (line.checkInstrument->empty()) throw BatchError(kExitUsage, "--check-instrument needs a folder");
+    } else if (IsOption(argument, "--tolerance-cents")) {
+      const std::string value = valueOf(i, "--tolerance-cents");
+      std::size_t used = 0;
+      double cents = -1.0;
+      try {
+        cents = std::stod(value, &used);
+      } catch (const std::exception&) {
+      }
+      if (used != value.size() || !(cents > 0.0 && cents <= 1200.0)) {
+        throw BatchError(kExitUsage, "--tolerance-cents takes cents above 0 and up to 1200, not \"" + value + "\"");
+      }
+      line.toleranceCents = cents;
     } else if (IsOption(argument, "--settings")) {
       line.settingsFile = valueOf(i, "--settings");
       if (line.settingsFile->empty()) throw BatchError(kExitUsage, "--settings needs a file name");
@@ -89,13 +108,19 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       throw BatchError(kExitUsage, "unknown argument \"" + argument + "\" (NTR --help lists the options)");
     }
   }
-  if (line.makeInstrument || line.listDevices) {
-    RefuseOtherOptions(line, line.makeInstrument ? "--make-instrument" : "--list-devices");
+  if (line.toleranceCents && !line.checkInstrument) {
+    throw BatchError(kExitUsage, "--tolerance-cents works with --check-instrument only");
+  }
+  if (line.makeInstrument || line.listDevices || line.checkInstrument) {
+    RefuseOtherOptions(line, line.makeInstrument    ? "--make-instrument"
+                             : line.checkInstrument ? "--check-instrument"
+                                                    : "--list-devices");
     return line;
   }
   if (!line.help && !line.version && !line.settingNames && !line.batch) {
-    throw BatchError(kExitUsage, "--settings, --set, --fast, --resume and --force work with --batch only (NTR --help "
-                                 "lists the options)");
+    throw BatchError(kExitUsage,
+                     "--settings, --set, --fast, --resume and --force work with --batch only (NTR --help "
+                     "lists the options)");
   }
   return line;
 }
@@ -108,6 +133,8 @@ std::string UsageText() {
       "                                with what --set takes to choose each\n"
       "       NTR --make-instrument FOLDER\n"
       "                                the instrument files of a folder of takes\n"
+      "       NTR --check-instrument FOLDER [--tolerance-cents N]\n"
+      "                                play the instrument of a folder and check it\n"
       "       NTR --help               this text\n"
       "       NTR --version            the program's name and version\n"
       "\n"
@@ -137,6 +164,14 @@ std::string UsageText() {
       "(SoundFont 2, one preset per program). The setting WriteInstrumentFiles does\n"
       "the same after every run.\n"
       "\n"
+      "--check-instrument FOLDER plays the folder's <instrument>.sf2 in FluidSynth,\n"
+      "every key from the lowest to the highest sampled one at each layer's velocity,\n"
+      "and checks that no key is silent, that each is within --tolerance-cents\n"
+      "(default 5) of equal temperament at A = 440 Hz wherever it has a steady pitch,\n"
+      "and that each layer is louder than the one below; the SFZ and DecentSampler\n"
+      "files must name existing samples and cover the same keys. It prints one line\n"
+      "per problem and a summary; a run with WriteInstrumentFiles=1 does the same.\n"
+      "\n"
       "Settings:\n";
   for (const session::SettingKey& key : session::SettingKeys()) {
     std::string name(key.name);
@@ -159,7 +194,9 @@ std::string UsageText() {
       "  4    the save folder cannot be made or written, or has not enough free space\n"
       "       for the run (see --force); --make-instrument: the folder is missing or\n"
       "       a file cannot be written\n"
-      "  5    --make-instrument: the folder holds no takes\n"
+      "  5    --make-instrument, --check-instrument: the folder holds no takes\n"
+      "  6    --check-instrument: a key is silent or out of tune, or a layer is not\n"
+      "       louder than the one below, or the SFZ or DecentSampler file is amiss\n"
       "  130  stopped by Ctrl-C (SIGINT); 143 by SIGTERM, 129 by SIGHUP; the takes made\n"
       "       are kept\n"
       "\n"

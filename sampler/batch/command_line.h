@@ -4,6 +4,7 @@
 //   NTR --batch [--settings FILE] [--set Key=Value]... [--fast] [--resume] [--force]
 //   NTR --list-devices
 //   NTR --make-instrument FOLDER
+//   NTR --check-instrument FOLDER [--tolerance-cents N]
 //   NTR --help
 //   NTR --version
 // Without any of these options the program opens its window as before.
@@ -33,14 +34,16 @@ struct KeyValue {
 struct CommandLine {
   bool batch = false;
   bool help = false;
-  bool version = false;                     // --version: the program's name and version
-  bool settingNames = false;                // --setting-names: the keys --set takes, one a line (shell completion)
-  bool listDevices = false;                 // --list-devices: print the devices, sample nothing
-  std::optional<std::string> settingsFile;  // --settings FILE: this file instead of the user's settings
-  std::vector<KeyValue> overrides;          // --set Key=Value, in the order given (the last one wins)
-  bool resume = false;                      // --resume: skip the takes already made
-  bool force = false;                       // --force: run even without enough free space
-  std::optional<std::string> makeInstrument;  // --make-instrument FOLDER: its instrument files, no run
+  bool version = false;                        // --version: the program's name and version
+  bool settingNames = false;                   // --setting-names: the keys --set takes, one a line (shell completion)
+  bool listDevices = false;                    // --list-devices: print the devices, sample nothing
+  std::optional<std::string> settingsFile;     // --settings FILE: this file instead of the user's settings
+  std::vector<KeyValue> overrides;             // --set Key=Value, in the order given (the last one wins)
+  bool resume = false;                         // --resume: skip the takes already made
+  bool force = false;                          // --force: run even without enough free space
+  std::optional<std::string> makeInstrument;   // --make-instrument FOLDER: its instrument files, no run
+  std::optional<std::string> checkInstrument;  // --check-instrument FOLDER: its SoundFont played and measured
+  std::optional<double> toleranceCents;        // --tolerance-cents N (with --check-instrument)
 };
 
 // True when the arguments are the unattended mode's (--batch, --help, -h,

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "instrument/dspreset_file.h"
 
+#include <cmath>
+#include <cstdio>
+
 namespace ntr::instrument {
 
 namespace {
@@ -26,6 +29,12 @@ std::string CommentText(std::string text) {
   return text;
 }
 
+std::string Decimals(double value, int places) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.*f", places, value);
+  return text;
+}
+
 std::string Attribute(const char* name, int value) { return std::string(" ") + name + "=\"" + std::to_string(value) + "\""; }
 
 }  // namespace
@@ -45,6 +54,9 @@ std::string DspresetText(const std::string& title, const std::vector<Region>& re
               Attribute("loNote", region.loKey) + Attribute("hiNote", region.hiKey) +
               Attribute("loVel", region.loVelocity) + Attribute("hiVel", region.hiVelocity);
       if (turns > 1) text += Attribute("seqLength", region.rounds) + Attribute("seqPosition", region.round);
+      // DecentSampler tunes in semitones and takes its volume in dB with the unit.
+      if (std::lround(region.TuneCents()) != 0) text += " tuning=\"" + Decimals(region.TuneCents() / 100.0, 2) + "\"";
+      if (region.gainDb != 0.0) text += " volume=\"" + Decimals(region.gainDb, 2) + "dB\"";
       text += "/>\n";
     }
     text += "    </group>\n";

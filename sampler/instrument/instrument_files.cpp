@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "instrument/instrument_files.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <set>
 #include <system_error>
 
 #include "engine/takes/sample_paths.h"
+#include "engine/takes/take_analysis.h"
 #include "instrument/dspreset_file.h"
 #include "instrument/key_layout.h"
 #include "instrument/sf2_file.h"
@@ -18,6 +20,8 @@ namespace ntr::instrument {
 namespace fs = std::filesystem;
 
 namespace {
+
+constexpr double kNormalizedPeakDbfs = -1.0;
 
 // Written beside the target and renamed into place, so a file is never half there.
 void WriteTextFile(const fs::path& path, const std::string& text) {
@@ -52,6 +56,21 @@ int PresetOf(const std::string& tag, const std::vector<ProgramTakes>& programs) 
   return preset;
 }
 
+// The gain that brings the loudest take to kNormalizedPeakDbfs; 0 when no take sounds.
+double NormalizingGainDb(const FolderScan& scan) {
+  double loudest = kSilenceFloorDbfs;
+  for (const ProgramTakes& program : scan.programs) {
+    for (const Take& take : program.takes) {
+      try {
+        loudest = std::max(loudest, AnalyseTakeFile(take.path).peakDbfs);
+      } catch (const std::exception&) {
+        // A take that cannot be read is left out of the files too.
+      }
+    }
+  }
+  return loudest > kSilenceFloorDbfs ? kNormalizedPeakDbfs - loudest : 0.0;
+}
+
 }  // namespace
 
 std::string InstrumentNameOf(const std::string& instrumentFolder) {
@@ -61,7 +80,7 @@ std::string InstrumentNameOf(const std::string& instrumentFolder) {
   return name.empty() || name == "." || name == ".." ? "instrument" : name;
 }
 
-InstrumentFiles MakeInstrumentFiles(const std::string& instrumentFolder) {
+InstrumentFiles MakeInstrumentFiles(const std::string& instrumentFolder, const InstrumentFileOptions& options) {
   const fs::path folder = PathFromUtf8(instrumentFolder);
   std::error_code error;
   if (!fs::is_directory(folder, error)) {
@@ -78,12 +97,14 @@ InstrumentFiles MakeInstrumentFiles(const std::string& instrumentFolder) {
                           "no takes in " + instrumentFolder + " (expected PATCH_<program>/PATCH<program>_<note>.WAV)");
   }
 
+  const double gainDb = options.normalize ? NormalizingGainDb(scan) : 0.0;
   const std::string name = InstrumentNameOf(instrumentFolder);
   InstrumentFiles result;
   result.warnings = scan.warnings;
   std::vector<Sf2Program> soundFontPrograms;
   for (const ProgramTakes& program : scan.programs) {
-    const std::vector<Region> regions = LayOutRegions(program);
+    std::vector<Region> regions = LayOutRegions(program);
+    for (Region& region : regions) region.gainDb = gainDb;
     const std::string stem = name + "_PATCH_" + program.tag;
     const std::string title = name + ", program " + program.tag + " (" + std::to_string(regions.size()) + " takes)";
     for (const auto& [extension, text] : {std::pair{".sfz", SfzText(title, regions)},

@@ -33,10 +33,16 @@ struct InstrumentFiles {
   int takes = 0;
 };
 
+struct InstrumentFileOptions {
+  // One gain for every region brings the loudest take to -1 dBFS (into the
+  // SoundFont's own sample data; the takes on disk stay as they are).
+  bool normalize = false;
+};
+
 // Scans the folder and writes every file. Throws InstrumentError when the
 // folder is missing, holds no takes, or a file cannot be written (files
 // written before that one stay).
-InstrumentFiles MakeInstrumentFiles(const std::string& instrumentFolder);
+InstrumentFiles MakeInstrumentFiles(const std::string& instrumentFolder, const InstrumentFileOptions& options = {});
 
 // The name the files take from the folder ("My_Piano" for ".../My_Piano/").
 std::string InstrumentNameOf(const std::string& instrumentFolder);

@@ -22,8 +22,11 @@ struct Region {
   int hiKey = 127;
   int loVelocity = 1;
   int hiVelocity = 127;
-  int rounds = 1;  // takes of this key and layer that take turns
-  int round = 1;   // this one's turn, 1..rounds
+  int rounds = 1;       // takes of this key and layer that take turns
+  int round = 1;        // this one's turn, 1..rounds
+  double gainDb = 0.0;  // the instrument's gain (normalized), the same for every region
+  // The correction of the take's tuning, in cents (the take's own, reversed).
+  double TuneCents() const { return -take->pitchCents; }
 };
 
 // One region per take, in the order of program.takes (by layer, key, round).

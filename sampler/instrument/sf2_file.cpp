@@ -4,6 +4,8 @@
 #include <glib-object.h>
 #include <libinstpatch/libinstpatch.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <memory>
 #include <mutex>
@@ -37,6 +39,32 @@ void SetRange(IpatchSF2Zone* zone, guint generator, int low, int high) {
   ipatch_sf2_gen_item_set_amount(IPATCH_SF2_GEN_ITEM(zone), generator, &amount);
 }
 
+// The sample's data multiplied by the gain, held in memory from here on (a
+// SoundFont's attenuation can only lower a level).
+void ApplyGain(IpatchSF2Sample* sample, double gainDb) {
+  IpatchSample* source = IPATCH_SAMPLE(sample);
+  const guint frames = ipatch_sample_get_size(source, nullptr);
+  const int format =
+      static_cast<int>(IPATCH_SAMPLE_FLOAT) | static_cast<int>(IPATCH_SAMPLE_MONO) | IPATCH_SAMPLE_ENDIAN_HOST;
+  auto* data = static_cast<float*>(g_malloc_n(std::max<guint>(frames, 1), sizeof(float)));
+  GError* error = nullptr;
+  if (!ipatch_sample_read_transform(source, 0, frames, data, format, IPATCH_SAMPLE_UNITY_CHANNEL_MAP, &error)) {
+    g_free(data);
+    throw std::runtime_error(Message(error, "a sample could not be read for the gain"));
+  }
+  const auto factor = static_cast<float>(std::pow(10.0, gainDb / 20.0));
+  for (guint i = 0; i < frames; ++i) data[i] *= factor;
+  guint rate = 0;
+  g_object_get(sample, "sample-rate", &rate, nullptr);
+  Ref<IpatchSample> store(ipatch_sample_store_ram_new(data, TRUE));  // owns the data now
+  ipatch_sample_set_format(store.get(), format);
+  ipatch_sample_set_size(store.get(), frames);
+  g_object_set(store.get(), "sample-rate", rate, nullptr);
+  Ref<IpatchSampleData> scaled(ipatch_sample_data_new());
+  ipatch_sample_data_add(scaled.get(), IPATCH_SAMPLE_STORE(store.get()));
+  ipatch_sample_set_sample_data(source, scaled.get());
+}
+
 // The take as one sample (mono) or a linked left and right pair, added to the SoundFont.
 std::vector<IpatchSF2Sample*> AddSamples(IpatchSF2* soundFont, const Region& region, const std::string& tag) {
   Ref<IpatchSndFile> file(ipatch_snd_file_new());
@@ -54,7 +82,10 @@ std::vector<IpatchSF2Sample*> AddSamples(IpatchSF2* soundFont, const Region& reg
   for (GList* item = converted; item; item = item->next, ++side) {
     IpatchSF2Sample* sample = IPATCH_SF2_SAMPLE(item->data);
     const std::string name = Name20(base + sides[side]);
-    g_object_set(sample, "name", name.c_str(), "root-note", region.take->key, "fine-tune", 0, nullptr);
+    // The sample's pitch correction: the take's tuning reversed, in whole cents.
+    g_object_set(sample, "name", name.c_str(), "root-note", region.take->key, "fine-tune",
+                 static_cast<int>(std::lround(region.TuneCents())), nullptr);
+    if (region.gainDb != 0.0) ApplyGain(sample, region.gainDb);
     ipatch_container_append(IPATCH_CONTAINER(soundFont), IPATCH_ITEM(sample));
     samples.push_back(sample);
   }

@@ -1,7 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "instrument/sfz_file.h"
 
+#include <cmath>
+#include <cstdio>
+
 namespace ntr::instrument {
+
+namespace {
+
+std::string Decimals(double value, int places) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.*f", places, value);
+  return text;
+}
+
+}  // namespace
 
 std::string SfzText(const std::string& title, const std::vector<Region>& regions) {
   std::string text = "// " + title + "\n// Made by NTR from its takes; the sample paths are relative to this file.\n\n";
@@ -12,6 +25,8 @@ std::string SfzText(const std::string& title, const std::vector<Region>& regions
     if (region.rounds > 1) {
       text += " seq_length=" + std::to_string(region.rounds) + " seq_position=" + std::to_string(region.round);
     }
+    if (std::lround(region.TuneCents()) != 0) text += " tune=" + std::to_string(std::lround(region.TuneCents()));
+    if (region.gainDb != 0.0) text += " volume=" + Decimals(region.gainDb, 2);
     // Last on the line: a sample's path runs to the end of it.
     text += " sample=" + region.take->file + "\n";
   }

@@ -9,6 +9,7 @@
 #include <tuple>
 
 #include "engine/takes/sample_paths.h"
+#include "engine/takes/take_pitch.h"
 #include "quendal/wav.h"
 
 namespace ntr::instrument {
@@ -19,14 +20,14 @@ namespace {
 
 constexpr std::string_view kProgramFolderPrefix = "PATCH_";
 
-// The take's unity note, or nullopt when it has no sampler chunk. Throws when it is no WAV file.
-std::optional<int> UnityNote(const std::string& path) {
+// The take's key and tuning, or nullopt when it has no sampler chunk. Throws when it is no WAV file.
+std::optional<KeyPitch> SamplerPitch(const std::string& path) {
   quendal::Wav wav;
   if (wav.GetWavFile(path) != 0) throw std::runtime_error("not a WAV file");
   if (wav.SmplChunk->ChunkId != "smpl") return std::nullopt;
-  const int note = wav.SmplChunk->MIDIUnityNote;
-  if (note < 0 || note > 127) return std::nullopt;
-  return note;
+  const KeyPitch pitch = KeyPitchOf(wav.SmplChunk->MIDIUnityNote, wav.SmplChunk->MIDIPitchFraction);
+  if (pitch.key < 0 || pitch.key > 127) return std::nullopt;
+  return pitch;
 }
 
 // A take without a velocity plays at every velocity; a velocity of 0 counts as 1.
@@ -75,7 +76,8 @@ FolderScan ScanInstrumentFolder(const std::string& instrumentFolder) {
       if (!name || name->programTag != tag || !file.is_regular_file(error)) continue;
       Take take{folderName + "/" + fileName, Utf8FromPath(file.path()), *name, name->note};
       try {
-        take.key = UnityNote(take.path).value_or(name->note);
+        const std::optional<KeyPitch> pitch = SamplerPitch(take.path);
+        if (pitch) take.key = pitch->key, take.pitchCents = pitch->cents;
       } catch (const std::exception& problem) {
         scan.warnings.push_back(take.file + ": left out, it cannot be read (" + problem.what() + ")");
         continue;

@@ -3,7 +3,8 @@
 // Finding the takes of an instrument's folder: every PATCH_<tag> folder in it
 // and every take in those whose name says it belongs there (take_names.h).
 // The key of a take is the unity note of its sampler chunk ("smpl") when it
-// has one, otherwise the note of its name. Plain C++; any thread.
+// has one (the nearest key to the unity note and its pitch fraction),
+// otherwise the note of its name. Plain C++; any thread.
 
 #include <optional>
 #include <string>
@@ -17,7 +18,8 @@ struct Take {
   std::string file;  // relative to the instrument's folder, "/" between parts
   std::string path;  // the whole path (UTF-8), for reading the take
   TakeName name;
-  int key = 0;       // the key that plays the take at its own pitch
+  int key = 0;              // the key that plays the take at its own pitch
+  double pitchCents = 0.0;  // how far the take lies off its key (from its sampler chunk's pitch fraction)
 };
 
 struct ProgramTakes {

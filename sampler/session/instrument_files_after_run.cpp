@@ -2,6 +2,7 @@
 #include "session/instrument_files_after_run.h"
 
 #include "engine/run/plural.h"
+#include "instrument/instrument_check.h"
 #include "instrument/instrument_files.h"
 
 namespace ntr::session {
@@ -11,6 +12,8 @@ InstrumentFilesAfterRun::InstrumentFilesAfterRun(std::function<SessionSettings()
 
 void InstrumentFilesAfterRun::RunStarted(const RunStart& start) {
   wanted_ = settings_().options.writeInstrumentFiles;
+  normalize_ = settings_().options.normalize == "instrument";
+  check_.clear();
   instrumentPath_ = start.instrumentPath;
   where_.clear();
 }
@@ -18,13 +21,24 @@ void InstrumentFilesAfterRun::RunStarted(const RunStart& start) {
 void InstrumentFilesAfterRun::RunFinished(const RunResult& /*result*/) {
   // RunStarted comes only for a run that got past its checks and played; a
   // run refused before that leaves wanted_ false (reset at every run's end).
-  where_ = wanted_ ? WriteInstrumentFilesOf(instrumentPath_).text : std::string();
+  const InstrumentFilesNote note =
+      wanted_ ? WriteInstrumentFilesOf(instrumentPath_, normalize_) : InstrumentFilesNote{};
+  where_ = note.text;
   wanted_ = false;
+  if (!note.written) return;
+  try {
+    const instrument::InstrumentCheck check = instrument::CheckInstrument(instrumentPath_);
+    check_ = check.summary;
+    for (const std::string& problem : check.problems) check_ += "\n" + problem;
+  } catch (const std::exception& error) {
+    check_ = std::string("Instrument check not made: ") + error.what();
+  }
+  where_ += ".\n" + check_.substr(0, check_.find('\n'));
 }
 
-InstrumentFilesNote WriteInstrumentFilesOf(const std::string& instrumentFolder) {
+InstrumentFilesNote WriteInstrumentFilesOf(const std::string& instrumentFolder, bool normalize) {
   try {
-    const instrument::InstrumentFiles files = instrument::MakeInstrumentFiles(instrumentFolder);
+    const instrument::InstrumentFiles files = instrument::MakeInstrumentFiles(instrumentFolder, {normalize});
     std::string text = "Instrument files: " + std::to_string(files.written.size()) + " written in " +
                        instrumentFolder + " (" + Plural(files.programs, "program") + ", " +
                        Plural(files.takes, "take") + ")";

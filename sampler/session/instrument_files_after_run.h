@@ -2,7 +2,8 @@
 #pragma once
 // Instrument/WriteInstrumentFiles: after a run that played, the instrument
 // files (SFZ, DecentSampler, SoundFont 2) of its instrument's folder are
-// written from every take in it. The session attaches one to its controller
+// written from every take in it, then played and checked
+// (instrument/instrument_check.h). The session attaches one to its controller
 // ahead of the front ends' observers, so their end-of-run messages can say
 // what it wrote. Runs on the run's thread.
 
@@ -21,15 +22,20 @@ class InstrumentFilesAfterRun : public RunObserver {
   void RunStarted(const RunStart& start) override;
   void RunFinished(const RunResult& result) override;
 
-  // "Instrument files: 3 written in <folder>", or why none were; "" when the
-  // last run wrote none because the setting was off (or before any run).
+  // "Instrument files: 3 written in <folder>", or why none were, and the
+  // instrument check's summary; "" when the last run wrote none because the
+  // setting was off (or before any run).
   const std::string& Where() const { return where_; }
+  // The check of the files the last run wrote: its summary and its problems; "" when none was made.
+  const std::string& Check() const { return check_; }
 
  private:
   std::function<SessionSettings()> settings_;
   bool wanted_ = false;  // the setting as the run started
+  bool normalize_ = false;
   std::string instrumentPath_;
   std::string where_;
+  std::string check_;
 };
 
 struct InstrumentFilesNote {
@@ -39,6 +45,7 @@ struct InstrumentFilesNote {
 
 // Writes the instrument files of a folder and says how it went (for the
 // window's File menu and after a run).
-InstrumentFilesNote WriteInstrumentFilesOf(const std::string& instrumentFolder);
+// Normalize=instrument gives the files one gain for the whole instrument.
+InstrumentFilesNote WriteInstrumentFilesOf(const std::string& instrumentFolder, bool normalize = false);
 
 }  // namespace ntr::session

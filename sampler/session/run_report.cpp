@@ -146,6 +146,10 @@ void RunReport::AddTake(const SavedTake& take) {
   object[QStringLiteral("tagged")] = take.tagged;
   object[QStringLiteral("noiseFloorDbfs")] = Db(take.noiseFloorDbfs);
   object[QStringLiteral("levels")] = take.levels ? QJsonValue(LevelsObject(*take.levels)) : QJsonValue();
+  // Cents from the key played; null where the take has no steady pitch (noise, a drum).
+  object[QStringLiteral("pitchCents")] = take.levels && take.levels->pitchCents
+                                             ? QJsonValue(std::round(*take.levels->pitchCents * 10.0) / 10.0)
+                                             : QJsonValue();
   object[QStringLiteral("retakes")] = take.retakes;
   QJsonArray warnings;
   for (const std::string& warning : take.warnings) warnings.append(Text(warning));
@@ -175,6 +179,11 @@ void RunReport::RunFinished(const RunResult& result) {
   summary[QStringLiteral("withWarnings")] = static_cast<double>(result.warnings);
   report_[QStringLiteral("summary")] = summary;
   if (!result.message.empty()) report_[QStringLiteral("message")] = Text(result.message);
+  if (instrumentCheck_ && !instrumentCheck_().empty()) {
+    QJsonArray lines;
+    for (const QString& line : Text(instrumentCheck_()).split(QLatin1Char('\n'))) lines.append(line);
+    report_[QStringLiteral("instrumentCheck")] = lines;
+  }
   // The journal goes only once the whole report is in place: until then it is the report.
   if (Write()) journal_.Remove();
   report_ = {};

@@ -37,6 +37,10 @@ class RunReport : public RunObserver {
   void TakeFailed(const SavedTake& take) override;
   void RunFinished(const RunResult& result) override;
 
+  // The instrument check made after the run (its summary, then a line per
+  // problem), written as "instrumentCheck" when it is not "".
+  void SetInstrumentCheck(std::function<std::string()> check) { instrumentCheck_ = std::move(check); }
+
   // The report of the last run ("" before any), and why it could not be
   // written last time ("" when it was).
   const QString& Path() const { return path_; }
@@ -52,6 +56,7 @@ class RunReport : public RunObserver {
 
   std::function<SessionSettings()> settings_;
   std::function<RunDevices()> devices_;
+  std::function<std::string()> instrumentCheck_;
   QString path_;
   QString writeError_;
   QJsonObject report_;

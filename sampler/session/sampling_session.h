@@ -53,6 +53,7 @@ class SamplingSession {
 
   // What the last run's instrument files are (Instrument/WriteInstrumentFiles); "" when none were asked for.
   const std::string& InstrumentFilesWhere() const { return instrumentFiles_.Where(); }
+  const std::string& InstrumentCheck() const { return instrumentFiles_.Check(); }
 
  private:
   SessionPorts ports_;

@@ -352,6 +352,15 @@ std::vector<SettingKey> MakeKeys() {
   keys.push_back(OptionKey(kInstrumentGroup, "FadeOutMs",
                            "milliseconds of the fade-out at the end of a trimmed take, 0 to 1000",
                            &RunOptions::fadeOutMs, 10, 0, 1000));
+  keys.push_back(OptionKey(kInstrumentGroup, "TuneCorrection",
+                           "1 (every take's sampler chunk carries its measured pitch and the instrument files "
+                           "correct it) or 0",
+                           &RunOptions::tuneCorrection, false));
+  keys.push_back(Checked(OptionKey(kInstrumentGroup, "Normalize",
+                                   "off, or instrument (one gain for the whole instrument's files brings its loudest "
+                                   "take to -1 dBFS; the takes are not touched)",
+                                   &RunOptions::normalize, std::string("off")),
+                         [](const std::string& value) { return value == "off" || value == "instrument"; }));
 
   // The window's fields have their first-start values as a whole (FirstStartSettings).
   for (SettingKey& key : keys) {

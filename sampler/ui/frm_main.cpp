@@ -56,6 +56,7 @@ frmMain::frmMain(const MainWindowParts& parts, QWidget* parent)
   Connect();
   controller_.AddObserver(this);
   controller_.AddObserver(&report_);
+  report_.SetInstrumentCheck([this] { return session_.InstrumentCheck(); });
   ApplyControls(controller_.Controls());
   EnableDialogItems(controller_.State());
   layout()->setSizeConstraint(QLayout::SetFixedSize);

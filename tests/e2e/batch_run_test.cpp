@@ -10,11 +10,15 @@
 #include <iostream>
 #include <csignal>
 #include <fstream>
+#include <regex>
 #include <set>
 #include <thread>
 #include <utility>
 
 #include "engine/events/note_names.h"
+#include "engine/takes/take_pitch.h"
+#include "instrument/sf2_file.h"
+#include "quendal/pcm_wav.h"
 #include "support/audio_analysis.h"
 #include "support/child_process.h"
 #include "support/take_checks.h"
@@ -421,6 +425,80 @@ TEST_F(Batch, WritesAnInstrumentThatFluidSynthPlaysAtEveryKey) {
   EXPECT_LT(bottomOfLoud, loud);
   delete_fluid_synth(synth);
   delete_fluid_settings(settingsOfSynth);
+}
+
+// A SoundFont whose one sample, rooted at C5, sounds 35 cents sharp: three
+// seconds of a tone with a few harmonics, written by the program's own writer.
+std::string WriteSharpSoundFont(const std::string& folder) {
+  constexpr int kRate = 44100;
+  std::string bytes;
+  for (int i = 0; i < 3 * kRate; ++i) {
+    const double phase = 2.0 * M_PI * ntr::NoteHz(60.35) * i / kRate;
+    const double value = 0.3 * std::sin(phase) + 0.15 * std::sin(2 * phase) + 0.08 * std::sin(3 * phase);
+    const auto sample = static_cast<std::int16_t>(std::lround(value * 32767.0));
+    bytes += static_cast<char>(sample & 0xff);
+    bytes += static_cast<char>((sample >> 8) & 0xff);
+  }
+  const std::string wav = folder + "/sharp.wav";
+  EXPECT_EQ(quendal::MakePcmWav({kRate, 16, 1}, std::move(bytes))->PutWavFile(wav, true), 0);
+  instrument::Take take{"sharp.wav", wav, {}, 60};
+  instrument::Region region;
+  region.take = &take;
+  const std::string font = folder + "/sharp.sf2";
+  instrument::WriteSf2File(font, "Sharp", {{"000", 0, "Sharp", {region}}});
+  return font;
+}
+
+// An instrument sampled from a synthesizer 35 cents sharp: with
+// TuneCorrection=1 FluidSynth plays NTR's SoundFont in tune at the sampled
+// keys and every key between, the report gives each take's cents and the
+// check after the run passes; without it --check-instrument names the cents.
+TEST_F(Batch, TuneCorrectionMakesASharpSynthesizerPlayInTune) {
+  const std::string font = WriteSharpSoundFont(temp_.File(""));
+  const auto sample = [&](const std::string& tuneCorrection) {
+    const std::string folder = temp_.File("samples" + tuneCorrection);
+    const std::string settings = WriteSettings(SettingsText(folder, "0", "500", "100", "44 kHz", "16", "Mono"));
+    const Finished run = RunToEnd(kProgram,
+                                  {"--batch", "--settings", settings, "--fast", "--set", "SoundFont=" + font, "--set",
+                                   "WriteInstrumentFiles=1", "--set", "TuneCorrection=" + tuneCorrection},
+                                  Logs(), 120);
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    return std::pair{folder + "/Grand_Piano", run.out};
+  };
+  const auto [tuned, tunedRun] = sample("1");
+  EXPECT_NE(tunedRun.find("Instrument check: 22 keys x 1 layer: in tune"), std::string::npos) << tunedRun;
+  std::ifstream reportFile(tuned + "/ntr-run.json");
+  const std::string report(std::istreambuf_iterator<char>(reportFile), {});
+  EXPECT_EQ(CountLines(report, "            \"pitchCents\": 3"), kNotes.size()) << report;
+  EXPECT_NE(report.find("\"instrumentCheck\": [\n        \"Instrument check: 22 keys"), std::string::npos) << report;
+
+  fluid_settings_t* settingsOfSynth = new_fluid_settings();
+  fluid_settings_setint(settingsOfSynth, "synth.reverb.active", 0);
+  fluid_synth_t* synth = new_fluid_synth(settingsOfSynth);
+  const int soundFont = fluid_synth_sfload(synth, (tuned + "/Grand_Piano.sf2").c_str(), 1);
+  ASSERT_NE(soundFont, FLUID_FAILED);
+  for (int key = 48; key <= 69; ++key) {
+    std::vector<float> left(22050), right(22050);
+    fluid_synth_noteon(synth, 0, key, 100);
+    fluid_synth_write_float(synth, 22050, left.data(), 0, 1, right.data(), 0, 1);
+    fluid_synth_all_sounds_off(synth, 0);
+    const auto cents = ntr::CentsFromNote({left.begin() + 2205, left.end()}, 44100, key);
+    ASSERT_TRUE(cents) << "key " << key;
+    EXPECT_NEAR(*cents, 0.0, 3.0) << "key " << key;
+  }
+  delete_fluid_synth(synth);
+  delete_fluid_settings(settingsOfSynth);
+
+  const Finished passes = RunToEnd(kProgram, {"--check-instrument", tuned}, Logs(), 60);
+  EXPECT_EQ(passes.status, 0) << passes.out << passes.err;
+  const auto [untuned, untunedRun] = sample("0");
+  const Finished fails = RunToEnd(kProgram, {"--check-instrument", untuned, "--tolerance-cents", "3"}, Logs(), 60);
+  EXPECT_EQ(fails.status, 6) << fails.out << fails.err;
+  EXPECT_TRUE(
+      std::regex_search(fails.out, std::regex("PATCH_000 key 50 \\(D4\\) velocity 100: 3[456]\\.[0-9] cents sharp")))
+      << fails.out;
+  EXPECT_NE(fails.out.find("Instrument check: 22 keys x 1 layer: 22 out of tune (worst 3"), std::string::npos)
+      << fails.out;
 }
 
 }  // namespace

@@ -16,11 +16,13 @@
 #include <set>
 #include <sstream>
 
-#include "instrument/instrument_files.h"
 #include "engine/events/note_names.h"
+#include "instrument/instrument_check.h"
+#include "instrument/instrument_files.h"
 #include "instrument/take_names.h"
 #include "quendal/pcm_wav.h"
 #include "quendal/unity_note.h"
+#include "quendal/wav.h"
 #include "test_support.h"
 
 namespace ntr::instrument {
@@ -58,7 +60,8 @@ void WriteTakes(const fs::path& instrument) {
   for (const int key : kSampledKeys) {
     for (const auto& [velocity, level] : {std::pair{"040", kSoftLevel}, std::pair{"127", kLoudLevel}}) {
       for (const char* round : {"1", "2"}) {
-        const std::string name = "PATCH000_" + std::string(NoteNames[key % 12]) + "5_V" + velocity + "_R" + round + ".WAV";
+        const std::string name =
+            "PATCH000_" + std::string(NoteNames[key % 12]) + "5_V" + velocity + "_R" + round + ".WAV";
         WriteTake(instrument / "PATCH_000" / name, key, level, key);
       }
     }
@@ -80,16 +83,22 @@ std::vector<Mapped> ReadSfz(const fs::path& file) {
     if (line.rfind("<region>", 0) != 0) continue;
     std::istringstream words(line.substr(8));
     Mapped region;
-    std::map<std::string, int*> numbers = {{"pitch_keycenter", &region.root}, {"lokey", &region.loKey},
-                                           {"hikey", &region.hiKey},          {"lovel", &region.loVel},
-                                           {"hivel", &region.hiVel},          {"seq_length", &region.seqLength},
+    std::map<std::string, int*> numbers = {{"pitch_keycenter", &region.root},
+                                           {"lokey", &region.loKey},
+                                           {"hikey", &region.hiKey},
+                                           {"lovel", &region.loVel},
+                                           {"hivel", &region.hiVel},
+                                           {"seq_length", &region.seqLength},
                                            {"seq_position", &region.seqPosition}};
     for (std::string word; words >> word;) {
       const std::string opcode = word.substr(0, word.find('='));
       const std::string value = word.substr(word.find('=') + 1);
-      if (opcode == "sample") region.file = value;
-      else if (numbers.count(opcode)) *numbers[opcode] = std::stoi(value);
-      else ADD_FAILURE() << "unexpected opcode " << word;
+      if (opcode == "sample")
+        region.file = value;
+      else if (numbers.count(opcode))
+        *numbers[opcode] = std::stoi(value);
+      else
+        ADD_FAILURE() << "unexpected opcode " << word;
     }
     regions.push_back(region);
   }
@@ -108,7 +117,8 @@ std::vector<Mapped> ReadDspreset(const fs::path& file) {
     auto number = [&a](const char* name, int otherwise) {
       return a.hasAttribute(QLatin1String(name)) ? a.value(QLatin1String(name)).toInt() : otherwise;
     };
-    if (reader.name() == QLatin1String("group")) roundRobinGroup = a.value(QLatin1String("seqMode")) == QLatin1String("round_robin");
+    if (reader.name() == QLatin1String("group"))
+      roundRobinGroup = a.value(QLatin1String("seqMode")) == QLatin1String("round_robin");
     if (reader.name() != QLatin1String("sample")) continue;
     EXPECT_TRUE(roundRobinGroup || !a.hasAttribute(QLatin1String("seqPosition")));
     regions.push_back({a.value(QLatin1String("path")).toString().toStdString(), number("rootNote", -1),
@@ -196,15 +206,15 @@ TEST(InstrumentFiles, FolderOfLayeredRoundRobinTakesPlaysInFluidSynthAndMapsInSf
   EXPECT_TRUE(made.warnings.empty());
   std::set<std::string> written;
   for (const std::string& file : made.written) written.insert(fs::path(file).filename().string());
-  EXPECT_EQ(written, (std::set<std::string>{"Test_Synth_PATCH_000.sfz", "Test_Synth_PATCH_000.dspreset",
-                                            "Test_Synth_PATCH_001.sfz", "Test_Synth_PATCH_001.dspreset",
-                                            "Test_Synth.sf2"}));
+  EXPECT_EQ(written,
+            (std::set<std::string>{"Test_Synth_PATCH_000.sfz", "Test_Synth_PATCH_000.dspreset",
+                                   "Test_Synth_PATCH_001.sfz", "Test_Synth_PATCH_001.dspreset", "Test_Synth.sf2"}));
 
   ExpectMapping(ReadSfz(instrument / "Test_Synth_PATCH_000.sfz"), instrument);
   ExpectMapping(ReadDspreset(instrument / "Test_Synth_PATCH_000.dspreset"), instrument);
   // The key of a take is its sampler chunk's unity note, else its name's note.
-  for (const auto& read : {ReadSfz(instrument / "Test_Synth_PATCH_001.sfz"),
-                           ReadDspreset(instrument / "Test_Synth_PATCH_001.dspreset")}) {
+  for (const auto& read :
+       {ReadSfz(instrument / "Test_Synth_PATCH_001.sfz"), ReadDspreset(instrument / "Test_Synth_PATCH_001.dspreset")}) {
     ASSERT_EQ(read.size(), 2u);
     EXPECT_EQ(read[0].file, "PATCH_001/PATCH001_C5.WAV");
     EXPECT_EQ(read[0].root, 62);
@@ -239,6 +249,72 @@ TEST(InstrumentFiles, FolderOfLayeredRoundRobinTakesPlaysInFluidSynthAndMapsInSf
 
   delete_fluid_synth(synth);
   delete_fluid_settings(settings);
+}
+
+// A take 20 cents sharp of D5 whose sampler chunk says so (tuned) or not.
+void WriteSharpTake(const fs::path& file, bool tuned) {
+  WriteTake(file, 62.2, kLoudLevel, 62);
+  if (!tuned) return;
+  quendal::Wav wav;
+  ASSERT_EQ(wav.GetWavFile(file.string()), 0);
+  wav.SmplChunk->MIDIPitchFraction = static_cast<std::int32_t>(0.2 * 4294967296.0);
+  ASSERT_EQ(wav.PutWavFile(file.string(), true), 0);
+}
+
+double Db(double rms) { return 20.0 * std::log10(rms); }
+
+// Normalizing lifts the loudest take to -1 dBFS and keeps the layers' levels
+// apart as they were; a tuned take is corrected in all three files; the
+// check passes the tuned program and names the cents of the untuned one.
+TEST(InstrumentFiles, NormalizedTunedInstrumentKeepsItsLayersAndChecksItself) {
+  testing::TempDir temp;
+  const fs::path instrument = temp.Path() / "Tuned";
+  WriteTakes(instrument);
+  WriteSharpTake(instrument / "PATCH_003" / "PATCH003_D5.WAV", true);
+
+  const auto layerLevels = [&] {
+    fluid_settings_t* settings = new_fluid_settings();
+    fluid_settings_setnum(settings, "synth.sample-rate", kRate);
+    fluid_synth_t* synth = new_fluid_synth(settings);
+    const int soundFont = fluid_synth_sfload(synth, (instrument / "Tuned.sf2").c_str(), 1);
+    EXPECT_NE(soundFont, FLUID_FAILED);
+    const std::pair levels{Db(Play(synth, soundFont, 0, 63, 40).rms), Db(Play(synth, soundFont, 0, 63, 127).rms)};
+    const Heard tuned = Play(synth, soundFont, 3, 62, 100);
+    EXPECT_NEAR(1200.0 * std::log2(tuned.frequency / Frequency(62)), 0.0, 3.0);
+    delete_fluid_synth(synth);
+    delete_fluid_settings(settings);
+    return levels;
+  };
+  MakeInstrumentFiles(instrument.string());
+  const auto [soft, loud] = layerLevels();
+  MakeInstrumentFiles(instrument.string(), {true});
+  const auto [normalizedSoft, normalizedLoud] = layerLevels();
+  EXPECT_NEAR(normalizedLoud - loud, -1.0 - Db(kLoudLevel), 0.2);
+  EXPECT_NEAR(normalizedLoud - normalizedSoft, loud - soft, 0.5);
+
+  std::ifstream sfz(instrument / "Tuned_PATCH_003.sfz"), dspreset(instrument / "Tuned_PATCH_003.dspreset");
+  const std::string sfzText(std::istreambuf_iterator<char>(sfz), {}),
+      dspresetText(std::istreambuf_iterator<char>(dspreset), {});
+  EXPECT_NE(sfzText.find(" tune=-20 volume=0.94 "), std::string::npos) << sfzText;
+  EXPECT_NE(dspresetText.find(" tuning=\"-0.20\" volume=\"0.94dB\""), std::string::npos) << dspresetText;
+
+  const InstrumentCheck passed = CheckInstrument(instrument.string());
+  EXPECT_TRUE(passed.passed) << passed.summary << "\n" << (passed.problems.empty() ? "" : passed.problems[0]);
+  EXPECT_LT(passed.worstCents, 3.0);
+  EXPECT_EQ(passed.layers, 2);
+
+  WriteSharpTake(instrument / "PATCH_004" / "PATCH004_D5.WAV", false);
+  MakeInstrumentFiles(instrument.string());
+  fs::remove(instrument / "PATCH_000" / "PATCH000_C5_V040_R1.WAV");  // the SFZ and preset name it still
+  const InstrumentCheck failed = CheckInstrument(instrument.string(), 5.0);
+  EXPECT_FALSE(failed.passed);
+  std::string problems;
+  for (const std::string& problem : failed.problems) problems += problem + "\n";
+  EXPECT_NE(problems.find("PATCH_004 key 62 (D5) velocity 100: 20."), std::string::npos) << problems;
+  EXPECT_NE(problems.find("Tuned_PATCH_000.sfz: the sample \"PATCH_000/PATCH000_C5_V040_R1.WAV\" does not exist"),
+            std::string::npos)
+      << problems;
+  EXPECT_NE(failed.summary.find("1 out of tune (worst 20."), std::string::npos) << failed.summary;
 }
 
 TEST(InstrumentFiles, TakeNamesAndRefusals) {

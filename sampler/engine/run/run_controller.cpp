@@ -515,6 +515,7 @@ RunController::PassEnd RunController::RunPass(const RunPlan& plan, const std::st
     // checks between takes play the run's.
     const int velocity = PlayedVelocity(event, runVelocity_);
     CaptureRequest request{event, plan.instrumentPath, programTag, settings_.Format(), embedNote_, trim, noiseFloorDbfs_};
+    request.tuneCorrection = options_.tuneCorrection;
     try {
       midi_.SetChannelAndVelocity(runChannel_, velocity);
       const CapturedTake take = capture_.CaptureEvent(request);

@@ -53,6 +53,14 @@ struct RunOptions {
   int preRollMs = 5;
   int fadeOutMs = 10;
 
+  // Every take's sampler chunk carries its measured pitch, and the
+  // instrument files correct it (a take more than half a semitone off is
+  // left alone: a wrong note, not a tuning).
+  bool tuneCorrection = false;
+  // "off", or "instrument": one gain for the whole instrument's files brings
+  // its loudest take to -1 dBFS; the takes on disk are not touched.
+  std::string normalize = "off";
+
   bool operator==(const RunOptions&) const = default;
 };
 

@@ -185,8 +185,9 @@ CapturedTake EventCapture::CaptureEvent(const CaptureRequest& request) {
   RefuseProtectedTarget(raw, target);
   MoveIntoPlace(raw, target);
 
-  FinishedTake finished = FinishTake(
-      target, FinishingRequest{midiNote, request.embedNote, request.trim, request.noiseFloorDbfs});
+  FinishingRequest finishing{midiNote, request.embedNote, request.trim, request.noiseFloorDbfs};
+  finishing.tuneCorrection = request.tuneCorrection;
+  FinishedTake finished = FinishTake(target, finishing);
   captured.tagged = finished.tagged;
   captured.levels = finished.levels;
   captured.warnings = std::move(finished.warnings);

@@ -71,6 +71,7 @@ struct CaptureRequest {
   bool embedNote = false;
   std::optional<TrimSettings> trim;
   double noiseFloorDbfs = kSilenceFloorDbfs;  // the level check's: the take is measured against it
+  bool tuneCorrection = false;                // the sampler chunk carries the measured pitch (FinishingRequest)
 };
 
 struct CapturedTake {

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "engine/takes/sample_paths.h"
+#include "engine/takes/take_pitch.h"
 #include "quendal/wav.h"
 
 namespace ntr {
@@ -29,7 +30,10 @@ bool IsFinishedTake(const std::string& file, const RecordingFormat& format, bool
                      data.ChunkSize >= 0 && samples.BytesInFile == data.ChunkSize;
   const bool sameFormat = CodingOf(fmt.CompressionCode, fmt.BitsPerSample) == CodingOf(format) &&
                           fmt.SampleRate == format.samplesPerSec && fmt.ChannelsNumber == format.channels;
-  const bool tagged = !embedNote || (wav.SmplChunk->ChunkId == "smpl" && wav.SmplChunk->MIDIUnityNote == note);
+  // A tuned take's chunk may name the note below, with most of a semitone above it.
+  const bool tagged =
+      !embedNote || (wav.SmplChunk->ChunkId == "smpl" &&
+                     KeyPitchOf(wav.SmplChunk->MIDIUnityNote, wav.SmplChunk->MIDIPitchFraction).key == note);
   return whole && sameFormat && tagged;
 }
 

@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/takes/take_finishing.h"
 
+#include <cmath>
+#include <cstdio>
 #include <exception>
 #include <stdexcept>
+
+#include "engine/takes/take_pitch.h"
 
 #include "quendal/unity_note.h"
 #include "quendal/wav.h"
@@ -18,6 +22,13 @@ void Read(quendal::Wav& wav, const std::string& file) {
     case 2: throw std::runtime_error("\"" + file + "\" is not a WAVE file");
     default: throw std::runtime_error("\"" + file + "\" could not be read");
   }
+}
+
+// "62.5 cents sharp", "3.0 cents flat".
+std::string CentsText(double cents) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%.1f cents %s", std::fabs(cents), cents >= 0.0 ? "sharp" : "flat");
+  return text;
 }
 
 }  // namespace
@@ -42,11 +53,23 @@ FinishedTake FinishTake(const std::string& file, const FinishingRequest& request
     }
   }
   finished.levels = take.levels;
+  const std::optional<double> cents = take.levels ? take.levels->pitchCents : std::nullopt;
+  if (cents && std::fabs(*cents) > kWrongNoteCents) {
+    finished.warnings.push_back("the take is " + CentsText(*cents) +
+                                " of its key: a wrong note, a transposed patch or a pitch bend left on?");
+  }
+  // Only a tuning is corrected; a wrong note is left as it was played.
+  const bool tune = request.tuneCorrection && cents && std::fabs(*cents) <= kWrongNoteCents;
 
   bool tagged = false;
-  if (request.embedNote) {
+  if (request.embedNote || tune) {
     try {
       quendal::ApplyUnityNote(wav, request.note);
+      if (tune) {
+        const SmplPitch pitch = SmplPitchOf(request.note, *cents);
+        wav.SmplChunk->MIDIUnityNote = pitch.unityNote;
+        wav.SmplChunk->MIDIPitchFraction = pitch.fraction;
+      }
       tagged = take.changed = true;
     } catch (const std::exception& error) {
       finished.warnings.push_back(

@@ -28,6 +28,9 @@ struct FinishingRequest {
   bool embedNote = false;            // give the take its sampler chunk
   std::optional<TrimSettings> trim;  // cut it to its sound (none: as recorded)
   double noiseFloorDbfs = kSilenceFloorDbfs;  // the level check's, for the measuring
+  // The sampler chunk carries the measured pitch (the unity note and the
+  // fraction of a semitone above it), so samplers play the take in tune.
+  bool tuneCorrection = false;
 };
 
 // One take while it is finished: its model (samples included) and what the

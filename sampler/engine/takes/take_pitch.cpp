@@ -161,6 +161,18 @@ std::vector<float> HeldPart(const TakeSamples& take) {
           mono.begin() + static_cast<std::ptrdiff_t>(last * block)};
 }
 
+SmplPitch SmplPitchOf(int note, double cents) {
+  const double semitones = note + cents / 100.0;
+  const double below = std::floor(semitones);
+  const double fraction = std::min(std::round((semitones - below) * 4294967296.0), 4294967295.0);
+  return {static_cast<int>(below), static_cast<std::int32_t>(static_cast<std::uint32_t>(fraction))};
+}
+
+KeyPitch KeyPitchOf(int unityNote, std::int32_t fraction) {
+  const double above = static_cast<std::uint32_t>(fraction) / 4294967296.0;
+  return above > 0.5 ? KeyPitch{unityNote + 1, (above - 1.0) * 100.0} : KeyPitch{unityNote, above * 100.0};
+}
+
 // The finishing step: measures, changes nothing in the take.
 void PitchStep(TakeBeingFinished& take) {
   if (!take.levels) return;

@@ -9,6 +9,7 @@
 // thread; the finishing pass and the instrument check call it.
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -36,5 +37,21 @@ std::vector<float> HeldPart(const TakeSamples& take);
 // A take this far or more off its key is taken for a wrong note rather than
 // a tuning: warned about, never corrected.
 inline constexpr double kWrongNoteCents = 50.0;
+
+// A pitch as the sampler chunk ("smpl") holds it: a unity note and the
+// fraction of a semitone above it (the bit pattern of an unsigned 32-bit
+// fraction). A flat take is the note below and most of a semitone.
+struct SmplPitch {
+  int unityNote = 60;
+  std::int32_t fraction = 0;
+};
+SmplPitch SmplPitchOf(int note, double cents);
+
+// The key nearest a sampler chunk's pitch and the cents the sample lies off it (-50..50).
+struct KeyPitch {
+  int key = 60;
+  double cents = 0.0;
+};
+KeyPitch KeyPitchOf(int unityNote, std::int32_t fraction);
 
 }  // namespace ntr
