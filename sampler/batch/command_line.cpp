@@ -76,7 +76,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       line.resume = true;
     } else if (argument == "--force") {
       line.force = true;
-    } else if (IsOption(argument, "--make-instrument") || IsOption(argument, "--check-instrument")) {
+    } else if (IsOption(argument, "--make-instrument")) {
       line.makeInstrument = valueOf(i, "--make-instrument");
       if (line.makeInstrument->empty()) throw BatchError(kExitUsage, "--make-instrument needs a folder");
     } else if (IsOption(argument, "--check-instrument")) {

@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "engine/events/note_names.h"
+#include "engine/takes/take_pitch.h"
 #include "session/setting_keys.h"
 
 namespace ntr::session {
@@ -153,6 +154,15 @@ void RunReport::AddTake(const SavedTake& take) {
   object[QStringLiteral("retakes")] = take.retakes;
   QJsonArray warnings;
   for (const std::string& warning : take.warnings) warnings.append(Text(warning));
+  // A take this far off its key was most likely not the note meant (the
+  // finishing leaves it uncorrected).
+  if (take.levels && take.levels->pitchCents && std::fabs(*take.levels->pitchCents) > kWrongNoteCents) {
+    const double cents = *take.levels->pitchCents;
+    warnings.append(QStringLiteral("the take is %1 cents %2 of its key: a wrong note, a transposed patch or a pitch "
+                                   "bend left on?")
+                        .arg(std::fabs(cents), 0, 'f', 1)
+                        .arg(cents > 0 ? QStringLiteral("sharp") : QStringLiteral("flat")));
+  }
   object[QStringLiteral("warnings")] = warnings;
   if (take.status == TakeStatus::Failed) object[QStringLiteral("cause")] = Text(take.cause);
   takes_.append(object);

@@ -46,6 +46,9 @@ SavedTake Take(const char* note, TakeStatus status) {
   if (status != TakeStatus::Failed) take.levels = TakeLevels{-6.26, -18.04, 0.00123, false, 2.5};
   if (status == TakeStatus::Failed) take.cause = "the disk is full";
   if (status == TakeStatus::Clipped) take.warnings = {"the temporary file could not be removed"};
+  // A take in tune, and one so far off its key that it gets a warning.
+  if (status == TakeStatus::Saved) take.levels->pitchCents = -3.04;
+  if (status == TakeStatus::Clipped) take.levels->pitchCents = 62.46;
   return take;
 }
 
@@ -67,13 +70,16 @@ TEST(RunReport, EveryTakeIsInTheJournalAtOnceAndTheWholeReportIsWrittenAtTheEnd)
       R"("testNote":"C5","testNoteLevels":{"clipped":false,"onsetMs":0,"peakDbfs":-3,"rmsDbfs":-12,"seconds":1}}],)";
   const std::string takes =
       R"("takes":[{"file":"/x/PATCH_005/PATCH005_C4.WAV","levels":{"clipped":false,"onsetMs":1.2,"peakDbfs":-6.3,)"
-      R"("rmsDbfs":-18,"seconds":2.5},"noiseFloorDbfs":-96,"note":"C4","program":"005","retakes":0,"round":1,)"
-      R"("status":"saved","tagged":true,"velocity":"100","warnings":[]},)"
+      R"("rmsDbfs":-18,"seconds":2.5},"noiseFloorDbfs":-96,"note":"C4","pitchCents":-3,"program":"005","retakes":0,)"
+      R"("round":1,"status":"saved","tagged":true,"velocity":"100","warnings":[]},)"
       R"({"file":"/x/PATCH_005/PATCH005_D4.WAV","levels":{"clipped":false,"onsetMs":1.2,"peakDbfs":-6.3,)"
-      R"("rmsDbfs":-18,"seconds":2.5},"noiseFloorDbfs":-96,"note":"D4","program":"005","retakes":0,"round":1,)"
-      R"("status":"clipped","tagged":true,"velocity":"100","warnings":["the temporary file could not be removed"]},)"
+      R"("rmsDbfs":-18,"seconds":2.5},"noiseFloorDbfs":-96,"note":"D4","pitchCents":62.5,"program":"005",)"
+      R"("retakes":0,"round":1,"status":"clipped","tagged":true,"velocity":"100","warnings":["the temporary file )"
+      R"(could not be removed","the take is 62.5 cents sharp of its key: a wrong note, a transposed patch or a )"
+      R"(pitch bend left on?"]},)"
       R"({"cause":"the disk is full","file":"/x/PATCH_005/PATCH005_E4.WAV","levels":null,"noiseFloorDbfs":-96,)"
-      R"("note":"E4","program":"005","retakes":0,"round":1,"status":"failed","tagged":false,"velocity":"100",)"
+      R"("note":"E4","pitchCents":null,"program":"005","retakes":0,"round":1,"status":"failed","tagged":false,)"
+      R"("velocity":"100",)"
       R"("warnings":[]}]})";
   EXPECT_EQ(Comparable(ReadRunReport(folder.path())), head + "null," + checks + R"("outcome":"running",)" + takes);
   const QString journal = QDir(folder.path()).filePath(QLatin1String(kRunJournalName));

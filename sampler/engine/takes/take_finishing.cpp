@@ -2,7 +2,6 @@
 #include "engine/takes/take_finishing.h"
 
 #include <cmath>
-#include <cstdio>
 #include <exception>
 #include <stdexcept>
 
@@ -22,13 +21,6 @@ void Read(quendal::Wav& wav, const std::string& file) {
     case 2: throw std::runtime_error("\"" + file + "\" is not a WAVE file");
     default: throw std::runtime_error("\"" + file + "\" could not be read");
   }
-}
-
-// "62.5 cents sharp", "3.0 cents flat".
-std::string CentsText(double cents) {
-  char text[48];
-  std::snprintf(text, sizeof text, "%.1f cents %s", std::fabs(cents), cents >= 0.0 ? "sharp" : "flat");
-  return text;
 }
 
 }  // namespace
@@ -54,10 +46,6 @@ FinishedTake FinishTake(const std::string& file, const FinishingRequest& request
   }
   finished.levels = take.levels;
   const std::optional<double> cents = take.levels ? take.levels->pitchCents : std::nullopt;
-  if (cents && std::fabs(*cents) > kWrongNoteCents) {
-    finished.warnings.push_back("the take is " + CentsText(*cents) +
-                                " of its key: a wrong note, a transposed patch or a pitch bend left on?");
-  }
   // Only a tuning is corrected; a wrong note is left as it was played.
   const bool tune = request.tuneCorrection && cents && std::fabs(*cents) <= kWrongNoteCents;
 

@@ -152,9 +152,12 @@ std::vector<float> HeldPart(const TakeSamples& take) {
     for (std::size_t i = b * block; i < (b + 1) * block; ++i) energy[b] += static_cast<double>(mono[i]) * mono[i];
   }
   if (energy.empty()) return {};
-  const auto loudest = static_cast<std::size_t>(std::max_element(energy.begin(), energy.end()) - energy.begin());
-  const double least = energy[loudest] * 1e-3;                     // 30 dB below the loudest block
-  const std::size_t first = std::min(loudest + 2, energy.size());  // past the attack's peak
+  const double loudest = *std::max_element(energy.begin(), energy.end());
+  const double least = loudest * 1e-3;  // 30 dB below the loudest block
+  // From 20 ms after the sound first comes within 6 dB of its loudest: past the attack.
+  const auto rise = static_cast<std::size_t>(
+      std::find_if(energy.begin(), energy.end(), [&](double e) { return e >= loudest / 4.0; }) - energy.begin());
+  const std::size_t first = std::min(rise + 2, energy.size());
   std::size_t last = first;
   while (last < energy.size() && energy[last] >= least && last - first < 100) ++last;
   return {mono.begin() + static_cast<std::ptrdiff_t>(first * block),

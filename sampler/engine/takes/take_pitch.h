@@ -30,8 +30,9 @@ double NoteHz(double note);
 // or a wrong note still reads as what it is. nullopt: no steady pitch.
 std::optional<double> CentsFromNote(const std::vector<float>& samples, int sampleRate, int note);
 
-// The part of a take that is held: from just after its peak for as long as it
-// stays within 20 dB of it (at most a second), the channels mixed to one.
+// The part of a take that is held: from just after its attack (20 ms after it
+// first comes within 6 dB of its loudest) for as long as it stays within 30 dB
+// of that (at most a second), the channels mixed to one.
 std::vector<float> HeldPart(const TakeSamples& take);
 
 // A take this far or more off its key is taken for a wrong note rather than
