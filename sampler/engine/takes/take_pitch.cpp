@@ -13,9 +13,11 @@ namespace {
 
 // Below this the strongest peak of the curve is no steady pitch.
 constexpr double kLeastClarity = 0.8;
-// The first peak this close to the strongest is the period: the octave below
-// peaks as high, a harmonic's lags clearly lower.
-constexpr double kPeakShare = 0.9;
+// The first peak this close to the strongest is the period. The octave below
+// always peaks as high; a harmonic's lag stays below this share even where
+// the second harmonic is two and a half times the fundamental, while a sound
+// with some content an octave down (a soft piano layer) still reaches it.
+constexpr double kPeakShare = 0.75;
 // Refining stops where the curve's peak has fallen this low (beating, a sound that changes).
 constexpr double kLeastRefinedPeak = 0.5;
 
