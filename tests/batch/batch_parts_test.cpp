@@ -124,6 +124,22 @@ TEST(MakeInstrument, WritesTheFilesOrSaysWhyNot) {
   std::fclose(out);
 }
 
+// --check-instrument alone, with its tolerance or without; the tolerance needs it and a number of cents.
+TEST(CheckInstrument, TakesAFolderAndATolerance) {
+  const CommandLine line = ParseCommandLine({"--check-instrument", "/s/Piano", "--tolerance-cents=2.5"});
+  EXPECT_EQ(line.checkInstrument, "/s/Piano");
+  EXPECT_EQ(line.toleranceCents, 2.5);
+  EXPECT_FALSE(line.makeInstrument);
+  const char* check[] = {"NTR", "--check-instrument", "/s/Piano"};
+  EXPECT_TRUE(IsBatchCommandLine(3, check));
+  for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+           {"--check-instrument"}, {"--tolerance-cents", "3"}, {"--check-instrument", "x", "--tolerance-cents", "0"},
+           {"--check-instrument", "x", "--tolerance-cents", "3c"}, {"--check-instrument", "x", "--make-instrument", "y"},
+           {"--batch", "--check-instrument", "x"}}) {
+    EXPECT_EQ(ExitCodeOf(arguments), kExitUsage) << arguments.back();
+  }
+}
+
 TEST(ProgressBar, FitsTheTerminalAndShowsTheRun) {
   const BarContent content{12, 48, "1' 3\"", "4' 12\"", "C#5"};
   const std::string line = ProgressBarLine(content, 100);
