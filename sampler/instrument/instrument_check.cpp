@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <optional>
 
 #include "engine/events/note_names.h"
 #include "engine/run/plural.h"
@@ -14,6 +15,7 @@
 #include "instrument/instrument_files.h"
 #include "instrument/instrument_structure.h"
 #include "instrument/key_layout.h"
+#include "instrument/soundfont_loops.h"
 #include "instrument/soundfont_player.h"
 #include "instrument/take_scan.h"
 
@@ -49,6 +51,8 @@ std::vector<int> LayerVelocities(const ProgramTakes& program) {
 }
 
 struct Tally {
+  int looped = 0;  // keys and layers held over a loop
+  int loopProblems = 0;
   int silent = 0;
   int outOfTune = 0;
   int pitched = 0;
@@ -56,8 +60,45 @@ struct Tally {
   double worstCents = 0.0;
 };
 
-void CheckProgram(SoundFontPlayer& player, const ProgramTakes& program, double toleranceCents, Tally& tally,
-                  InstrumentCheck& check) {
+// A hold of four times the looping sample: from where the loop starts no step
+// from one sample to the next may be more than twice the largest before it (a
+// click at the loop's seam), and after the sample's first pass every 50 ms
+// stays within 3 dB of the hold's median.
+std::optional<std::string> LoopProblem(SoundFontPlayer& player, int preset, int key, int velocity,
+                                       const LoopedZone& loop) {
+  const std::vector<float> hold = player.Play(preset, key, velocity, 4.0 * loop.seconds);
+  const double speed = std::pow(2.0, (key - loop.rootKey) / 12.0);  // a key above the root plays the sample faster
+  const auto frames = [&](double seconds) {
+    return std::min(hold.size(), static_cast<std::size_t>(seconds / speed * SoundFontPlayer::kSampleRate));
+  };
+  const std::size_t loopStart = frames(loop.loopStartSeconds), pass = frames(loop.seconds);
+  double before = 0.0, after = 0.0;
+  for (std::size_t i = 1; i < hold.size(); ++i) {
+    double& largest = i < loopStart ? before : after;
+    largest = std::max(largest, static_cast<double>(std::fabs(hold[i] - hold[i - 1])));
+  }
+  if (after > 2.0 * before + 1e-4) {
+    return "a click in the loop (a step " + Fixed(20.0 * std::log10(after / std::max(before, 1e-9))) +
+           " dB above the largest before it)";
+  }
+  const std::size_t block = SoundFontPlayer::kSampleRate / 20;
+  std::vector<double> levels;
+  for (std::size_t at = pass; at + block <= hold.size(); at += block) {
+    double energy = 0.0;
+    for (std::size_t i = at; i < at + block; ++i) energy += static_cast<double>(hold[i]) * hold[i];
+    levels.push_back(10.0 * std::log10(energy / static_cast<double>(block) + 1e-30));
+  }
+  if (levels.empty()) return std::nullopt;
+  std::sort(levels.begin(), levels.end());
+  const double median = levels[levels.size() / 2];
+  if (median < -80.0) return std::string("the hold falls silent after the sample's end");
+  const double spread = std::max(levels.back() - median, median - levels.front());
+  if (spread > 3.0) return "the level of the loop's hold varies by " + Fixed(spread) + " dB";
+  return std::nullopt;
+}
+
+void CheckProgram(SoundFontPlayer& player, const std::vector<LoopedZone>& loops, const ProgramTakes& program,
+                  double toleranceCents, Tally& tally, InstrumentCheck& check) {
   const std::string where = "PATCH_" + program.tag;
   const std::optional<int> preset = player.PresetNamed(program.tag + " ");
   if (!preset) {
@@ -105,6 +146,18 @@ void CheckProgram(SoundFontPlayer& player, const ProgramTakes& program, double t
         check.problems.push_back(at + ": not louder than the layer below (" + Fixed(level - *lastLevel) + " dB)");
       }
       lastLevel = level;
+      for (const LoopedZone& loop : loops) {
+        if (key < loop.loKey || key > loop.hiKey || velocity < loop.loVelocity || velocity > loop.hiVelocity ||
+            loop.seconds <= 0.0) {
+          continue;
+        }
+        ++tally.looped;
+        if (const auto problem = LoopProblem(player, *preset, key, velocity, loop)) {
+          ++tally.loopProblems;
+          check.problems.push_back(at + ": " + *problem);
+        }
+        break;
+      }
     }
   }
 }
@@ -122,6 +175,9 @@ std::string Summary(const InstrumentCheck& check, const Tally& tally, int struct
   if (check.layers > 1) {
     parts.push_back(tally.falling == 0 ? "levels rise with velocity"
                                        : std::to_string(tally.falling) + " not louder than the layer below");
+  }
+  if (tally.looped > 0) {
+    parts.push_back(tally.loopProblems == 0 ? "loops seamless" : Plural(tally.loopProblems, "loop problem"));
   }
   if (structureProblems > 0)
     parts.push_back(Plural(structureProblems, "problem") + " in the SFZ and DecentSampler files");
@@ -141,13 +197,14 @@ InstrumentCheck CheckInstrument(const std::string& instrumentFolder, double tole
     throw InstrumentError(InstrumentError::Kind::NoTakes, "no takes in " + instrumentFolder);
   }
   const std::string name = InstrumentNameOf(instrumentFolder);
-  SoundFontPlayer player(Utf8FromPath(PathFromUtf8(instrumentFolder) / PathFromUtf8(name + ".sf2")));
+  const std::string soundFont = Utf8FromPath(PathFromUtf8(instrumentFolder) / PathFromUtf8(name + ".sf2"));
+  SoundFontPlayer player(soundFont);
 
   InstrumentCheck check;
   Tally tally;
   int structureProblems = 0;
   for (const ProgramTakes& program : scan.programs) {
-    CheckProgram(player, program, toleranceCents, tally, check);
+    CheckProgram(player, LoopedZones(soundFont, program.tag + " "), program, toleranceCents, tally, check);
     const std::vector<std::string> structure =
         CheckStructure(instrumentFolder, name + "_PATCH_" + program.tag, LayOutRegions(program));
     structureProblems += static_cast<int>(structure.size());

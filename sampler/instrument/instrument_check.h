@@ -5,7 +5,8 @@
 // highest sampled one is rendered offline at each layer's velocity. Every key
 // must sound, lie within the tolerance of equal temperament (A = 440 Hz)
 // wherever it has a steady pitch, and sound louder in each layer than in the
-// one below. The SFZ and DecentSampler files are checked for their structure:
+// one below. Where a zone loops, a hold of four times its sample must not
+// click at the seam and must keep its level. The SFZ and DecentSampler files are checked for their structure:
 // every sample exists, and their keys and velocities cover what the
 // SoundFont's do. Plain C++ on the instrument files; any thread, one call at
 // a time per folder.

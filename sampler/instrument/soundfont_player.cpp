@@ -22,7 +22,6 @@ SoundFontPlayer::SoundFontPlayer(const std::string& soundFontPath) : synth_(std:
   fluid_settings_setnum(synth_->settings, "synth.gain", 1.0);
   fluid_settings_setint(synth_->settings, "synth.reverb.active", 0);
   fluid_settings_setint(synth_->settings, "synth.chorus.active", 0);
-  fluid_settings_setint(synth_->settings, "synth.drums-channel.active", 0);  // only channel 0 plays
   synth_->synth = new_fluid_synth(synth_->settings);
   if (!synth_->synth) throw std::runtime_error("FluidSynth could not be started");
   synth_->font = fluid_synth_sfload(synth_->synth, soundFontPath.c_str(), 0);

@@ -5,6 +5,7 @@
 // SFZ and DecentSampler files are read back and checked key by key.
 
 #include <fluidsynth.h>
+#include <libinstpatch/libinstpatch.h>
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -315,6 +316,59 @@ TEST(InstrumentFiles, NormalizedTunedInstrumentKeepsItsLayersAndChecksItself) {
             std::string::npos)
       << problems;
   EXPECT_NE(failed.summary.find("1 out of tune (worst 20."), std::string::npos) << failed.summary;
+}
+
+// Loops every sample of the SoundFont from 0.25 s to 0.5 s plus `offBy` samples
+// (at 440 Hz a whole number of periods when offBy is 0), as a looping sampler's files would.
+void LoopSamples(const fs::path& soundFont, int offBy) {
+  IpatchSF2File* file = ipatch_sf2_file_new();
+  IpatchSF2Reader* reader = ipatch_sf2_reader_new(ipatch_file_open(IPATCH_FILE(file), soundFont.c_str(), "r", nullptr));
+  IpatchSF2* loaded = ipatch_sf2_reader_load(reader, nullptr);
+  ASSERT_TRUE(loaded);
+  IpatchList* samples = ipatch_container_get_children(IPATCH_CONTAINER(loaded), IPATCH_TYPE_SF2_SAMPLE);
+  for (GList* item = samples->items; item; item = item->next) {
+    g_object_set(item->data, "loop-start", kRate / 4, "loop-end", kRate / 2 + offBy, nullptr);
+  }
+  IpatchList* instruments = ipatch_container_get_children(IPATCH_CONTAINER(loaded), IPATCH_TYPE_SF2_INST);
+  for (GList* item = instruments->items; item; item = item->next) {
+    IpatchList* zones = ipatch_container_get_children(IPATCH_CONTAINER(item->data), IPATCH_TYPE_SF2_IZONE);
+    IpatchSF2GenAmount loop{};
+    loop.uword = 1;
+    for (GList* zone = zones->items; zone; zone = zone->next) {
+      ipatch_sf2_gen_item_set_amount(IPATCH_SF2_GEN_ITEM(zone->data), IPATCH_SF2_GEN_SAMPLE_MODES, &loop);
+    }
+    g_object_unref(zones);
+  }
+  const std::string looped = soundFont.string() + ".looped";
+  IpatchSF2File* out = ipatch_sf2_file_new();
+  IpatchSF2Writer* writer = ipatch_sf2_writer_new(ipatch_file_open(IPATCH_FILE(out), looped.c_str(), "w", nullptr), loaded);
+  ASSERT_TRUE(ipatch_sf2_writer_save(writer, nullptr));
+  for (gpointer object : {static_cast<gpointer>(writer), static_cast<gpointer>(out), static_cast<gpointer>(instruments),
+                          static_cast<gpointer>(samples), static_cast<gpointer>(loaded), static_cast<gpointer>(reader),
+                          static_cast<gpointer>(file)}) {
+    g_object_unref(object);
+  }
+  fs::rename(looped, soundFont);
+}
+
+// A seamless loop holds four times the take without a click; loop points
+// that break the waveform's period are heard as one.
+TEST(InstrumentFiles, TheCheckHoldsLoopsAndHearsTheirClicks) {
+  testing::TempDir temp;
+  const fs::path instrument = temp.Path() / "Looped";
+  WriteTake(instrument / "PATCH_000" / "PATCH000_A5.WAV", 69, kLoudLevel, 69);
+  MakeInstrumentFiles(instrument.string());
+  LoopSamples(instrument / "Looped.sf2", 0);
+  const InstrumentCheck seamless = CheckInstrument(instrument.string());
+  EXPECT_TRUE(seamless.passed) << seamless.summary << "\n" << (seamless.problems.empty() ? "" : seamless.problems[0]);
+  EXPECT_NE(seamless.summary.find(", loops seamless"), std::string::npos) << seamless.summary;
+
+  MakeInstrumentFiles(instrument.string());
+  LoopSamples(instrument / "Looped.sf2", 37);
+  const InstrumentCheck clicking = CheckInstrument(instrument.string());
+  ASSERT_EQ(clicking.problems.size(), 1u) << clicking.summary;
+  EXPECT_NE(clicking.problems[0].find("PATCH_000 key 69 (A5) velocity 100: a click in the loop"), std::string::npos)
+      << clicking.problems[0];
 }
 
 TEST(InstrumentFiles, TakeNamesAndRefusals) {
