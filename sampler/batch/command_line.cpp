@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "batch/exit_codes.h"
 #include "session/setting_keys.h"
+#include "batch/exit_codes.h"
 
 namespace ntr::batch {
 
@@ -118,9 +118,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     return line;
   }
   if (!line.help && !line.version && !line.settingNames && !line.batch) {
-    throw BatchError(kExitUsage,
-                     "--settings, --set, --fast, --resume and --force work with --batch only (NTR --help "
-                     "lists the options)");
+    throw BatchError(kExitUsage, "--settings, --set, --fast, --resume and --force work with --batch only (NTR --help "
+                                 "lists the options)");
   }
   return line;
 }
