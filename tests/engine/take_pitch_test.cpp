@@ -76,6 +76,20 @@ TEST(TakePitch, KeepsToTheFundamentalOfStrongHarmonicsAndDetunedOscillators) {
   }
 }
 
+// The sampler chunk names a flat take by the note below and most of a semitone above it; read back, it is its key
+// again.
+TEST(TakePitch, SamplerChunkPitchRoundTrips) {
+  const SmplPitch flat = SmplPitchOf(60, -35.0);
+  EXPECT_EQ(flat.unityNote, 59);
+  EXPECT_EQ(static_cast<std::uint32_t>(flat.fraction), 2791728742u);  // 0.65 of 2^32
+  for (const double cents : {-49.9, -35.0, 0.0, 12.5, 49.9}) {
+    const SmplPitch pitch = SmplPitchOf(64, cents);
+    const KeyPitch key = KeyPitchOf(pitch.unityNote, pitch.fraction);
+    EXPECT_EQ(key.key, 64) << cents;
+    EXPECT_NEAR(key.cents, cents, 1e-6) << cents;
+  }
+}
+
 TEST(TakePitch, NoiseHasNoPitch) {
   std::mt19937 random(3);
   std::normal_distribution<double> noise(0.0, 0.2);
