@@ -108,6 +108,8 @@ std::string UsageText() {
       "                                with what --set takes to choose each\n"
       "       NTR --make-instrument FOLDER\n"
       "                                the instrument files of a folder of takes\n"
+      "       NTR --takes FOLDER       the takes of an instrument's folder: their\n"
+      "                                figures and waveforms, to look and listen\n"
       "       NTR --help               this text\n"
       "       NTR --version            the program's name and version\n"
       "\n"
