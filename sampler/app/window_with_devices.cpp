@@ -14,6 +14,7 @@ WindowWithDevices::WindowWithDevices(std::unique_ptr<QSettings> settings, ui::Us
                                   settings_}) {
   window_.SetPlayer(&player_);
   window_.SetInputMeter(&inputMeter_);
+  window_.SetInstrumentPlayer(&instrument_);
 }
 
 void ApplyProgramLook() {

@@ -2,7 +2,7 @@
 #pragma once
 // The main window as the program shows it: wired to the Qt clock, the real
 // devices (MIDI_MOD with the built-in synthesizer, the recorders, VOLUME_MOD,
-// the take browser's player, the input meter)
+// the take browser's player, the input meter, the live instrument)
 // and a settings store. It owns all of them; made after the QApplication and
 // destroyed before it (main(), the window-shot tool, the end-to-end tests).
 
@@ -13,6 +13,7 @@
 #include "devices/mixer/volume_mod.h"
 #include "devices/monitor/audio_input_meter.h"
 #include "devices/playback/rtaudio_player.h"
+#include "devices/synth/live_instrument.h"
 #include "ui/frm_main.h"
 #include "ui/qt_clock.h"
 #include "session/settings_store.h"
@@ -34,6 +35,7 @@ class WindowWithDevices {
   VOLUME_MOD mixer_;
   RtAudioPlayer player_;        // the take browser's output
   AudioInputMeter inputMeter_;  // "Monitor Input"'s input
+  LiveInstrument instrument_;   // "Play Instrument"'s synthesizer
   session::SettingsStore settings_;
   ui::frmMain window_;
 };

@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <map>
 #include <stdexcept>
@@ -144,6 +145,23 @@ TakeFolder ListTakeFolder(const std::string& folder) {
     }
   }
   return list;
+}
+
+std::optional<std::string> SoundFontOf(const std::string& folder) {
+  const fs::path root = PathFromUtf8(folder);
+  const fs::path name = root.filename().empty() ? root.parent_path().filename() : root.filename();
+  std::error_code error;
+  const fs::path own = root / (Utf8FromPath(name) + ".sf2");
+  if (fs::is_regular_file(own, error)) return Utf8FromPath(own);
+  std::optional<std::string> first;
+  for (const fs::directory_entry& entry : fs::directory_iterator(root, error)) {
+    std::string extension = Utf8FromPath(entry.path().extension());
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return std::tolower(c); });
+    const std::string path = Utf8FromPath(entry.path());
+    if (extension == ".sf2" && entry.is_regular_file(error) && (!first || path < *first)) first = path;
+  }
+  return first;
 }
 
 std::string StatusOfMeasured(const TakeLevels& levels) {

@@ -65,6 +65,11 @@ std::string StatusOfMeasured(const TakeLevels& levels);
 // Figures from levels measured here.
 TakeFigures FiguresOf(const TakeLevels& levels);
 
+// The instrument's SoundFont in its folder: <instrument>.sf2 as
+// "Make Instrument Files..." writes it, else the first .sf2 there; nullopt
+// when there is none.
+std::optional<std::string> SoundFontOf(const std::string& folder);
+
 // "saved", "clipped, 2 warnings": the status column.
 std::string StatusText(const TakeEntry& take);
 

@@ -236,7 +236,7 @@ bool frmMain::ModalAllowed() {
 // "Exit" (which does nothing during a run) open none and stay as they are.
 void frmMain::EnableDialogItems(RunState state) {
   const bool allowed = ModalDialogsAllowed(state);
-  for (QAction* item : {mSoundFont_, mInstrumentOptions_, mSave_, mLoad_, mMakeInstrument_, mTakes_, mAbout_}) {
+  for (QAction* item : {mSoundFont_, mInstrumentOptions_, mSave_, mLoad_, mMakeInstrument_, mTakes_, mPlayInstrument_, mAbout_}) {
     item->setEnabled(allowed);
   }
 }

@@ -25,6 +25,7 @@
 #include "engine/events/event_list.h"
 #include "engine/events/midi_device_menu.h"
 #include "engine/input_meter_port.h"
+#include "engine/instrument_player_port.h"
 #include "engine/player_port.h"
 #include "engine/run/run_controller.h"
 #include "session/run_report.h"
@@ -116,6 +117,9 @@ class frmMain : public QMainWindow, private RunObserver {
   // play). "Monitor Input..." watches an input through the meter given here.
   void SetPlayer(PlayerPort* player) { player_ = player; }
   void SetInputMeter(InputMeterPort* meter) { inputMeter_ = meter; }
+  // "Play Instrument..." plays a folder's SoundFont through the player given here.
+  void SetInstrumentPlayer(InstrumentPlayerPort* player) { instrumentPlayer_ = player; }
+  void OpenPlayInstrument();
   void OpenTakes();
   void OpenTakesOf(const std::string& folder);
   void OpenMonitorInput();
@@ -228,6 +232,9 @@ class frmMain : public QMainWindow, private RunObserver {
   PlayerPort* player_ = nullptr;          // the window's creator owns it
   InputMeterPort* inputMeter_ = nullptr;  // the window's creator owns it
   QPointer<QWidget> monitor_;             // the one "Monitor Input" window, while it is open
+  QAction* mPlayInstrument_ = nullptr;
+  InstrumentPlayerPort* instrumentPlayer_ = nullptr;  // the window's creator owns it
+  QPointer<QWidget> playWindow_;                      // the one "Play Instrument" window, while it is open
   QAction* mExit_ = nullptr;
   QAction* mAbout_ = nullptr;
   int midiDeviceIndex_ = 0;

@@ -55,6 +55,9 @@ frmTakes::frmTakes(session::TakeFolder folder, PlayerPort* player, QWidget* pare
   table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   table_->verticalHeader()->setVisible(false);
   table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
+  // Sized from the widest heading, not from the rows: measuring thousands of rows would hold up the opening.
+  table_->horizontalHeader()->setDefaultSectionSize(
+      table_->fontMetrics().horizontalAdvance(QStringLiteral("Peak (dBFS)")) + 16);
   table_->horizontalHeader()->setStretchLastSection(true);
 
   waveform_ = new WaveformView(this);

@@ -74,7 +74,7 @@ void RtAudioPlayer::Play(std::vector<float> samples, int channels, int sampleRat
     output.nChannels = static_cast<unsigned>(take->outputChannels);
     RtAudio::StreamOptions options;
     options.streamName = "NTR take";
-    unsigned bufferFrames = 1024;
+    unsigned bufferFrames = 4096;  // listening, not playing live: room against underruns on a busy machine
     device->audio->openStream(&output, nullptr, RTAUDIO_FLOAT32, static_cast<unsigned>(sampleRate), &bufferFrames,
                               &OnAudio, take.get(), &options);
     device->audio->startStream();
