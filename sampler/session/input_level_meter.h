@@ -19,6 +19,7 @@ class InputLevelMeter {
   void Add(const InputMeterReading& reading);
   void Reset();  // a new input: nothing held
   void ResetClip() { clipHeld_ = false; }
+  void HoldClip() { clipHeld_ = true; }  // a take of a run clipped
 
   double PeakDbfs() const { return peakDbfs_; }
   double RmsDbfs() const { return rmsDbfs_; }

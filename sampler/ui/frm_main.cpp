@@ -305,6 +305,7 @@ void frmMain::RunProgressChanged(const RunProgress& progress) {
 void frmMain::RunRowChanged(std::size_t row) { SetCurrentRow(static_cast<int>(row)); }
 
 void frmMain::TakeSaved(const SavedTake& take) {
+  ShowTakeInMonitor(take);
   if (!take.levels) {
     lbPeak_->clear();
     return;

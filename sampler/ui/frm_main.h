@@ -123,6 +123,7 @@ class frmMain : public QMainWindow, private RunObserver {
   void OpenTakes();
   void OpenTakesOf(const std::string& folder);
   void OpenMonitorInput();
+  void ShowTakeInMonitor(const SavedTake& take);  // a run's take, while "Monitor Input" is open
   void OpenEditor();  // the row editor on the grid's current row
   void ShowAbout();
   void SetSettingsEnabled(bool enabled);

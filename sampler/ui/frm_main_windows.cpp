@@ -32,6 +32,11 @@ void frmMain::BuildWindowMenuItems() {
   connect(mPlayInstrument_, &QAction::triggered, this, &frmMain::OpenPlayInstrument);
 }
 
+void frmMain::ShowTakeInMonitor(const SavedTake& take) {
+  auto* monitor = qobject_cast<frmMonitorInput*>(monitor_.data());
+  if (monitor && take.levels) monitor->ShowTake("PATCH_" + take.programTag + " " + take.note, *take.levels);
+}
+
 void frmMain::OpenPlayInstrument() {
   if (!ModalAllowed()) return;
   if (!instrumentPlayer_) {

@@ -63,6 +63,8 @@ frmMonitorInput::frmMonitorInput(InputMeterPort& port, const std::string& startI
   lbSource_ = new QLabel(this);
   lbSource_->setObjectName(QStringLiteral("lbSource"));
   lbSource_->setWordWrap(true);
+  lbTake_ = new QLabel(this);
+  lbTake_->setObjectName(QStringLiteral("lbTake"));
   cbClip_ = new QPushButton(QStringLiteral("Clip"), this);
   cbClip_->setObjectName(QStringLiteral("cbClip"));
   cbClip_->setToolTip(QStringLiteral("Lights when the input reaches full scale, and stays lit until clicked"));
@@ -82,6 +84,7 @@ frmMonitorInput::frmMonitorInput(InputMeterPort& port, const std::string& startI
   grid->setColumnStretch(1, 1);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(grid);
+  layout->addWidget(lbTake_);
   layout->addWidget(lbSource_);
 
   timer_ = new QTimer(this);
@@ -124,6 +127,14 @@ void frmMonitorInput::OpenInput(int entry) {
 
 void frmMonitorInput::Poll() {
   meter_.Add(port_.Read());
+  ShowLevels();
+}
+
+void frmMonitorInput::ShowTake(const std::string& take, const TakeLevels& levels) {
+  if (levels.clipped) meter_.HoldClip();
+  lbTake_->setText(QStringLiteral("Last take: %1, peak %2, RMS %3%4")
+                       .arg(QString::fromStdString(take), Db(levels.peakDbfs), Db(levels.rmsDbfs),
+                            levels.clipped ? QStringLiteral(", clipped") : QString()));
   ShowLevels();
 }
 

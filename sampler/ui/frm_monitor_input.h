@@ -3,7 +3,8 @@
 // frmMonitorInput: "Monitor Input", the level of an audio input before a run,
 // so that the recording levels are set by eye. The input is chosen in the
 // window (as "Audio Input" lists them); peak and RMS meters, a clip indicator
-// that holds until it is clicked, and the noise floor. The window reads the
+// that holds until it is clicked, and the noise floor. During a run it also
+// follows the takes: the levels of each one saved. The window reads the
 // InputMeterPort it is given ten times a second; what it shows is worked out
 // by session::InputLevelMeter. User-interface thread only.
 
@@ -46,6 +47,8 @@ class frmMonitorInput : public QWidget {
 
   const session::InputLevelMeter& Meter() const { return meter_; }
   void Poll();  // one read of the input (the timer's)
+  // During a run: the levels of the take just saved; a clipped one lights the clip indicator.
+  void ShowTake(const std::string& take, const TakeLevels& levels);
 
  private:
   void FillInputs(const std::string& selected);
@@ -62,6 +65,7 @@ class frmMonitorInput : public QWidget {
   QLabel* lbRms_ = nullptr;
   QLabel* lbNoise_ = nullptr;
   QLabel* lbSource_ = nullptr;
+  QLabel* lbTake_ = nullptr;
   QPushButton* cbClip_ = nullptr;
   QTimer* timer_ = nullptr;
 };

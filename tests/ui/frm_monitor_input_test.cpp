@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // "Monitor Input" on a fake input: the chosen input opened, the peak falling
-// back slowly, the clip indicator held until clicked, the noise floor the
-// quietest read.
+// back slowly, the clip indicator held until clicked (and lit by a run's
+// clipped take), the noise floor the quietest read.
 
 #include <gtest/gtest.h>
 #include <QComboBox>
@@ -55,6 +55,14 @@ TEST(MonitorInput, HoldsTheClipAndFindsTheNoiseFloor) {
     EXPECT_EQ(window.findChild<QLabel*>("lbNoise")->text(), "-72.5 dBFS");
     QTest::mouseClick(clip, Qt::LeftButton);
     EXPECT_FALSE(window.Meter().ClipHeld());
+    // A run's clipped take lights it again.
+    TakeLevels levels;
+    levels.peakDbfs = 0.0;
+    levels.clipped = true;
+    window.ShowTake("PATCH_000 C5", levels);
+    EXPECT_TRUE(window.Meter().ClipHeld());
+    EXPECT_TRUE(window.findChild<QLabel*>("lbTake")->text().contains("PATCH_000 C5"));
+    EXPECT_EQ(window.Meter().NoiseFloorDbfs(), -72.5);  // a take is no reading of the input
 
     // Another input: nothing of the first held.
     auto* inputs = window.findChild<QComboBox*>("cbInput");

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "devices/quiet_libraries.h"
 #include "devices/recorders/audio_inputs.h"
 #include "devices/recorders/audio_source_choice.h"
 #include "devices/recorders/rtaudio_input_stream.h"
@@ -18,7 +19,7 @@ double Dbfs(double amplitude) {
 
 }  // namespace
 
-AudioInputMeter::AudioInputMeter() = default;
+AudioInputMeter::AudioInputMeter() { QuietDeviceLibraries(); }  // its probes of absent systems say nothing
 
 AudioInputMeter::~AudioInputMeter() { Close(); }
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "devices/quiet_libraries.h"
 #include "engine/ports.h"
 
 namespace ntr {
@@ -39,7 +40,7 @@ struct RtAudioPlayer::Device {
   std::unique_ptr<RtAudio> audio;
 };
 
-RtAudioPlayer::RtAudioPlayer() = default;
+RtAudioPlayer::RtAudioPlayer() { QuietDeviceLibraries(); }  // its probes of absent systems say nothing
 
 RtAudioPlayer::~RtAudioPlayer() { Stop(); }
 

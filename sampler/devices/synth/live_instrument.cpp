@@ -7,6 +7,7 @@
 
 #include <cstdio>
 
+#include "devices/quiet_libraries.h"
 #include "devices/synth/fluid_log.h"
 #include "engine/ports.h"
 
@@ -86,7 +87,7 @@ void OnMidi(double /*delta*/, std::vector<unsigned char>* message, void* synth) 
 
 }  // namespace
 
-LiveInstrument::LiveInstrument() = default;
+LiveInstrument::LiveInstrument() { QuietDeviceLibraries(); }  // its probes of absent systems say nothing
 
 LiveInstrument::~LiveInstrument() { Close(); }
 
