@@ -21,8 +21,8 @@ namespace ntr::ui {
 namespace {
 
 constexpr int kSelectedPriority = 10;
-constexpr int kNextPriority = 5;
 constexpr int kMeasurePriority = 0;
+constexpr int kNotRequested = -1;
 
 QString FolderLine(const session::TakeFolder& folder) {
   QString line = QStringLiteral("%1 takes in %2").arg(folder.takes.size()).arg(QString::fromStdString(folder.folder));
@@ -43,7 +43,7 @@ frmTakes::frmTakes(session::TakeFolder folder, PlayerPort* player, QWidget* pare
   const std::size_t count = folder_.takes.size();
   overviews_.resize(count);
   problems_.resize(count);
-  requested_.assign(count, false);
+  requested_.assign(count, kNotRequested);
   built_ = std::make_unique<std::atomic<bool>[]>(count);
   workers_.setMaxThreadCount(1);  // one core for the overviews, the other for the user
 
@@ -166,16 +166,18 @@ void frmTakes::ShowRow(int row) {
   } else {
     waveform_->SetMessage(QStringLiteral("Reading the take..."));
   }
-  Request(row, kSelectedPriority);
-  if (row + 1 < model_->rowCount()) Request(row + 1, kNextPriority);
+  // The latest selection first, then the take below it (the next one a user steps to).
+  ++selections_;
+  Request(row, kSelectedPriority + 2 * selections_);
+  if (row + 1 < model_->rowCount()) Request(row + 1, kSelectedPriority + 2 * selections_ - 1);
 }
 
 void frmTakes::Request(int row, int priority) {
   const auto index = static_cast<std::size_t>(row);
   if (overviews_[index] || !problems_[index].isEmpty()) return;
   // Asked again with a higher priority (selected now): a second job; whichever comes first is kept.
-  if (requested_[index] && priority == kMeasurePriority) return;
-  requested_[index] = true;
+  if (requested_[index] >= priority) return;
+  requested_[index] = priority;
   const std::string path = folder_.takes[index].path;
   workers_.start(
       [this, row, path] {

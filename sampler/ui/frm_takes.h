@@ -68,7 +68,8 @@ class frmTakes : public QWidget {
 
   std::vector<std::shared_ptr<const session::TakeOverview>> overviews_;
   std::vector<QString> problems_;
-  std::vector<bool> requested_;
+  std::vector<int> requested_;                  // the highest priority a job was queued with
+  int selections_ = 0;                          // rows selected so far: a later selection's jobs go first
   std::unique_ptr<std::atomic<bool>[]> built_;  // set by the worker, so a second job for a row ends at once
   std::atomic<bool> closing_{false};
   QThreadPool workers_;  // last: its jobs are waited for before the rest goes
