@@ -5,10 +5,14 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <cstdio>
 
-#include "batch/batch_mode.h"
 #include "app/window_command_line.h"
 #include "app/window_with_devices.h"
+#include "batch/batch_mode.h"
+#include "devices/playback/rtaudio_player.h"
+#include "session/take_list.h"
+#include "ui/frm_takes.h"
 #include "ui/qt_user_dialogs.h"
 
 int main(int argc, char* argv[]) {
@@ -23,6 +27,21 @@ int main(int argc, char* argv[]) {
   // The installed desktop entry and icon (packaging/) belong to this window.
   QApplication::setDesktopFileName(QStringLiteral(NTR_DESKTOP_ID));
   QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(NTR_DESKTOP_ID)));
+
+  // --takes FOLDER: the take browser alone.
+  if (const std::optional<std::string> folder = ntr::app::TakesFolderOf(argc, argv)) {
+    ntr::session::TakeFolder takes;
+    try {
+      takes = ntr::session::ListTakeFolder(*folder);
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "NTR: %s\n", e.what());
+      return 1;
+    }
+    ntr::RtAudioPlayer player;
+    ntr::ui::frmTakes browser(std::move(takes), &player);
+    browser.show();
+    return app.exec();
+  }
 
   ntr::ui::QtUserDialogs dialogs;
   ntr::app::WindowWithDevices program(ntr::session::SettingsStore::OpenUserSettings(), dialogs);

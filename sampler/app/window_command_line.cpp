@@ -44,6 +44,15 @@ WindowCommandLine ParseWindowCommandLine(const std::vector<std::string>& argumen
   for (std::size_t i = 0; i < arguments.size() && !line.mistake; ++i) {
     const std::string_view name = OptionName(arguments[i]);
     if (Contains(kQtFlags, name)) continue;
+    if (arguments[i] == "--takes" || arguments[i].starts_with("--takes=")) {
+      if (arguments[i] != "--takes") {
+        line.takes = arguments[i].substr(std::string_view("--takes=").size());
+      } else if (i + 1 < arguments.size()) {
+        line.takes = arguments[++i];
+      }
+      if (!line.takes || line.takes->empty()) line.mistake = "--takes needs a folder";
+      continue;
+    }
     if (!name.empty() && Contains(kQtOptionsWithValue, name)) {
       if (i + 1 >= arguments.size()) {
         line.mistake = arguments[i] + " needs a value";
@@ -63,10 +72,20 @@ WindowCommandLine ParseWindowCommandLine(const std::vector<std::string>& argumen
   return line;
 }
 
-std::optional<int> RefuseWindowStart(int argc, const char* const* argv) {
+namespace {
+
+WindowCommandLine LineOf(int argc, const char* const* argv) {
   std::vector<std::string> arguments;
   for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i] ? argv[i] : "");
-  const WindowCommandLine line = ParseWindowCommandLine(arguments);
+  return ParseWindowCommandLine(arguments);
+}
+
+}  // namespace
+
+std::optional<std::string> TakesFolderOf(int argc, const char* const* argv) { return LineOf(argc, argv).takes; }
+
+std::optional<int> RefuseWindowStart(int argc, const char* const* argv) {
+  const WindowCommandLine line = LineOf(argc, argv);
   if (line.mistake) {
     std::fprintf(stderr, "NTR: %s\n\n%s", line.mistake->c_str(), batch::UsageText().c_str());
     return batch::kExitUsage;

@@ -13,6 +13,7 @@ namespace ntr::app {
 struct WindowCommandLine {
   std::optional<std::string> platform;  // -platform NAME (Qt's plugin list, "a;b", each "name[:options]")
   std::optional<std::string> display;   // -display NAME, the X display to use instead of $DISPLAY
+  std::optional<std::string> takes;     // --takes FOLDER: the take browser on that folder instead of the main window
   std::optional<std::string> mistake;   // what is wrong: the first argument Qt does not take either, or a missing value
 };
 
@@ -23,5 +24,8 @@ WindowCommandLine ParseWindowCommandLine(const std::vector<std::string>& argumen
 // argument (the usage on stderr, exit 2) and a start where no display can be
 // reached (one line on stderr, exit 1). nullopt: go on and open the window.
 std::optional<int> RefuseWindowStart(int argc, const char* const* argv);
+
+// The folder of --takes FOLDER; nullopt when the main window is to open.
+std::optional<std::string> TakesFolderOf(int argc, const char* const* argv);
 
 }  // namespace ntr::app

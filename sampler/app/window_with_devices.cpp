@@ -11,7 +11,11 @@ WindowWithDevices::WindowWithDevices(std::unique_ptr<QSettings> settings, ui::Us
     : devices_(clock_),
       settings_(std::move(settings)),
       window_(ui::MainWindowParts{devices_.Midi(), devices_.Midi(), devices_.Recorder(), mixer_, clock_, dialogs,
-                              settings_}) {}
+                                  settings_}) {
+  window_.SetPlayer(&player_);
+  window_.SetInputMeter(&inputMeter_);
+  window_.SetInstrumentPlayer(&instrument_);
+}
 
 void ApplyProgramLook() {
   // One style on every platform, so the window looks as designed everywhere.

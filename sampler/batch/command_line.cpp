@@ -134,6 +134,8 @@ std::string UsageText() {
       "                                the instrument files of a folder of takes\n"
       "       NTR --check-instrument FOLDER [--tolerance-cents N]\n"
       "                                play the instrument of a folder and check it\n"
+      "       NTR --takes FOLDER       the takes of an instrument's folder: their\n"
+      "                                figures and waveforms, to look and listen\n"
       "       NTR --help               this text\n"
       "       NTR --version            the program's name and version\n"
       "\n"

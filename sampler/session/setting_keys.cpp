@@ -362,6 +362,22 @@ std::vector<SettingKey> MakeKeys() {
                                    &RunOptions::normalize, std::string("off")),
                          [](const std::string& value) { return value == "off" || value == "instrument"; }));
 
+  // The "Instrument Options" dialog's headings, and examples for its lists.
+  const auto place = [&keys](std::string_view name, std::string_view heading, std::string_view example = {}) {
+    for (SettingKey& key : keys) {
+      if (key.group == kInstrumentGroup && key.name == name) {
+        key.heading = heading;
+        key.example = example;
+      }
+    }
+  };
+  place("VelocityLayers", "Layers and rounds", "40,80,127");
+  place("RoundRobins", "Layers and rounds");
+  place("Trim", "Trimming");
+  place("PreRollMs", "Trimming");
+  place("FadeOutMs", "Trimming");
+  place("WriteInstrumentFiles", "Files");
+
   // The window's fields have their first-start values as a whole (FirstStartSettings).
   for (SettingKey& key : keys) {
     if (!key.firstStart) key.firstStart = [](SessionSettings&) {};

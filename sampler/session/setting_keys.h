@@ -75,6 +75,10 @@ struct SettingKey {
   SettingKind kind = SettingKind::Text;
   std::int64_t lo = 0;
   std::int64_t hi = 0;
+  // Where a dialog shows it: under this heading ("" : none), and, for a text
+  // left empty, this example as its placeholder ("" : none).
+  std::string_view heading{};
+  std::string_view example{};
 
   // The dialog's label, the key's name in words: "RoundRobins" -> "Round robins",
   // "FadeOutMs" -> "Fade out (ms)".

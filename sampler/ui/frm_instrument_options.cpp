@@ -4,6 +4,8 @@
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -44,6 +46,10 @@ QWidget* MakeEditor(const SettingKey& key, const QString& text, QWidget* parent)
     }
     case SettingKind::Text: {
       auto* line = new QLineEdit(text, parent);
+      if (!key.example.empty()) {
+        line->setPlaceholderText(QStringLiteral("for example ") +
+                                 QString::fromUtf8(key.example.data(), static_cast<qsizetype>(key.example.size())));
+      }
       line->setMinimumWidth(line->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 24);  // a few layers
       editor = line;
       break;
@@ -52,6 +58,20 @@ QWidget* MakeEditor(const SettingKey& key, const QString& text, QWidget* parent)
   editor->setObjectName(QString::fromUtf8(key.name.data(), static_cast<qsizetype>(key.name.size())));
   editor->setToolTip(QString::fromUtf8(key.values.data(), static_cast<qsizetype>(key.values.size())));
   return editor;
+}
+
+// What --help says of the key, in a smaller, quieter line under its field.
+QLabel* MakeDescription(const SettingKey& key, QWidget* parent) {
+  auto* label = new QLabel(QString::fromUtf8(key.values.data(), static_cast<qsizetype>(key.values.size())), parent);
+  label->setObjectName(QStringLiteral("about ") +
+                       QString::fromUtf8(key.name.data(), static_cast<qsizetype>(key.name.size())));
+  label->setWordWrap(true);
+  label->setMaximumWidth(label->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 60);
+  QFont font = label->font();
+  font.setPointSizeF(font.pointSizeF() * 0.9);
+  label->setFont(font);
+  label->setForegroundRole(QPalette::PlaceholderText);
+  return label;
 }
 
 }  // namespace
@@ -64,13 +84,25 @@ frmInstrumentOptions::frmInstrumentOptions(UserDialogs& dialogs, const session::
   setModal(true);
 
   auto* layout = new QVBoxLayout(this);
-  auto* form = new QFormLayout;
+  // One box per heading, in the order the key table first names it; each
+  // field with what the key takes under it (and as its tool tip).
+  std::vector<std::pair<std::string_view, QFormLayout*>> headings;
   for (const SettingKey* key : session::KeysOfGroup(session::kInstrumentGroup)) {
+    const std::string_view heading = key->heading.empty() ? std::string_view("Other") : key->heading;
+    auto found =
+        std::find_if(headings.begin(), headings.end(), [heading](const auto& h) { return h.first == heading; });
+    if (found == headings.end()) {
+      auto* box = new QGroupBox(QString::fromUtf8(heading.data(), static_cast<qsizetype>(heading.size())), this);
+      box->setObjectName(QStringLiteral("heading ") + box->title());
+      layout->addWidget(box);
+      headings.emplace_back(heading, new QFormLayout(box));
+      found = headings.end() - 1;
+    }
     QWidget* editor = MakeEditor(*key, key->text(settings), this);
-    form->addRow(QString::fromStdString(key->Label()), editor);
+    found->second->addRow(QString::fromStdString(key->Label()), editor);
+    found->second->addRow(QString(), MakeDescription(*key, this));
     rows_.push_back({key, editor});
   }
-  layout->addLayout(form);
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("cbOk"));
@@ -99,8 +131,7 @@ void frmInstrumentOptions::OnOk() {
   session::SessionSettings edited = original_;
   for (const Row& row : rows_) {
     if (row.key->parse(edited, EditorText(row).toStdString())) continue;
-    dialogs_.ShowMessage(kAppTitle, row.key->Label() + " takes " + std::string(row.key->values),
-                         MessageIcon::Critical);
+    dialogs_.ShowMessage(kAppTitle, row.key->Label() + " takes " + std::string(row.key->values), MessageIcon::Critical);
     row.editor->setFocus();
     return;
   }

@@ -3,8 +3,9 @@
 // frmInstrumentOptions: the "Instrument Options" dialog of the File menu. It
 // shows every key of the settings group "Instrument", built from the key
 // table: a check box for a flag, a spin box within the key's range for a
-// number, a line of text otherwise, each named after its key and with what
-// the key takes as its tool tip. "OK" checks the texts as --set would and
+// number, a line of text otherwise (an example as placeholder where the table
+// gives one), each named after its key, under its heading, with what the key
+// takes (as --help says it) as its tool tip and in a line under it. "OK" checks the texts as --set would and
 // stops at the first one that does not fit with a message; "Cancel" closes
 // without a change. The window stores what changed.
 

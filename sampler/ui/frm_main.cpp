@@ -237,7 +237,7 @@ bool frmMain::ModalAllowed() {
 // "Exit" (which does nothing during a run) open none and stay as they are.
 void frmMain::EnableDialogItems(RunState state) {
   const bool allowed = ModalDialogsAllowed(state);
-  for (QAction* item : {mSoundFont_, mInstrumentOptions_, mSave_, mLoad_, mMakeInstrument_, mAbout_}) {
+  for (QAction* item : {mSoundFont_, mInstrumentOptions_, mSave_, mLoad_, mMakeInstrument_, mTakes_, mPlayInstrument_, mAbout_}) {
     item->setEnabled(allowed);
   }
 }
@@ -306,6 +306,7 @@ void frmMain::RunProgressChanged(const RunProgress& progress) {
 void frmMain::RunRowChanged(std::size_t row) { SetCurrentRow(static_cast<int>(row)); }
 
 void frmMain::TakeSaved(const SavedTake& take) {
+  ShowTakeInMonitor(take);
   if (!take.levels) {
     lbPeak_->clear();
     return;

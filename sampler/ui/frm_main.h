@@ -17,12 +17,16 @@
 // re-entrantly while it waits (the clock yields to the event loop).
 
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
 #include <memory>
 #include <optional>
 
 #include "engine/events/event_list.h"
 #include "engine/events/midi_device_menu.h"
+#include "engine/input_meter_port.h"
+#include "engine/instrument_player_port.h"
+#include "engine/player_port.h"
 #include "engine/run/run_controller.h"
 #include "session/run_report.h"
 #include "session/sampling_session.h"
@@ -108,6 +112,18 @@ class frmMain : public QMainWindow, private RunObserver {
   void OpenInstrumentOptions();
   // frm_main_instrument_files.cpp: "Make Instrument Files..." for a folder the user picks.
   void MakeInstrumentFiles();
+  // frm_main_windows.cpp: "Takes..." opens the take browser on a folder the
+  // user picks; it plays through the player given here (none: it cannot
+  // play). "Monitor Input..." watches an input through the meter given here.
+  void SetPlayer(PlayerPort* player) { player_ = player; }
+  void SetInputMeter(InputMeterPort* meter) { inputMeter_ = meter; }
+  // "Play Instrument..." plays a folder's SoundFont through the player given here.
+  void SetInstrumentPlayer(InstrumentPlayerPort* player) { instrumentPlayer_ = player; }
+  void OpenPlayInstrument();
+  void OpenTakes();
+  void OpenTakesOf(const std::string& folder);
+  void OpenMonitorInput();
+  void ShowTakeInMonitor(const SavedTake& take);  // a run's take, while "Monitor Input" is open
   void OpenEditor();  // the row editor on the grid's current row
   void ShowAbout();
   void SetSettingsEnabled(bool enabled);
@@ -143,6 +159,7 @@ class frmMain : public QMainWindow, private RunObserver {
   void BuildAudioInputMenu();
   void FillAudioInputMenu();
   void BuildOptionsMenuItem();
+  void BuildWindowMenuItems();
   void UpdateSynthMenuItems();
   void UpdateNotesCaption();
   void UpdateOctaveColour(int octave);
@@ -211,6 +228,14 @@ class frmMain : public QMainWindow, private RunObserver {
   QAction* mSave_ = nullptr;
   QAction* mLoad_ = nullptr;
   QAction* mMakeInstrument_ = nullptr;
+  QAction* mTakes_ = nullptr;
+  QAction* mMonitorInput_ = nullptr;
+  PlayerPort* player_ = nullptr;          // the window's creator owns it
+  InputMeterPort* inputMeter_ = nullptr;  // the window's creator owns it
+  QPointer<QWidget> monitor_;             // the one "Monitor Input" window, while it is open
+  QAction* mPlayInstrument_ = nullptr;
+  InstrumentPlayerPort* instrumentPlayer_ = nullptr;  // the window's creator owns it
+  QPointer<QWidget> playWindow_;                      // the one "Play Instrument" window, while it is open
   QAction* mExit_ = nullptr;
   QAction* mAbout_ = nullptr;
   int midiDeviceIndex_ = 0;

@@ -103,6 +103,7 @@ void frmMain::BuildMenus() {
   mFile_->addSeparator();
   mMakeInstrument_ = mFile_->addAction(QStringLiteral("Make Instrument Files..."));
   mMakeInstrument_->setObjectName(QStringLiteral("mMakeInstrument"));
+  BuildWindowMenuItems();
   mFile_->addSeparator();
   mExit_ = mFile_->addAction(QStringLiteral("Exit"));
   mExit_->setObjectName(QStringLiteral("mExit"));

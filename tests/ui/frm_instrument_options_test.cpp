@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QDialog>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -61,6 +62,32 @@ TEST(InstrumentOptions, StoreWhatChangedAndRegenerateTheTakes) {
   rig.Action("mInstrumentOptions")->trigger();
   EXPECT_FALSE(rig.Store().Read("RoundRobins", "Instrument").has_value());
   EXPECT_EQ(rig.window->Events().RowCount(), 256u);
+}
+
+// Every field under its heading, with what --help says of its key beneath it,
+// and an example in an empty list.
+TEST(InstrumentOptions, ExplainEveryFieldUnderItsHeading) {
+  WindowRig rig;
+  ui::frmInstrumentOptions options(rig.dialogs, rig.window->CurrentSettings());
+  for (const session::SettingKey* key : session::KeysOfGroup(session::kInstrumentGroup)) {
+    const QString name = QString::fromUtf8(key->name.data(), static_cast<qsizetype>(key->name.size()));
+    QWidget* editor = options.Editor(key->name);
+    auto* about = options.findChild<QLabel*>("about " + name);
+    ASSERT_NE(about, nullptr) << key->name;
+    EXPECT_EQ(about->text().toStdString(), key->values);
+    EXPECT_EQ(editor->toolTip().toStdString(), key->values);
+    // Both inside the box of the key's heading ("Other" for a key without one).
+    const std::string heading = key->heading.empty() ? "Other" : std::string(key->heading);
+    auto* box = options.findChild<QGroupBox*>(QString::fromStdString("heading " + heading));
+    ASSERT_NE(box, nullptr) << heading;
+    EXPECT_TRUE(box->isAncestorOf(editor) && box->isAncestorOf(about)) << key->name;
+  }
+  EXPECT_NE(options.findChild<QGroupBox*>("heading Layers and rounds"), nullptr);
+  EXPECT_NE(options.findChild<QGroupBox*>("heading Trimming"), nullptr);
+  EXPECT_NE(options.findChild<QGroupBox*>("heading Files"), nullptr);
+  auto* layers = qobject_cast<QLineEdit*>(options.Editor("VelocityLayers"));
+  ASSERT_TRUE(layers->text().isEmpty());
+  EXPECT_TRUE(layers->placeholderText().contains("40,80,127"));
 }
 
 }  // namespace

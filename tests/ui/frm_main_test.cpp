@@ -254,7 +254,8 @@ TEST(MainWindow, DeviceMenuListsTheDevicesAndStoresTheChoice) {
   EXPECT_EQ(entries, (QStringList{"MIDI Devices", "Audio Input", "Skip takes already made",
                                   "Render faster than real time (no effect: not the built-in synthesizer)",
                                   "SoundFont for the built-in synthesizer...", "Instrument Options...", "-",
-                                  "Save Settings", "Load Settings", "-", "Make Instrument Files...", "-", "Exit"}));
+                                  "Save Settings", "Load Settings", "-", "Make Instrument Files...", "-", "Takes...",
+                                  "Monitor Input...", "Play Instrument...", "-", "Exit"}));
   // Stored as soon as it is chosen, in a group of its own; the next START reads it.
   rig.Action("mSkipMade")->trigger();
   EXPECT_EQ(rig.Store().Read("SkipTakesAlreadyMade", "Run"), "1");

@@ -1,0 +1,92 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The take browser on what a real run leaves: a fast run of the built-in
+// instrument by the NTR binary, then the browser (as `ntr --takes` opens it,
+// offscreen) on the instrument's folder: a row per take with the report's
+// figures, and the selected take's waveform drawn.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QTest>
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+
+#include "session/take_list.h"
+#include "support/child_process.h"
+#include "support/take_checks.h"
+#include "support/temp_folder.h"
+#include "ui/frm_takes.h"
+#include "ui/take_table_model.h"
+#include "ui/waveform_view.h"
+
+namespace ntr::e2e {
+namespace {
+
+const std::string kProgram = NTR_PROGRAM;
+
+TEST(TakesWindow, ListsAndDrawsTheTakesOfAFastRun) {
+  test::TempFolder temp;
+  const std::string settings = temp.File("settings.ini");
+  std::ofstream(settings) << "[Parameters]\nNotes=010000000100000000010000\nOctaves=0000000001000000000000\n"
+                             "Channel=1\nPrograms=\nVelocity=100\nDuration=400\nDecay=200\nRate=44 kHz\nBits=16\n"
+                             "Channels=Stereo\nEmbedded=-1\nGear=Grand Piano\nFolder="
+                          << temp.File("samples") << "\nMidiDev=0\n";
+  const Finished run = RunToEnd(kProgram, {"--batch", "--settings", settings, "--fast"}, temp.File(""), 90);
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  const std::string folder = temp.File("samples") + "/Grand_Piano";
+
+  ui::frmTakes browser(session::ListTakeFolder(folder), nullptr);
+  browser.show();
+  EXPECT_EQ(browser.windowTitle(), "Takes - Grand_Piano");
+  ui::TakeTableModel& model = browser.Model();
+  std::set<std::string> listed{"Grand_Piano/ntr-run.json"};
+  for (int row = 0; row < model.rowCount(); ++row) {
+    const session::TakeEntry& take = model.Take(row);
+    listed.insert("Grand_Piano/" + take.file);
+    EXPECT_EQ(take.status, "saved") << take.file;
+    ASSERT_TRUE(take.figures.has_value()) << take.file;  // from the report, not measured here
+    EXPECT_GT(take.figures->peakDbfs, -40.0) << take.file;
+    EXPECT_EQ(take.velocity, 100);
+  }
+  EXPECT_EQ(listed, ExpectedTakes("Grand_Piano", {"XXX"}, {"C4", "E4", "A4"}));
+  EXPECT_EQ(model.index(0, ui::TakeTableModel::Note).data().toString(), "C4");
+
+  ui::WaveformView& wave = browser.Waveform();
+  QTRY_VERIFY_WITH_TIMEOUT(wave.HasOverview(), 10000);
+  const QImage image = wave.grab().toImage();
+  // The note sounds from the start to its release: the wave crosses the middle row there.
+  int drawn = 0;
+  const int noteEnd = image.width() * 400 / 600;
+  for (int x = 0; x < noteEnd; ++x) drawn += image.pixel(x, image.height() / 2) != ui::WaveformView::Background().rgb();
+  EXPECT_GT(drawn, noteEnd * 9 / 10);
+  // Its farthest point from the middle is the take's peak.
+  int top = image.height();
+  int bottom = -1;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      if (image.pixel(x, y) != ui::WaveformView::Wave().rgb()) continue;
+      top = std::min(top, y);
+      bottom = std::max(bottom, y);
+    }
+  }
+  const double middle = (image.height() - 1) / 2.0;
+  const double peak = std::pow(10.0, model.Take(0).figures->peakDbfs / 20.0);
+  EXPECT_NEAR(std::max(middle - top, bottom - middle), peak * middle, 2.0);
+
+  // `ntr --takes` is the same window; a folder it cannot read is refused on stderr.
+  const Finished refused = RunToEnd(kProgram, {"--takes", temp.File("no such folder")}, temp.File(""), 30,
+                                    {{"QT_QPA_PLATFORM", "offscreen"}});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.err.find("cannot read the folder"), std::string::npos) << refused.err;
+}
+
+}  // namespace
+}  // namespace ntr::e2e
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  return RUN_ALL_TESTS();
+}
