@@ -376,7 +376,9 @@ std::vector<SettingKey> MakeKeys() {
   place("Trim", "Trimming");
   place("PreRollMs", "Trimming");
   place("FadeOutMs", "Trimming");
+  place("TuneCorrection", "Tuning");
   place("WriteInstrumentFiles", "Files");
+  place("Normalize", "Files");
 
   // The window's fields have their first-start values as a whole (FirstStartSettings).
   for (SettingKey& key : keys) {
