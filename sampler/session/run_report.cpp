@@ -164,7 +164,12 @@ void RunReport::Journal(const QString& list, const QJsonObject& item) {
 }
 
 void RunReport::RunFinished(const RunResult& result) {
-  if (path_.isEmpty() || report_.isEmpty()) return;  // the run ended before it began (folders, MIDI)
+  if (report_.isEmpty()) {
+    // The run was refused before it began: it wrote no report, and names none.
+    path_.clear();
+    writeError_.clear();
+    return;
+  }
   report_[QStringLiteral("finished")] = Now();
   report_[QStringLiteral("outcome")] = QLatin1String(OutcomeName(result.outcome));
   QJsonObject summary;
