@@ -4,10 +4,11 @@
 #include <QDateTime>
 #include <QDir>
 #include <QJsonDocument>
-#include <QSaveFile>
 #include <cmath>
 
 #include "engine/events/note_names.h"
+#include "engine/takes/sample_paths.h"
+#include "quendal/atomic_file.h"
 #include "session/setting_keys.h"
 
 namespace ntr::session {
@@ -193,9 +194,12 @@ QJsonObject RunReport::Whole() const {
 }
 
 bool RunReport::Write() {
-  QSaveFile file(path_);
-  if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(Whole()).toJson()) < 0 || !file.commit()) {
-    writeError_ = file.errorString();
+  const QByteArray text = QJsonDocument(Whole()).toJson();
+  try {
+    quendal::WriteFileAtomically(PathFromUtf8(path_.toStdString()),
+                                 std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
+  } catch (const std::exception& error) {
+    writeError_ = QString::fromStdString(error.what());
     return false;
   }
   writeError_.clear();
