@@ -56,12 +56,10 @@ BatchRun::BatchRun(const session::SessionSettings& settings, bool force)
       messages_(view_, force),
       devices_(clock_),
       session_({devices_.Midi(), devices_.Recorder(), clock_, messages_, mixer_}, [this] { return settings_; },
+               [this] { return session::RunDevices{deviceCaption_, RecordingSource()}; },
                [this](const std::string& line) { view_.Line(stderr, "NTR: " + line); }),
-      controller_(session_.Controller()),
-      report_([this] { return settings_; }, [this] { return session::RunDevices{deviceCaption_, RecordingSource()}; }) {
-  // The report first: a take the terminal calls saved is already in it, even if the run is killed then.
-  controller_.AddObserver(&report_);
-  report_.SetInstrumentCheck([this] { return session_.InstrumentCheck(); });
+      controller_(session_.Controller()) {
+  // After the session's report: a take the terminal calls saved is already in it, even if the run is killed then.
   controller_.AddObserver(&view_);
 }
 
@@ -212,7 +210,7 @@ int BatchRun::Finish(const RunResult& result) {
   const std::string took = ElapsedText(view_.ElapsedSeconds());
   const std::string takes = Plural(result.takesSaved, "take");
   if (!session::RefusedBeforePlaying(result)) {
-    view_.Line(stdout, "Summary: " + session::RunSummary(result) + ". " + report_.Where());
+    view_.Line(stdout, "Summary: " + session::RunSummary(result) + ". " + session_.Report().Where());
     if (!session_.InstrumentFilesWhere().empty()) view_.Line(stdout, session_.InstrumentFilesWhere() + ".");
   }
   switch (result.outcome) {

@@ -65,7 +65,6 @@ class BatchRun {
   session::SamplingSession session_;
   RunController& controller_;
   PlainRunSettings runSettings_;  // the settings as the run reads them, once generated
-  session::RunReport report_;
   std::string deviceCaption_;  // the "MIDI Devices" entry of the run
   bool stopAnnounced_ = false;
   int signalsSeen_ = 0;

@@ -3,12 +3,12 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <set>
 #include <system_error>
 
 #include "engine/takes/sample_paths.h"
 #include "engine/takes/take_analysis.h"
+#include "quendal/atomic_file.h"
 #include "instrument/dspreset_file.h"
 #include "instrument/key_layout.h"
 #include "instrument/sf2_file.h"
@@ -25,21 +25,10 @@ constexpr double kNormalizedPeakDbfs = -1.0;
 
 // Written beside the target and renamed into place, so a file is never half there.
 void WriteTextFile(const fs::path& path, const std::string& text) {
-  const fs::path part = fs::path(path).concat(".part");
-  {
-    std::ofstream out(part, std::ios::binary | std::ios::trunc);
-    out << text;
-    out.close();
-    if (!out) {
-      std::error_code ignored;
-      fs::remove(part, ignored);
-      throw InstrumentError(InstrumentError::Kind::NotWritten, "cannot write " + Utf8FromPath(path));
-    }
-  }
-  std::error_code error;
-  fs::rename(part, path, error);
-  if (error) {
-    throw InstrumentError(InstrumentError::Kind::NotWritten, "cannot write " + Utf8FromPath(path) + ": " + error.message());
+  try {
+    quendal::WriteFileAtomically(path, text);
+  } catch (const std::exception& error) {
+    throw InstrumentError(InstrumentError::Kind::NotWritten, "cannot write " + Utf8FromPath(path) + ": " + error.what());
   }
 }
 

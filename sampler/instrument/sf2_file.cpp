@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include "engine/takes/sample_paths.h"
+#include "quendal/atomic_file.h"
 
 namespace ntr::instrument {
 
@@ -149,17 +150,9 @@ std::vector<std::string> WriteSf2File(const std::string& path, const std::string
   std::vector<std::string> leftOut;
   for (const Sf2Program& program : programs) AddProgram(soundFont.get(), program, leftOut);
 
-  const std::string part = path + ".part";
-  try {
-    Save(soundFont.get(), part);
-  } catch (...) {
-    std::error_code ignored;
-    std::filesystem::remove(PathFromUtf8(part), ignored);
-    throw;
-  }
-  std::error_code error;
-  std::filesystem::rename(PathFromUtf8(part), PathFromUtf8(path), error);
-  if (error) throw std::runtime_error("cannot write " + path + ": " + error.message());
+  quendal::WriteFileAtomically(PathFromUtf8(path), [&soundFont](const std::filesystem::path& temporary) {
+    Save(soundFont.get(), Utf8FromPath(temporary));
+  });
   return leftOut;
 }
 

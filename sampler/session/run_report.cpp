@@ -4,11 +4,12 @@
 #include <QDateTime>
 #include <QDir>
 #include <QJsonDocument>
-#include <QSaveFile>
 #include <cmath>
 
 #include "engine/events/note_names.h"
 #include "engine/takes/take_pitch.h"
+#include "engine/takes/sample_paths.h"
+#include "quendal/atomic_file.h"
 #include "session/setting_keys.h"
 
 namespace ntr::session {
@@ -178,7 +179,12 @@ void RunReport::Journal(const QString& list, const QJsonObject& item) {
 }
 
 void RunReport::RunFinished(const RunResult& result) {
-  if (path_.isEmpty() || report_.isEmpty()) return;  // the run ended before it began (folders, MIDI)
+  if (report_.isEmpty()) {
+    // The run was refused before it began: it wrote no report, and names none.
+    path_.clear();
+    writeError_.clear();
+    return;
+  }
   report_[QStringLiteral("finished")] = Now();
   report_[QStringLiteral("outcome")] = QLatin1String(OutcomeName(result.outcome));
   QJsonObject summary;
@@ -207,9 +213,12 @@ QJsonObject RunReport::Whole() const {
 }
 
 bool RunReport::Write() {
-  QSaveFile file(path_);
-  if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(Whole()).toJson()) < 0 || !file.commit()) {
-    writeError_ = file.errorString();
+  const QByteArray text = QJsonDocument(Whole()).toJson();
+  try {
+    quendal::WriteFileAtomically(PathFromUtf8(path_.toStdString()),
+                                 std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
+  } catch (const std::exception& error) {
+    writeError_ = QString::fromStdString(error.what());
     return false;
   }
   writeError_.clear();

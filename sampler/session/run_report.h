@@ -5,7 +5,7 @@
 // is stopped or fails. In between every level check and take goes at once to
 // the run's journal beside it (run_journal.h), which costs the same late in a
 // long run as early and holds every take saved even if the run is killed.
-// Both front ends attach one to their session. Runs on the run's thread.
+// The session holds one for either front end. Runs on the run's thread.
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -41,11 +41,12 @@ class RunReport : public RunObserver {
   // problem), written as "instrumentCheck" when it is not "".
   void SetInstrumentCheck(std::function<std::string()> check) { instrumentCheck_ = std::move(check); }
 
-  // The report of the last run ("" before any), and why it could not be
-  // written last time ("" when it was).
+  // The report of the last run ("" before any, and after a run refused
+  // before it began, which writes none), and why it could not be written
+  // last time ("" when it was).
   const QString& Path() const { return path_; }
   const QString& WriteError() const { return writeError_; }
-  // "Report: <path>", with why it could not be written when it could not; "" before any run.
+  // "Report: <path>", with why it could not be written when it could not; "" when Path() is.
   std::string Where() const;
 
  private:

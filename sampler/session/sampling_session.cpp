@@ -14,20 +14,27 @@ void WarnOnStderr(const std::string& line) { std::fprintf(stderr, "NTR: %s\n", l
 }  // namespace
 
 SamplingSession::SamplingSession(const SessionPorts& ports, std::function<SessionSettings()> settings,
-                                 SleepInhibitor::Warn warn)
+                                 std::function<RunDevices()> devices, SleepInhibitor::Warn warn)
     : ports_(ports),
       settings_(std::move(settings)),
       runSettings_(settings_),
       controller_(events_, runSettings_, ports.midi, ports.recorder, ports.clock, ports.messages),
+      report_(settings_, std::move(devices)),
       sleepInhibitor_(warn ? std::move(warn) : SleepInhibitor::Warn(WarnOnStderr)),
       instrumentFiles_(settings_) {
-  controller_.AddObserver(&sleepInhibitor_);
+  // The instrument files are made (and checked) at the run's end before the
+  // report is written, so the report holds their check; the report comes
+  // before every front end's observer.
   controller_.AddObserver(&instrumentFiles_);
+  controller_.AddObserver(&report_);
+  controller_.AddObserver(&sleepInhibitor_);
+  report_.SetInstrumentCheck([this] { return instrumentFiles_.Check(); });
 }
 
 SamplingSession::~SamplingSession() {
-  controller_.RemoveObserver(&instrumentFiles_);
   controller_.RemoveObserver(&sleepInhibitor_);
+  controller_.RemoveObserver(&report_);
+  controller_.RemoveObserver(&instrumentFiles_);
 }
 
 StoredSettings SamplingSession::GenerateEvents(bool clearFirst) {

@@ -44,9 +44,9 @@ bool ModalDialogsAllowed(RunState state) { return state == RunState::Idle || sta
 frmMain::frmMain(const MainWindowParts& parts, QWidget* parent)
     : QMainWindow(parent),
       parts_(parts),
-      session_({parts.midi, parts.recorder, parts.clock, parts.dialogs, parts.mixer}, [this] { return CurrentSettings(); }),
+      session_({parts.midi, parts.recorder, parts.clock, parts.dialogs, parts.mixer}, [this] { return CurrentSettings(); },
+               [this] { return DevicesOfRun(); }),
       controller_(session_.Controller()),
-      report_([this] { return CurrentSettings(); }, [this] { return DevicesOfRun(); }),
       scale_(96.0) {
   setObjectName(QStringLiteral("frmMain"));
   // The layout follows the screen's logical DPI (twips are physical units).
@@ -55,15 +55,12 @@ frmMain::frmMain(const MainWindowParts& parts, QWidget* parent)
   BuildForm();
   Connect();
   controller_.AddObserver(this);
-  controller_.AddObserver(&report_);
-  report_.SetInstrumentCheck([this] { return session_.InstrumentCheck(); });
   ApplyControls(controller_.Controls());
   EnableDialogItems(controller_.State());
   layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 frmMain::~frmMain() {
-  controller_.RemoveObserver(&report_);
   controller_.RemoveObserver(this);
 }
 
@@ -323,7 +320,7 @@ void frmMain::RunFinished(const RunResult& result) {
   if (session::RefusedBeforePlaying(result)) return;
   std::string text = (result.outcome == RunOutcome::Completed ? "Sampling finished: " : "Sampling ended: ") +
                      session::RunSummary(result) + ".";
-  if (!report_.Where().empty()) text += "\n\n" + report_.Where();
+  if (!session_.Report().Where().empty()) text += "\n\n" + session_.Report().Where();
   if (!session_.InstrumentFilesWhere().empty()) text += "\n\n" + session_.InstrumentFilesWhere() + ".";
   parts_.dialogs.ShowMessage(kAppTitle, text, MessageIcon::Information);
 }

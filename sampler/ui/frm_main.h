@@ -177,7 +177,6 @@ class frmMain : public QMainWindow, private RunObserver {
   RunOptions options_;  // the settings of groups of their own, as loaded or chosen
   session::SamplingSession session_;
   RunController& controller_;
-  session::RunReport report_;
   TwipScale scale_;
   KnobDrag knobDrag_;
   // A device picked during a run is handed to the devices when the run has

@@ -8,6 +8,7 @@
 
 #include "engine/events/midi_messages.h"
 #include "engine/takes/sample_paths.h"
+#include "quendal/atomic_file.h"
 #include "test_support.h"
 
 namespace ntr {
@@ -27,6 +28,8 @@ TEST(Resume, OnlyMissingOrUnfinishedTakesAreMadeAndLeftoversGo) {
   std::filesystem::resize_file(folder1 + "/PATCH001_D5.WAV", std::filesystem::file_size(folder1 + "/PATCH001_D5.WAV") - 10);
   const std::string leftover = TemporaryRecordingPath(folder2 + "/PATCH002_C5.WAV");
   std::ofstream(leftover) << "half a take";
+  const auto halfFinished = quendal::TemporaryPathBeside(folder2 + "/PATCH002_D5.WAV");  // killed while finishing
+  std::ofstream(halfFinished) << "half a finished take";
   std::ofstream(folder2 + "/NTRXXX-notes.tmp") << "mine";
 
   rig.settings.options.skipTakesAlreadyMade = true;
@@ -36,8 +39,9 @@ TEST(Resume, OnlyMissingOrUnfinishedTakesAreMadeAndLeftoversGo) {
   EXPECT_EQ(rig.midi.Messages(),
             (std::vector<std::uint32_t>{midi::ProgramChange(0, 1), midi::NoteOn(0, 60, 127), midi::NoteOff(0, 60),
                                         midi::NoteOn(0, 62, 127), midi::NoteOff(0, 62)}));
-  EXPECT_EQ(rig.observer.results.back().leftoversRemoved, 1);
+  EXPECT_EQ(rig.observer.results.back().leftoversRemoved, 2);
   EXPECT_FALSE(std::filesystem::exists(leftover));
+  EXPECT_FALSE(std::filesystem::exists(halfFinished));
   EXPECT_TRUE(std::filesystem::exists(folder2 + "/NTRXXX-notes.tmp"));
   const RunProgress& first = rig.observer.progress.at(0);  // two events of 1.5 s are left
   EXPECT_EQ(first.estimate, "3\"");

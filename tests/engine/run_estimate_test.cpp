@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The estimate shown before a run against the run itself: level checks,
-// program-change pauses and trimming counted, within 10 % of the time taken.
+// program-change pauses and trimming counted, within 10 % of the time taken,
+// for a whole run and for one that goes on where another ended.
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <string>
 
 #include "engine/events/midi_messages.h"
@@ -52,6 +54,19 @@ TEST(RunEstimate, CountsWhatTheRunSpendsAroundItsTakes) {
     const double elapsed = rig.clock.Now() - start;
     ASSERT_EQ(rig.observer.takes.size(), 6u);
     EXPECT_LE(std::abs(std::stod(estimate) - elapsed), 0.1 * elapsed) << estimate << " for " << elapsed << " s";
+
+    // Going on with one program's takes missing: the estimate counts that
+    // program's pause, level check and trimming too.
+    std::filesystem::remove_all(rig.InstrumentFolder() + "/PATCH_019");
+    rig.settings.options.skipTakesAlreadyMade = true;
+    rig.observer = {};
+    const double resumed = rig.clock.Now();
+    rig.Start();
+    const double left = rig.clock.Now() - resumed;
+    ASSERT_EQ(rig.observer.takes.size(), 3u);
+    const std::string leftEstimate = rig.observer.progress.at(0).estimate;
+    // Within 10 %, and the half second a whole-second figure may round away.
+    EXPECT_LE(std::abs(std::stod(leftEstimate) - left), 0.1 * left + 0.5) << leftEstimate << " for " << left << " s";
   }
 }
 

@@ -92,6 +92,10 @@ TEST(RunReport, EveryTakeIsInTheJournalAtOnceAndTheWholeReportIsWrittenAtTheEnd)
                 R"("silent":0,"withWarnings":1},)" + takes);
   EXPECT_EQ(report.WriteError(), QString());
   EXPECT_FALSE(QFile::exists(journal)) << "the journal goes once the whole report is written";
+
+  // A run refused before it began writes no report and names none, not the last run's either.
+  report.RunFinished(RunResult{RunOutcome::FoldersFailed, 0, "No folder."});
+  EXPECT_EQ(report.Where(), "");
 }
 
 }  // namespace

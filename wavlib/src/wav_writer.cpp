@@ -14,12 +14,12 @@
 #include <array>
 #include <filesystem>
 #include <limits>
-#include <random>
 #include <string_view>
 #include <system_error>
 #include <vector>
 
 #include "chunk_fields.h"
+#include "quendal/atomic_file.h"
 #include "quendal/qd_wav_module.h"
 #include "quendal/wav_errors.h"
 #include "wav_layout.h"
@@ -343,24 +343,11 @@ void WriteAll(ChunkWriter& w, const Wav& wav, const ChunkPlan& plan) {
   kept(10);
 }
 
-// A fresh name beside the target: ".<name>.<random>.tmp" in the same folder,
-// so the final rename never crosses file systems.
-fs::path TemporaryNameFor(const fs::path& target, std::mt19937_64& random) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string suffix;
-  for (uint64_t bits = random(), i = 0; i < 12; ++i, bits >>= 4) suffix += kHex[bits & 0xF];
-  std::string name = ".";
-  name.append(target.filename().string()).append(".").append(suffix).append(".tmp");
-  return target.parent_path() / name;
-}
-
 // A new temporary file beside the target, or nullptr when none can be made
 // there (a folder the user may not write into, a missing folder).
 std::unique_ptr<WavFileStream> CreateTemporaryBeside(const fs::path& target, fs::path& temporary) {
-  std::random_device seed;
-  std::mt19937_64 random((uint64_t{seed()} << 32) ^ seed());
   for (int attempt = 0; attempt < 100; ++attempt) {
-    temporary = TemporaryNameFor(target, random);
+    temporary = TemporaryPathBeside(target);
     try {
       if (auto stream = WavFileStream::CreateNew(temporary)) return stream;
     } catch (const FileAccessError&) {
@@ -368,16 +355,6 @@ std::unique_ptr<WavFileStream> CreateTemporaryBeside(const fs::path& target, fs:
     }
   }
   return nullptr;
-}
-
-// Moves the finished temporary file onto the target, keeping the target's
-// permissions when it replaces one.
-void MoveIntoPlace(const fs::path& temporary, const fs::path& target) {
-  std::error_code error;
-  const auto targetStatus = fs::status(target, error);
-  if (!error && fs::exists(targetStatus)) fs::permissions(temporary, targetStatus.permissions(), error);
-  fs::rename(temporary, target, error);
-  if (error) throw FileAccessError("cannot replace \"" + target.string() + "\": " + error.message());
 }
 
 void WriteTo(WavFileStream& stream, const Wav& wav, const ChunkPlan& plan) {
@@ -434,7 +411,7 @@ int16_t WriteWav(Wav& wav, std::unique_ptr<WavFileStream>& stream, const std::st
   try {
     WriteTo(*stream, wav, plan);
     stream.reset();
-    MoveIntoPlace(temporary, target);
+    ReplaceWithTemporary(temporary, target);
   } catch (...) {
     stream.reset();
     fs::remove(temporary, error);

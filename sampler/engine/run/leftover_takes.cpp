@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "engine/takes/sample_paths.h"
+#include "quendal/atomic_file.h"
 
 #ifndef _WIN32
 #include <cerrno>
@@ -35,8 +36,10 @@ int RemoveLeftoverTakes(const std::vector<std::string>& folders) {
     try {
       for (const auto& entry : std::filesystem::directory_iterator(PathFromUtf8(folder), error)) {
         long process = 0;
+        const std::string name = Utf8FromPath(entry.path().filename());
         if (!entry.is_regular_file(error) ||
-            !IsTemporaryRecordingName(Utf8FromPath(entry.path().filename()), &process) || ProcessIsRunning(process)) {
+            !(IsTemporaryRecordingName(name, &process) || quendal::IsTemporaryFileName(name, &process)) ||
+            ProcessIsRunning(process)) {
           continue;
         }
         if (std::filesystem::remove(entry.path(), error)) ++removed;

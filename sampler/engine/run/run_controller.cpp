@@ -4,35 +4,17 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
-#include <set>
 
-#include "engine/run/fast_run.h"
-#include "engine/run/format_seconds.h"
-#include "engine/run/free_space.h"
-#include "engine/run/leftover_takes.h"
-#include "engine/run/level_check.h"
 #include "engine/events/note_names.h"
-#include "engine/run/prepare_folders.h"
-#include "engine/run/run_estimate.h"
-#include "engine/takes/sample_paths.h"
 #include "engine/events/take_layers.h"
 #include "engine/events/text_numbers.h"
+#include "engine/run/format_seconds.h"
+#include "engine/run/level_check.h"
+#include "engine/run/run_estimate.h"
 #include "engine/run/work_left.h"
+#include "engine/takes/sample_paths.h"
 
 namespace ntr {
-
-// What a run fixes when it starts: a list regenerated or settings changed
-// while it is suspended do not change where its files go or which programs it
-// visits (their folders were made at the start).
-struct RunController::RunPlan {
-  std::string saveFolder;
-  std::string instrumentPath;
-  bool singlePass = true;
-  ProgramSlots slots;
-  std::vector<std::string> programTags;  // the folders the run needs
-  double pauseAfterProgramChange = 0.0;  // seconds
-  std::set<std::string> alreadyMade;     // targets whose finished take is skipped
-};
 
 namespace {
 
@@ -56,6 +38,19 @@ SavedTake TakeOf(std::size_t row, const EventRow& event, int velocity, const std
 std::int64_t WholeSeconds(double seconds) {
   return static_cast<std::int64_t>(std::clamp(RoundHalfEven(seconds), -9.0e18, 9.0e18));
 }
+
+// The takes may keep the recording device open from one to the next: every
+// way out of a run that played, failed ones too, releases it.
+class ReleaseRecorderAtEnd {
+ public:
+  explicit ReleaseRecorderAtEnd(RecorderPort& recorder) : recorder_(recorder) {}
+  ~ReleaseRecorderAtEnd() { recorder_.EndOfRun(); }
+  ReleaseRecorderAtEnd(const ReleaseRecorderAtEnd&) = delete;
+  ReleaseRecorderAtEnd& operator=(const ReleaseRecorderAtEnd&) = delete;
+
+ private:
+  RecorderPort& recorder_;
+};
 
 }  // namespace
 
@@ -147,8 +142,7 @@ RunController::StartResult RunController::StartOrSuspend() {
       // A second run inside the first would share its devices: refused until
       // the stopped run has returned.
       return StartResult::Refused;
-    case RunState::Idle:
-      break;
+    case RunState::Idle: break;
   }
 
   estimateTag_ = progress_.estimate;
@@ -216,128 +210,15 @@ RunResult RunController::RunSampling() {
   failedTakes_.clear();
   failureMessage_.clear();
 
-  RunPlan plan;
-  plan.saveFolder = settings_.SaveFolder();
-  plan.instrumentPath = InstrumentPath(plan.saveFolder, settings_.InstrumentName());
-  plan.singlePass = IsProgramListEmpty(settings_.ProgramListText());
-  if (plan.singlePass) {
-    plan.programTags.emplace_back(kSinglePassTag);
-  } else {
-    plan.slots = events_.Slots();
-    for (const int program : plan.slots.PatchSlots) {
-      if (program != kEmptySlot) plan.programTags.push_back(ProgramTag(program));
-    }
-  }
-
-  // The options are read once, at START; a fast run goes back to real time
-  // when the run returns, after the output has closed.
-  const RunOptions options = settings_.Options();
-  // A chosen input that is gone is said before anything is made or played.
-  // What stops a run before anything was played: said, and the run ended.
-  const auto refuse = [this](RunOutcome outcome, const std::exception& error) {
-    const std::string message = std::string(error.what()) + "\n\nNothing was played.";
-    messages_.ShowMessage(kAppTitle, message, MessageIcon::Critical);
-    stopRequested_ = true;
-    PerformStop(false);
-    return Result(outcome, message);
-  };
-  try {
-    recorder_.UseAudioInput(options.audioInput);
-  } catch (const DeviceError& error) {
-    return refuse(RunOutcome::InputMissing, error);
-  }
-  try {
-    PrepareFolders(plan.saveFolder, plan.instrumentPath, plan.programTags);
-  } catch (const FolderError& error) {
-    return refuse(RunOutcome::FoldersFailed, error);
-  }
-
-  std::vector<std::string> programFolders;
-  for (const std::string& tag : plan.programTags) programFolders.push_back(ProgramFolder(plan.instrumentPath, tag));
-  leftoversRemoved_ = RemoveLeftoverTakes(programFolders);
-
-  plan.pauseAfterProgramChange = plan.singlePass ? 0.0 : std::max(options.pauseAfterProgramChangeMs, 0) / 1000.0;
-  const RunEvents runEvents{events_.Rows(), plan.programTags, plan.instrumentPath, settings_.Format(), embedNote_};
-  if (options.skipTakesAlreadyMade) plan.alreadyMade = TakesAlreadyMade(runEvents);
-  const WorkLeft work = WorkLeftOf(runEvents, plan.alreadyMade, plan.pauseAfterProgramChange);
-
-  if (const auto shortfall = CheckFreeSpace(plan.saveFolder, work.bytes)) {
-    const std::string message = NotEnoughSpaceMessage(plan.saveFolder, *shortfall);
-    if (!messages_.AskYesNo(kAppTitle, message + "\n\nStart the run all the same?")) {
-      stopRequested_ = true;
-      PerformStop(false);
-      return Result(RunOutcome::NotEnoughSpace, message + " Nothing was played.");
-    }
-  }
-
-  midi_.UseSoundFont(options.soundFont);
-  midi_.UseSampleRate(settings_.Format().samplesPerSec);
-  const FastRun fastRun(options.renderFast, midi_, capture_, clock_);
-
-  const int code = midi_.OpenMidiOutput();
-  if (code != 0) {
-    std::string message = "Couldn't open midi out, MIDI_RetCode = " + std::to_string(code);
-    const std::string reason = midi_.LastOpenError();
-    if (!reason.empty()) message += "\n" + reason;
-    messages_.ShowMessage(kShortTitle, message, MessageIcon::None);
-    stopRequested_ = true;
-    PerformStop(false);
-    return Result(RunOutcome::MidiOpenFailed, message);
-  }
-
-  // The takes may keep the recording device open from one to the next: every
-  // way out of a run that played, failed ones too, releases it.
-  class ReleaseRecorderAtEnd {
-   public:
-    explicit ReleaseRecorderAtEnd(RecorderPort& recorder) : recorder_(recorder) {}
-    ~ReleaseRecorderAtEnd() { recorder_.EndOfRun(); }
-    ReleaseRecorderAtEnd(const ReleaseRecorderAtEnd&) = delete;
-    ReleaseRecorderAtEnd& operator=(const ReleaseRecorderAtEnd&) = delete;
-
-   private:
-    RecorderPort& recorder_;
-  } releaseRecorder(recorder_);
-
-  progress_.eventsDone = 0;
-  progress_.eventsSkipped = static_cast<std::int64_t>(plan.alreadyMade.size());
-  progress_.eventsTotal = EventsTotal(plan);
-  // With takes skipped, "Extimated" counts only what is left to make.
-  if (!plan.alreadyMade.empty()) progress_.estimate = FormatSeconds(WholeSeconds(work.seconds));
-  NotifyProgress();
-  const RunStart start{plan.instrumentPath, progress_.eventsTotal, progress_.eventsSkipped, leftoversRemoved_};
-  ForEachObserver([&start](RunObserver& o) { o.RunStarted(start); });
-
-  PassEnd end = PassEnd::Finished;
-  try {
-    runChannel_ = RunChannel(settings_.ChannelText());
-    runVelocity_ = VelocityOf(settings_.VelocityText());
-    midi_.SetChannelAndVelocity(runChannel_, runVelocity_);
-    if (plan.singlePass) {
-      end = CheckProgram(plan, std::string(kSinglePassTag));
-      if (end == PassEnd::Finished && !stopRequested_) end = RunPass(plan, std::string(kSinglePassTag));
-    } else {
-      for (const int program : plan.slots.PatchSlots) {
-        // A program whose every take is already made is not visited.
-        if (program != kEmptySlot &&
-            (plan.alreadyMade.empty() || HasTakesLeft(runEvents, ProgramTag(program), plan.alreadyMade))) {
-          midi_.SendProgramChange(program);
-          // The synthesizer switches its patch meanwhile; a STOP during the wait plays no note.
-          if (plan.pauseAfterProgramChange > 0.0) clock_.WaitUntil(clock_.Now() + plan.pauseAfterProgramChange);
-          end = stopRequested_ ? PassEnd::Stopped : CheckProgram(plan, ProgramTag(program));
-          if (end == PassEnd::Finished && !stopRequested_) end = RunPass(plan, ProgramTag(program));
-          if (end == PassEnd::Failed || end == PassEnd::Silent || end == PassEnd::Cancelled) break;
-        }
-        progress_.nowPlaying.clear();
-        NotifyProgress();
-        if (stopRequested_) break;
-        ShowEstimate(RefreshElapsed(), doneCount_, EventsTotal(plan));
-      }
-    }
-  } catch (const std::exception& error) {
-    failureMessage_ = std::string("Sampling stopped: ") + error.what() + "\n\nThe files saved so far are kept.";
-    messages_.ShowMessage(kAppTitle, failureMessage_, MessageIcon::Critical);
-    end = PassEnd::Failed;
-  }
+  // The plan lives as long as the run: a fast run returns to real time with it.
+  const PlannedRun planned =
+      PlanRun(settings_, events_, options_, embedNote_, {midi_, recorder_, messages_, capture_, clock_});
+  const RunPlan& plan = planned.plan;
+  leftoversRemoved_ = plan.leftoversRemoved;
+  if (planned.refusal) return Refuse(*planned.refusal);
+  const ReleaseRecorderAtEnd releaseRecorder(recorder_);
+  AnnounceStart(plan);
+  const PassEnd end = PlayPrograms(plan);
 
   // The end of every run that played: close the output, rewind, return to idle.
   progress_.nowPlaying.clear();
@@ -356,6 +237,64 @@ RunResult RunController::RunSampling() {
     case PassEnd::Stopped: break;
   }
   return Result(stoppedByUser ? RunOutcome::Stopped : RunOutcome::Completed, {});
+}
+
+// What stops a run before anything was played: said once, and the run ended.
+RunResult RunController::Refuse(const RunRefusal& refusal) {
+  if (!refusal.alreadySaid) messages_.ShowMessage(refusal.title, refusal.message, refusal.icon);
+  stopRequested_ = true;
+  PerformStop(false);
+  return Result(refusal.outcome, refusal.message);
+}
+
+void RunController::AnnounceStart(const RunPlan& plan) {
+  progress_.eventsDone = 0;
+  progress_.eventsSkipped = static_cast<std::int64_t>(plan.alreadyMade.size());
+  progress_.eventsTotal = EventsTotal(plan);
+  // With takes skipped, "Extimated" counts only what is left to make.
+  if (!plan.alreadyMade.empty()) {
+    progress_.estimate = FormatSeconds(WholeSeconds(plan.work.seconds + plan.overheadLeftSeconds));
+  }
+  NotifyProgress();
+  const RunStart start{plan.instrumentPath, progress_.eventsTotal, progress_.eventsSkipped, leftoversRemoved_};
+  ForEachObserver([&start](RunObserver& o) { o.RunStarted(start); });
+}
+
+// Each program of the plan in turn (or the single pass): its level check, then its takes.
+RunController::PassEnd RunController::PlayPrograms(const RunPlan& plan) {
+  const RunEvents runEvents{events_.Rows(), plan.programTags, plan.instrumentPath, settings_.Format(), embedNote_};
+  PassEnd end = PassEnd::Finished;
+  try {
+    runChannel_ = RunChannel(settings_.ChannelText());
+    runVelocity_ = VelocityOf(settings_.VelocityText());
+    midi_.SetChannelAndVelocity(runChannel_, runVelocity_);
+    if (plan.singlePass) {
+      end = CheckProgram(plan, std::string(kSinglePassTag));
+      if (end == PassEnd::Finished && !stopRequested_) end = RunPass(plan, std::string(kSinglePassTag));
+      return end;
+    }
+    for (const int program : plan.programSlots.PatchSlots) {
+      // A program whose every take is already made is not visited.
+      if (program != kEmptySlot &&
+          (plan.alreadyMade.empty() || HasTakesLeft(runEvents, ProgramTag(program), plan.alreadyMade))) {
+        midi_.SendProgramChange(program);
+        // The synthesizer switches its patch meanwhile; a STOP during the wait plays no note.
+        if (plan.pauseAfterProgramChange > 0.0) clock_.WaitUntil(clock_.Now() + plan.pauseAfterProgramChange);
+        end = stopRequested_ ? PassEnd::Stopped : CheckProgram(plan, ProgramTag(program));
+        if (end == PassEnd::Finished && !stopRequested_) end = RunPass(plan, ProgramTag(program));
+        if (end == PassEnd::Failed || end == PassEnd::Silent || end == PassEnd::Cancelled) break;
+      }
+      progress_.nowPlaying.clear();
+      NotifyProgress();
+      if (stopRequested_) break;
+      ShowEstimate(RefreshElapsed(), doneCount_, EventsTotal(plan));
+    }
+  } catch (const std::exception& error) {
+    failureMessage_ = std::string("Sampling stopped: ") + error.what() + "\n\nThe files saved so far are kept.";
+    messages_.ShowMessage(kAppTitle, failureMessage_, MessageIcon::Critical);
+    end = PassEnd::Failed;
+  }
+  return end;
 }
 
 RunResult RunController::Result(RunOutcome outcome, std::string message) const {
@@ -458,10 +397,10 @@ RunController::PassEnd RunController::AfterTake(const RunPlan& plan, const std::
   // A take that recorded its note's tail hands that tail to the next take; one
   // that ended at its note off (no decay) does not: the next note then plays
   // over its release, as the row asks.
-  carriedDbfs_ = saved.levels && decaySeconds >= kCarriedTailMinimumSeconds ? saved.levels->endPeakDbfs
-                                                                            : kSilenceFloorDbfs;
-  saved.status = silent ? TakeStatus::Silent
-                        : (saved.levels && saved.levels->clipped ? TakeStatus::Clipped : TakeStatus::Saved);
+  carriedDbfs_ =
+      saved.levels && decaySeconds >= kCarriedTailMinimumSeconds ? saved.levels->endPeakDbfs : kSilenceFloorDbfs;
+  saved.status =
+      silent ? TakeStatus::Silent : (saved.levels && saved.levels->clipped ? TakeStatus::Clipped : TakeStatus::Saved);
   ++takesSaved_;
   if (saved.status == TakeStatus::Silent) ++takesSilent_;
   if (saved.status == TakeStatus::Clipped) ++takesClipped_;
@@ -482,8 +421,8 @@ RunController::PassEnd RunController::AfterTake(const RunPlan& plan, const std::
   const std::string where = OnProgram(programTag);
   std::vector<int> tried{*lastSoundingNote_};
   if (testNote_ && *testNote_ != *lastSoundingNote_) tried.push_back(*testNote_);
-  failureMessage_ = SilentInstrumentMessage(where, tried) + "\n\nIt sounded earlier in this run: " +
-                    std::to_string(kSilentTakesBeforeRecheck) +
+  failureMessage_ = SilentInstrumentMessage(where, tried) +
+                    "\n\nIt sounded earlier in this run: " + std::to_string(kSilentTakesBeforeRecheck) +
                     " takes in a row were silent, so the instrument went away during the run. The files saved "
                     "so far are kept.";
   messages_.ShowMessage(kAppTitle, failureMessage_, MessageIcon::Critical);
@@ -514,7 +453,8 @@ RunController::PassEnd RunController::RunPass(const RunPlan& plan, const std::st
     // A take of a velocity layer plays the layer's velocity; the level
     // checks between takes play the run's.
     const int velocity = PlayedVelocity(event, runVelocity_);
-    CaptureRequest request{event, plan.instrumentPath, programTag, settings_.Format(), embedNote_, trim, noiseFloorDbfs_};
+    CaptureRequest request{event, plan.instrumentPath, programTag, settings_.Format(), embedNote_,
+                           trim,  noiseFloorDbfs_};
     request.tuneCorrection = options_.tuneCorrection;
     try {
       midi_.SetChannelAndVelocity(runChannel_, velocity);
@@ -601,7 +541,7 @@ void RunController::ShowEstimate(double elapsed, std::int64_t done, std::int64_t
 // shortened under a suspended run cannot make the estimate smaller than the
 // time already spent.
 std::int64_t RunController::EventsTotal(const RunPlan& plan) const {
-  const std::int64_t passes = plan.singlePass ? 1 : plan.slots.PatchCount;
+  const std::int64_t passes = plan.singlePass ? 1 : plan.programSlots.PatchCount;
   const std::int64_t events = passes * static_cast<std::int64_t>(events_.RowCount());
   return std::max(events - static_cast<std::int64_t>(plan.alreadyMade.size()), doneCount_);
 }

@@ -20,23 +20,21 @@
 #include <string>
 #include <vector>
 
-#include "engine/takes/event_capture.h"
 #include "engine/events/event_list.h"
-#include "engine/ports.h"
 #include "engine/events/program_slots.h"
+#include "engine/ports.h"
+#include "engine/run/run_plan.h"
 #include "engine/run/run_settings.h"
 #include "engine/run/run_state.h"
+#include "engine/takes/event_capture.h"
 
 namespace ntr {
-
-inline constexpr const char* kAppTitle = "NTR - Notarra";  // titled messages
-inline constexpr const char* kShortTitle = "NTR";          // the MIDI open failure
 
 class RunController {
  public:
   // Every reference must outlive the controller.
-  RunController(EventList& events, const RunSettingsSource& settings, MidiOutputPort& midi,
-                RecorderPort& recorder, ClockPort& clock, MessagePort& messages);
+  RunController(EventList& events, const RunSettingsSource& settings, MidiOutputPort& midi, RecorderPort& recorder,
+                ClockPort& clock, MessagePort& messages);
 
   // Observers are not owned; remove one before destroying it.
   void AddObserver(RunObserver* observer);
@@ -79,9 +77,11 @@ class RunController {
 
  private:
   enum class PassEnd { Finished, Stopped, Failed, Silent, Cancelled };
-  struct RunPlan;
 
   RunResult RunSampling();
+  RunResult Refuse(const RunRefusal& refusal);
+  void AnnounceStart(const RunPlan& plan);
+  PassEnd PlayPrograms(const RunPlan& plan);
   PassEnd RunPass(const RunPlan& plan, const std::string& programTag);
   PassEnd CheckProgram(const RunPlan& plan, const std::string& programTag);
   PassEnd AfterTake(const RunPlan& plan, const std::string& programTag, SavedTake& saved, int note,
@@ -116,7 +116,7 @@ class RunController {
   bool runActive_ = false;
   bool waitingSuspended_ = false;
   bool embedNote_ = false;
-  int runChannel_ = 0;    // the window's channel and velocity, fixed at START
+  int runChannel_ = 0;  // the window's channel and velocity, fixed at START
   int runVelocity_ = 127;
   RunOptions options_;  // read at START
 
@@ -137,7 +137,7 @@ class RunController {
   std::int64_t takesSilent_ = 0;
   std::int64_t takesFailed_ = 0;
   std::int64_t takesWithWarnings_ = 0;
-  int leftoversRemoved_ = 0;  // temporary takes of killed runs removed at START
+  int leftoversRemoved_ = 0;              // temporary takes of killed runs removed at START
   std::vector<std::string> failedTakes_;  // takes that failed while the run went on
   std::string failureMessage_;
 

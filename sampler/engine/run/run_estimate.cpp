@@ -4,9 +4,10 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "engine/events/text_numbers.h"
 #include "engine/run/free_space.h"
 #include "engine/run/level_check.h"
-#include "engine/events/text_numbers.h"
+#include "engine/takes/sample_paths.h"
 
 namespace ntr {
 
@@ -33,14 +34,37 @@ double TrimSeconds(const std::vector<EventRow>& rows, const RecordingFormat& for
   return seconds;
 }
 
+// Around one pass: the pause after its program change, its level check (which
+// plays from the whole list) and the trimming of the takes it makes.
+double PassOverheadSeconds(const std::vector<EventRow>& rows, const std::vector<EventRow>& made, bool programChange,
+                           const RecordingFormat& format, bool embedNote, const RunOptions& options) {
+  double seconds = 0.0;
+  if (programChange) seconds += static_cast<double>(std::max(options.pauseAfterProgramChangeMs, 0)) / 1000.0;
+  if (options.testNotes) seconds += LevelCheckSeconds(rows);
+  if (options.trim) seconds += TrimSeconds(made, format, embedNote);
+  return seconds;
+}
+
 }  // namespace
 
 double RunOverheadSeconds(const RunShape& run, const RunOptions& options) {
-  double perProgram = 0.0;
-  if (run.programChanges) perProgram += static_cast<double>(std::max(options.pauseAfterProgramChangeMs, 0)) / 1000.0;
-  if (options.testNotes) perProgram += LevelCheckSeconds(run.rows);
-  if (options.trim) perProgram += TrimSeconds(run.rows, run.format, run.embedNote);
-  return perProgram * static_cast<double>(std::max(run.programs, 0));
+  return PassOverheadSeconds(run.rows, run.rows, run.programChanges, run.format, run.embedNote, options) *
+         static_cast<double>(std::max(run.programs, 0));
+}
+
+double RunOverheadLeftSeconds(const RunEvents& events, const std::set<std::string>& alreadyMade, bool programChanges,
+                              const RunOptions& options) {
+  double seconds = 0.0;
+  for (const std::string& tag : events.passTags) {
+    std::vector<EventRow> left;
+    for (const EventRow& row : events.rows) {
+      if (alreadyMade.count(TargetFile(events.instrumentPath, tag, TakeName(row))) == 0) left.push_back(row);
+    }
+    if (!left.empty()) {
+      seconds += PassOverheadSeconds(events.rows, left, programChanges, events.format, events.embedNote, options);
+    }
+  }
+  return seconds;
 }
 
 }  // namespace ntr

@@ -7,11 +7,14 @@
 // themselves are EstimatedRunMillis (event_list.h); the estimate is the sum.
 // Plain arithmetic over the list and the options; any thread.
 
+#include <set>
+#include <string>
 #include <vector>
 
 #include "engine/events/event_row.h"
 #include "engine/ports.h"
 #include "engine/run/run_options.h"
+#include "engine/run/work_left.h"
 
 namespace ntr {
 
@@ -36,5 +39,10 @@ struct RunShape {
 // The seconds a run spends around its takes, with `options` as the run reads
 // them (the session sets no pause for the built-in synthesizer).
 double RunOverheadSeconds(const RunShape& run, const RunOptions& options);
+
+// The same for a run that skips the takes already made: the pause and the
+// level check of each pass with a take left, the trimming of each take left.
+double RunOverheadLeftSeconds(const RunEvents& events, const std::set<std::string>& alreadyMade, bool programChanges,
+                              const RunOptions& options);
 
 }  // namespace ntr

@@ -38,6 +38,9 @@ struct RunControls {
 };
 RunControls ControlsFor(RunState state);
 
+inline constexpr const char* kAppTitle = "NTR - Notarra";  // titled messages
+inline constexpr const char* kShortTitle = "NTR";          // the MIDI open failure
+
 inline constexpr std::string_view kEstimatedTitle = "Extimated";  // before the run's first event
 inline constexpr std::string_view kComputedTitle = "Computed";    // once the run has completed one
 

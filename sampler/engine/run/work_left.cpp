@@ -5,10 +5,10 @@
 #include <filesystem>
 #include <system_error>
 
-#include "engine/takes/finished_take.h"
-#include "engine/run/free_space.h"
-#include "engine/takes/sample_paths.h"
 #include "engine/events/text_numbers.h"
+#include "engine/run/free_space.h"
+#include "engine/takes/finished_take.h"
+#include "engine/takes/sample_paths.h"
 
 namespace ntr {
 
@@ -42,11 +42,10 @@ bool HasTakesLeft(const RunEvents& events, const std::string& programTag, const 
 
 // A take is written beside its target and then replaces it: the disk needs
 // room for one more take than the run makes, and gets back what it replaces.
-WorkLeft WorkLeftOf(const RunEvents& events, const std::set<std::string>& alreadyMade, double pauseSeconds) {
+WorkLeft WorkLeftOf(const RunEvents& events, const std::set<std::string>& alreadyMade) {
   WorkLeft work;
-  std::set<std::string> passesLeft;
   std::int64_t largestTake = 0;
-  ForEachEvent(events, [&](const std::string& tag, const EventRow& row, const std::string& target) {
+  ForEachEvent(events, [&](const std::string&, const EventRow& row, const std::string& target) {
     if (alreadyMade.count(target) != 0) return;
     const std::int64_t bytes = TakeBytes(Millis(row.Time), Millis(row.Decay), events.format, events.embedNote);
     std::error_code noFile;
@@ -54,9 +53,7 @@ WorkLeft WorkLeftOf(const RunEvents& events, const std::set<std::string>& alread
     work.seconds += static_cast<double>(Millis(row.Time) + Millis(row.Decay)) / 1000.0;
     work.bytes += bytes - (noFile ? 0 : static_cast<std::int64_t>(replaced));
     largestTake = std::max(largestTake, bytes);
-    passesLeft.insert(tag);
   });
-  work.seconds += pauseSeconds * static_cast<double>(passesLeft.size());
   work.bytes += largestTake;
   return work;
 }

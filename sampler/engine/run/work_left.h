@@ -31,9 +31,9 @@ std::set<std::string> TakesAlreadyMade(const RunEvents& events);
 bool HasTakesLeft(const RunEvents& events, const std::string& programTag, const std::set<std::string>& alreadyMade);
 
 struct WorkLeft {
-  double seconds = 0.0;    // notes and decays, and a pause for each pass with a take left
+  double seconds = 0.0;    // the notes and decays of the takes left
   std::int64_t bytes = 0;  // the new takes, less the files they replace, and room for one more take
 };
-WorkLeft WorkLeftOf(const RunEvents& events, const std::set<std::string>& alreadyMade, double pauseSeconds);
+WorkLeft WorkLeftOf(const RunEvents& events, const std::set<std::string>& alreadyMade);
 
 }  // namespace ntr
