@@ -60,7 +60,20 @@ int BatchMain(int argc, char** argv) {
     return kExitDone;
   }
   if (line.listDevices) return ListDevices();
-  if (line.makeInstrument) return MakeInstrument(*line.makeInstrument, stdout, stderr);
+  if (line.makeInstrument) {
+    // Only --set PlayMode comes with it (the command line refuses the rest).
+    session::SessionSettings chosen;
+    for (const KeyValue& override : line.overrides) {
+      try {
+        session::ApplyOverride(chosen, override.key, override.value);
+      } catch (const session::SettingError& error) {
+        throw BatchError(kExitUsage, error.what());
+      }
+    }
+    const auto mode = chosen.options.playMode == "one-shot" ? instrument::PlayMode::OneShot
+                                                            : instrument::PlayMode::Sustain;
+    return MakeInstrument(*line.makeInstrument, mode, stdout, stderr);
+  }
 
   QCoreApplication app(argc, argv);
   QCoreApplication::setApplicationName(QString::fromLatin1(session::kSettingsApplication));

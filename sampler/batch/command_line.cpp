@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "batch/command_line.h"
 
+#include <algorithm>
+#include <cctype>
+
 #include <string_view>
 
 #include "session/setting_keys.h"
@@ -20,11 +23,22 @@ bool IsOption(std::string_view argument, std::string_view name) {
   return argument == name || StartsWith(argument, std::string(name) + "=");
 }
 
+// The one setting --make-instrument reads: how its regions play.
+bool IsPlayModeKey(const std::string& key) {
+  std::string lower;
+  for (const char c : key) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return lower == "playmode" || lower == "instrument/playmode";
+}
+
 // --list-devices and --make-instrument each do their job alone: another
-// option (--help aside) would be ignored without a word, so it is refused.
+// option (--help aside, and --set PlayMode for --make-instrument) would be
+// ignored without a word, so it is refused.
 void RefuseOtherOptions(const CommandLine& line, std::string_view option) {
   const bool both = line.listDevices && line.makeInstrument;
-  if (both || line.batch || line.settingsFile || !line.overrides.empty() || line.resume || line.force) {
+  const bool onlyPlayMode = line.makeInstrument && std::all_of(line.overrides.begin(), line.overrides.end(),
+                                                               [](const auto& o) { return IsPlayModeKey(o.key); });
+  if (both || line.batch || line.settingsFile || !(line.overrides.empty() || onlyPlayMode) || line.resume ||
+      line.force) {
     throw BatchError(kExitUsage, std::string(option) + " takes no other option (NTR --help lists the options)");
   }
 }

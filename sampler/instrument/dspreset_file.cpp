@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "instrument/dspreset_file.h"
 
+#include <cstdio>
+
 namespace ntr::instrument {
 
 namespace {
@@ -28,9 +30,15 @@ std::string CommentText(std::string text) {
 
 std::string Attribute(const char* name, int value) { return std::string(" ") + name + "=\"" + std::to_string(value) + "\""; }
 
+std::string Seconds(const char* name, double seconds) {
+  char text[64];
+  std::snprintf(text, sizeof text, " %s=\"%.3f\"", name, seconds);
+  return text;
+}
+
 }  // namespace
 
-std::string DspresetText(const std::string& title, const std::vector<Region>& regions) {
+std::string DspresetText(const std::string& title, const std::vector<Region>& regions, PlayMode mode) {
   const int turns = MostRounds(regions);
   std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!-- " + CommentText(title) +
                      ". Made by NTR from its takes; the sample paths are relative to this file. -->\n"
@@ -45,6 +53,13 @@ std::string DspresetText(const std::string& title, const std::vector<Region>& re
               Attribute("loNote", region.loKey) + Attribute("hiNote", region.hiKey) +
               Attribute("loVel", region.loVelocity) + Attribute("hiVel", region.hiVelocity);
       if (turns > 1) text += Attribute("seqLength", region.rounds) + Attribute("seqPosition", region.round);
+      text += Seconds("release", ReleaseSeconds(region, mode));
+      if (Loops(region, mode)) {
+        text += " loopEnabled=\"true\"" + Attribute("loopStart", region.take->loop->start) +
+                Attribute("loopEnd", region.take->loop->end);
+      } else if (region.take->loop) {
+        text += " loopEnabled=\"false\"";
+      }
       text += "/>\n";
     }
     text += "    </group>\n";

@@ -61,7 +61,7 @@ std::string InstrumentNameOf(const std::string& instrumentFolder) {
   return name.empty() || name == "." || name == ".." ? "instrument" : name;
 }
 
-InstrumentFiles MakeInstrumentFiles(const std::string& instrumentFolder) {
+InstrumentFiles MakeInstrumentFiles(const std::string& instrumentFolder, PlayMode mode) {
   const fs::path folder = PathFromUtf8(instrumentFolder);
   std::error_code error;
   if (!fs::is_directory(folder, error)) {
@@ -86,13 +86,14 @@ InstrumentFiles MakeInstrumentFiles(const std::string& instrumentFolder) {
     const std::vector<Region> regions = LayOutRegions(program);
     const std::string stem = name + "_PATCH_" + program.tag;
     const std::string title = name + ", program " + program.tag + " (" + std::to_string(regions.size()) + " takes)";
-    for (const auto& [extension, text] : {std::pair{".sfz", SfzText(title, regions)},
-                                          std::pair{".dspreset", DspresetText(title, regions)}}) {
+    for (const auto& [extension, text] : {std::pair{".sfz", SfzText(title, regions, mode)},
+                                          std::pair{".dspreset", DspresetText(title, regions, mode)}}) {
       const fs::path path = folder / PathFromUtf8(stem + extension);
       WriteTextFile(path, text);
       result.written.push_back(Utf8FromPath(path));
     }
-    soundFontPrograms.push_back({program.tag, PresetOf(program.tag, scan.programs), program.tag + " " + name, regions});
+    soundFontPrograms.push_back(
+        {program.tag, PresetOf(program.tag, scan.programs), program.tag + " " + name, regions, mode});
     ++result.programs;
     result.takes += static_cast<int>(regions.size());
   }

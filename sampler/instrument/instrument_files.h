@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "instrument/key_layout.h"
+
 namespace ntr::instrument {
 
 // Why no files were made; the message names the folder and what is wrong.
@@ -36,7 +38,8 @@ struct InstrumentFiles {
 // Scans the folder and writes every file. Throws InstrumentError when the
 // folder is missing, holds no takes, or a file cannot be written (files
 // written before that one stay).
-InstrumentFiles MakeInstrumentFiles(const std::string& instrumentFolder);
+// `mode` says how every region plays (sustain, or one-shot for drums).
+InstrumentFiles MakeInstrumentFiles(const std::string& instrumentFolder, PlayMode mode = PlayMode::Sustain);
 
 // The name the files take from the folder ("My_Piano" for ".../My_Piano/").
 std::string InstrumentNameOf(const std::string& instrumentFolder);

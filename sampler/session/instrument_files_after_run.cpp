@@ -10,7 +10,8 @@ InstrumentFilesAfterRun::InstrumentFilesAfterRun(std::function<SessionSettings()
     : settings_(std::move(settings)) {}
 
 void InstrumentFilesAfterRun::RunStarted(const RunStart& start) {
-  wanted_ = settings_().options.writeInstrumentFiles;
+  options_ = settings_().options;
+  wanted_ = options_.writeInstrumentFiles;
   instrumentPath_ = start.instrumentPath;
   where_.clear();
 }
@@ -18,13 +19,15 @@ void InstrumentFilesAfterRun::RunStarted(const RunStart& start) {
 void InstrumentFilesAfterRun::RunFinished(const RunResult& /*result*/) {
   // RunStarted comes only for a run that got past its checks and played; a
   // run refused before that leaves wanted_ false (reset at every run's end).
-  where_ = wanted_ ? WriteInstrumentFilesOf(instrumentPath_).text : std::string();
+  where_ = wanted_ ? WriteInstrumentFilesOf(instrumentPath_, options_).text : std::string();
   wanted_ = false;
 }
 
-InstrumentFilesNote WriteInstrumentFilesOf(const std::string& instrumentFolder) {
+InstrumentFilesNote WriteInstrumentFilesOf(const std::string& instrumentFolder, const RunOptions& options) {
   try {
-    const instrument::InstrumentFiles files = instrument::MakeInstrumentFiles(instrumentFolder);
+    const instrument::InstrumentFiles files = instrument::MakeInstrumentFiles(
+        instrumentFolder,
+        options.playMode == "one-shot" ? instrument::PlayMode::OneShot : instrument::PlayMode::Sustain);
     std::string text = "Instrument files: " + std::to_string(files.written.size()) + " written in " +
                        instrumentFolder + " (" + Plural(files.programs, "program") + ", " +
                        Plural(files.takes, "take") + ")";

@@ -28,6 +28,7 @@ class InstrumentFilesAfterRun : public RunObserver {
  private:
   std::function<SessionSettings()> settings_;
   bool wanted_ = false;  // the setting as the run started
+  RunOptions options_;   // the options as the run started
   std::string instrumentPath_;
   std::string where_;
 };
@@ -39,6 +40,7 @@ struct InstrumentFilesNote {
 
 // Writes the instrument files of a folder and says how it went (for the
 // window's File menu and after a run).
-InstrumentFilesNote WriteInstrumentFilesOf(const std::string& instrumentFolder);
+// `options.playMode` says how the regions play.
+InstrumentFilesNote WriteInstrumentFilesOf(const std::string& instrumentFolder, const RunOptions& options);
 
 }  // namespace ntr::session

@@ -47,6 +47,22 @@ QJsonObject LevelsObject(const TakeLevels& levels) {
   return object;
 }
 
+// A looped take's loop (frames, the end inclusive as the sampler chunk has
+// it) and its wrap; a take without a steady part says why it has none.
+QJsonObject LoopObject(const TakeLoop& loop) {
+  QJsonObject object;
+  if (!loop.found) {
+    object[QStringLiteral("none")] = Text(loop.refusal);
+    return object;
+  }
+  object[QStringLiteral("start")] = static_cast<qint64>(loop.start);
+  object[QStringLiteral("end")] = static_cast<qint64>(loop.end);
+  object[QStringLiteral("wrapStepTimesMedian")] = std::round(loop.wrapStep * 100.0) / 100.0;
+  object[QStringLiteral("wrapStepOfPeak")] = std::round(loop.wrapStepOfPeak * 10000.0) / 10000.0;
+  object[QStringLiteral("wrapLevelDb")] = std::round(loop.levelDifferenceDb * 100.0) / 100.0;
+  return object;
+}
+
 }  // namespace
 
 const char* TakeStatusName(TakeStatus status) {
@@ -146,6 +162,7 @@ void RunReport::AddTake(const SavedTake& take) {
   object[QStringLiteral("tagged")] = take.tagged;
   object[QStringLiteral("noiseFloorDbfs")] = Db(take.noiseFloorDbfs);
   object[QStringLiteral("levels")] = take.levels ? QJsonValue(LevelsObject(*take.levels)) : QJsonValue();
+  if (take.loop) object[QStringLiteral("loop")] = LoopObject(*take.loop);
   object[QStringLiteral("retakes")] = take.retakes;
   QJsonArray warnings;
   for (const std::string& warning : take.warnings) warnings.append(Text(warning));

@@ -352,6 +352,19 @@ std::vector<SettingKey> MakeKeys() {
   keys.push_back(OptionKey(kInstrumentGroup, "FadeOutMs",
                            "milliseconds of the fade-out at the end of a trimmed take, 0 to 1000",
                            &RunOptions::fadeOutMs, 10, 0, 1000));
+  keys.push_back(Checked(OptionKey(kInstrumentGroup, "Loops",
+                                   "off (the default) or auto (every take gets a sustain loop where its sound is "
+                                   "steady while the key is held)",
+                                   &RunOptions::loops, std::string("off")),
+                         [](const std::string& value) { return value == "off" || value == "auto"; }));
+  keys.push_back(OptionKey(kInstrumentGroup, "LoopCrossfadeMs",
+                           "milliseconds of the crossfade mixed in before a loop's end, 0 to 1000",
+                           &RunOptions::loopCrossfadeMs, 10, 0, 1000));
+  keys.push_back(Checked(OptionKey(kInstrumentGroup, "PlayMode",
+                                   "sustain (the default: a take plays while the key is down, then its recorded "
+                                   "release) or one-shot (the whole take plays however short the press; no loops)",
+                                   &RunOptions::playMode, std::string("sustain")),
+                         [](const std::string& value) { return value == "sustain" || value == "one-shot"; }));
 
   // The window's fields have their first-start values as a whole (FirstStartSettings).
   for (SettingKey& key : keys) {

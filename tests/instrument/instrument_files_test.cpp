@@ -89,6 +89,7 @@ std::vector<Mapped> ReadSfz(const fs::path& file) {
       const std::string value = word.substr(word.find('=') + 1);
       if (opcode == "sample") region.file = value;
       else if (numbers.count(opcode)) *numbers[opcode] = std::stoi(value);
+      else if (opcode == "ampeg_release") EXPECT_GE(std::stod(value), 0.01) << word;
       else ADD_FAILURE() << "unexpected opcode " << word;
     }
     regions.push_back(region);

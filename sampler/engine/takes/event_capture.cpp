@@ -185,10 +185,13 @@ CapturedTake EventCapture::CaptureEvent(const CaptureRequest& request) {
   RefuseProtectedTarget(raw, target);
   MoveIntoPlace(raw, target);
 
+  std::optional<LoopSettings> loop = request.loop;
+  if (loop) loop->noteOffSeconds = static_cast<double>(*holdMillis) / 1000.0;
   FinishedTake finished = FinishTake(
-      target, FinishingRequest{midiNote, request.embedNote, request.trim, request.noiseFloorDbfs});
+      target, FinishingRequest{midiNote, request.embedNote, request.trim, request.noiseFloorDbfs, loop});
   captured.tagged = finished.tagged;
   captured.levels = finished.levels;
+  captured.loop = finished.loop;
   captured.warnings = std::move(finished.warnings);
   return captured;
 }

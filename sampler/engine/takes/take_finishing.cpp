@@ -42,6 +42,7 @@ FinishedTake FinishTake(const std::string& file, const FinishingRequest& request
     }
   }
   finished.levels = take.levels;
+  finished.loop = take.loop;
 
   bool tagged = false;
   if (request.embedNote) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "engine/takes/take_analysis.h"
+#include "engine/takes/take_looping.h"
 #include "engine/takes/take_trimming.h"
 
 namespace quendal {
@@ -28,6 +29,7 @@ struct FinishingRequest {
   bool embedNote = false;            // give the take its sampler chunk
   std::optional<TrimSettings> trim;  // cut it to its sound (none: as recorded)
   double noiseFloorDbfs = kSilenceFloorDbfs;  // the level check's, for the measuring
+  std::optional<LoopSettings> loop{};         // give it a sustain loop (none: no loop search)
 };
 
 // One take while it is finished: its model (samples included) and what the
@@ -38,6 +40,8 @@ struct TakeBeingFinished {
   quendal::Wav& wav;
   bool changed = false;               // the samples or chunks differ from the file's
   std::optional<TakeLevels> levels{};  // set by the measuring
+  long long framesCut = 0;             // frames the trimming took off the front (less the silence it put there)
+  std::optional<TakeLoop> loop{};      // set by the loop search
 };
 
 // A finishing step: a plain function over the take. Throws std::exception
@@ -53,6 +57,7 @@ const std::vector<FinishingStep>& FinishingSteps();
 struct FinishedTake {
   bool tagged = false;                // the file carries its sampler chunk
   std::optional<TakeLevels> levels;   // none when the take could not be measured
+  std::optional<TakeLoop> loop;       // none when no loop was asked for
   std::vector<std::string> warnings;  // what could not be done; the take is in its file all the same
 };
 

@@ -6,11 +6,13 @@
 namespace ntr {
 
 void TrimStep(TakeBeingFinished& take);
+void LoopStep(TakeBeingFinished& take);
 void MeasureStep(TakeBeingFinished& take);
 
 const std::vector<FinishingStep>& FinishingSteps() {
   static const std::vector<FinishingStep> steps{
       {"the take could not be trimmed (it was saved as recorded): ", TrimStep},
+      {"the take could not be looped: ", LoopStep},
       {"the take could not be measured: ", MeasureStep},
   };
   return steps;
