@@ -70,8 +70,8 @@ int BatchMain(int argc, char** argv) {
         throw BatchError(kExitUsage, error.what());
       }
     }
-    const auto mode = chosen.options.playMode == "one-shot" ? instrument::PlayMode::OneShot
-                                                            : instrument::PlayMode::Sustain;
+    const auto mode =
+        chosen.options.playMode == "one-shot" ? instrument::PlayMode::OneShot : instrument::PlayMode::Sustain;
     return MakeInstrument(*line.makeInstrument, mode, stdout, stderr);
   }
 

@@ -49,8 +49,8 @@ std::vector<Region> LayOutRegions(const ProgramTakes& program) {
 }
 
 double ReleaseSeconds(const Region& region, PlayMode mode) {
-  const double release = mode == PlayMode::OneShot ? region.take->seconds * kOneShotReleaseTakes
-                                                   : region.take->releaseSeconds;
+  const double release =
+      mode == PlayMode::OneShot ? region.take->seconds * kOneShotReleaseTakes : region.take->releaseSeconds;
   return std::min(release, kLongestReleaseSeconds);
 }
 

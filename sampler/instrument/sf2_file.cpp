@@ -99,9 +99,9 @@ void AddProgram(IpatchSF2* soundFont, const Sf2Program& program, std::vector<std
       SetRange(IPATCH_SF2_ZONE(zone.get()), IPATCH_SF2_GEN_VELOCITY_RANGE, region.loVelocity, region.hiVelocity);
       SetAmount(IPATCH_SF2_ZONE(zone.get()), IPATCH_SF2_GEN_VOL_ENV_RELEASE,
                 Timecents(ReleaseSeconds(region, program.mode)));
-      SetAmount(IPATCH_SF2_ZONE(zone.get()), IPATCH_SF2_GEN_SAMPLE_MODES,
-                Loops(region, program.mode) ? IPATCH_SF2_GEN_SAMPLE_MODE_LOOP_RELEASE
-                                            : IPATCH_SF2_GEN_SAMPLE_MODE_NOLOOP);
+      SetAmount(
+          IPATCH_SF2_ZONE(zone.get()), IPATCH_SF2_GEN_SAMPLE_MODES,
+          Loops(region, program.mode) ? IPATCH_SF2_GEN_SAMPLE_MODE_LOOP_RELEASE : IPATCH_SF2_GEN_SAMPLE_MODE_NOLOOP);
       if (samples.size() == 2) {  // a stereo pair: left and right, each panned to its side
         IpatchSF2GenAmount pan{};
         pan.sword = i == 0 ? -500 : 500;

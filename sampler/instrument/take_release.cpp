@@ -22,8 +22,8 @@ TakeTiming MeasureTiming(const TakeSamples& take, std::optional<std::size_t> loo
         energy += v * v;
       }
     }
-    levels.push_back(std::max(10.0 * std::log10(energy / static_cast<double>(block * take.channels) + 1e-30),
-                              kSilenceFloorDbfs));
+    levels.push_back(
+        std::max(10.0 * std::log10(energy / static_cast<double>(block * take.channels) + 1e-30), kSilenceFloorDbfs));
   }
   if (levels.empty()) return timing;
 

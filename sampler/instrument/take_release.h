@@ -16,7 +16,7 @@
 
 namespace ntr::instrument {
 
-inline constexpr double kHeldRangeDb = 10.0;
+inline constexpr double kHeldRangeDb = 3.0;
 // The noise floor: the quietest 10 ms after the peak; the sound has fallen
 // to it when it is no more than this above it.
 inline constexpr double kAboveFloorDb = 6.0;

@@ -103,7 +103,7 @@ TEST(MakeInstrument, WritesTheFilesOrSaysWhyNot) {
   std::FILE* out = std::tmpfile();
   auto failure = [&](int expected, const char* says) {
     try {
-      MakeInstrument(instrument, out, out);
+      MakeInstrument(instrument, instrument::PlayMode::Sustain, out, out);
       ADD_FAILURE() << "no error";
     } catch (const BatchError& error) {
       EXPECT_EQ(error.ExitCode(), expected);
@@ -115,7 +115,7 @@ TEST(MakeInstrument, WritesTheFilesOrSaysWhyNot) {
   failure(kExitNoTakes, "no takes");
 
   quendal::SavePcmWav(instrument + "/PATCH_XXX/PATCHXXX_A5.WAV", {44100, 16, 1}, std::string(2000, '\x10'));
-  EXPECT_EQ(MakeInstrument(instrument, out, out), kExitDone);
+  EXPECT_EQ(MakeInstrument(instrument, instrument::PlayMode::Sustain, out, out), kExitDone);
   const std::string printed = Contents(out);
   for (const char* file : {"/Piano_PATCH_XXX.sfz", "/Piano_PATCH_XXX.dspreset", "/Piano.sf2"}) {
     EXPECT_NE(printed.find("Wrote " + instrument + file + "\n"), std::string::npos) << printed;

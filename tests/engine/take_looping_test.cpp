@@ -31,22 +31,22 @@ std::vector<double> Tone(int rate, double hz, double seconds, double noteOff, do
 
 TEST(TakeLooping, ASteadyToneLoopsOverWholePeriodsAndADecayingOneDoesNot) {
   // 441 Hz at 44100 Hz: exactly 100 frames a period.
-  const LoopSearch exact = FindLoop(Tone(44100, 441.0, 2.0, 1.5, 0.0), 44100, 66150, 441);
+  const LoopSearch exact = FindLoop({Tone(44100, 441.0, 2.0, 1.5, 0.0)}, 44100, 66150, 441);
   ASSERT_TRUE(exact.span) << exact.refusal;
   EXPECT_NEAR(*exact.span->periodFrames, 100.0, 0.01);
   EXPECT_EQ((exact.span->end - exact.span->start) % 100, 0U);
-  EXPECT_GT(exact.span->start, 44100U * 30 / 1000);  // after the attack
-  EXPECT_LE(exact.span->end, 66150U);                // before note-off
+  EXPECT_GT(exact.span->start, 44100U * 30 / 1000);        // after the attack
+  EXPECT_LE(exact.span->end, 66150U);                      // before note-off
   EXPECT_GT(exact.span->end - exact.span->start, 44100U);  // as long as the steady part allows
 
   // 440 Hz at 48000 Hz: 109.09 frames a period; the loop holds a whole number of them to a frame.
-  const LoopSearch fractional = FindLoop(Tone(48000, 440.0, 2.0, 1.5, 0.0), 48000, 72000, 480);
+  const LoopSearch fractional = FindLoop({Tone(48000, 440.0, 2.0, 1.5, 0.0)}, 48000, 72000, 480);
   ASSERT_TRUE(fractional.span) << fractional.refusal;
   const double periods = static_cast<double>(fractional.span->end - fractional.span->start) / (48000.0 / 440.0);
   EXPECT_NEAR(periods, std::round(periods), 0.01);
 
   // A piano-like decay of 8 dB/s: no steady part, and the search says so.
-  const LoopSearch decaying = FindLoop(Tone(44100, 441.0, 2.0, 1.5, 8.0), 44100, 66150, 441);
+  const LoopSearch decaying = FindLoop({Tone(44100, 441.0, 2.0, 1.5, 8.0)}, 44100, 66150, 441);
   EXPECT_FALSE(decaying.span);
   EXPECT_NE(decaying.refusal.find("falls"), std::string::npos) << decaying.refusal;
 }
@@ -83,7 +83,6 @@ TEST(TakeLooping, TheFinishedTakeCarriesTheLoopWithItsGuardPoints) {
   const std::string& data = wav.DataChunk->ChunkData;
   const auto frame = [&](std::int64_t at) { return data.substr(static_cast<std::size_t>(at) * 4, 4); };
   for (int i = -8; i < 8; ++i) EXPECT_EQ(frame(loop.LoopEnd + 1 + i), frame(loop.LoopStart + i)) << i;
-
 }
 
 }  // namespace

@@ -2,9 +2,11 @@
 #pragma once
 // A sustain loop for a take: one forward loop in the part where the key is
 // held, so that a player can hold the note as long as the key is down.
-// - The loop starts after the attack has settled (the level has come within
-//   kSteadyToleranceDb of what it holds before note-off) and ends a block
-//   before note-off; it is as long as that steady part allows, at least
+// - The loop lies in the steady part of the hold: the longest stretch where
+//   the level (over 200 ms: the beating of an ensemble or a pad is no fall)
+//   stays within kSteadyToleranceDb of what the note holds over the second
+//   half of its hold, once the attack has settled, and at least a block
+//   before note-off. It is as long as that part allows, at least
 //   kShortestLoopSeconds.
 // - A sound whose level falls while the key is held (a piano, a drum) gets
 //   no loop, and the search says why.
@@ -32,9 +34,9 @@ class Wav;
 namespace ntr {
 
 inline constexpr double kShortestLoopSeconds = 0.2;
-inline constexpr double kSteadyToleranceDb = 2.0;
+inline constexpr double kSteadyToleranceDb = 3.0;
 // A held level that falls (or rises) faster than this is no steady part.
-inline constexpr double kSteadiestDriftDbPerSecond = 2.0;
+inline constexpr double kSteadiestDriftDbPerSecond = 3.0;
 inline constexpr int kLoopGuardFrames = 8;
 inline constexpr int kDefaultLoopCrossfadeMs = 10;
 
@@ -57,21 +59,21 @@ struct LoopSearch {
   std::string refusal;
 };
 
-// Finds the loop of a mono signal (channels mixed) whose key is released at
-// noteOffFrame, leaving room for a crossfade of crossfadeFrames before the
-// loop start. Pure; any thread.
-LoopSearch FindLoop(const std::vector<double>& mono, int sampleRate, std::size_t noteOffFrame,
+// Finds the loop of a take (its channels, each sample a fraction of full
+// scale) whose key is released at noteOffFrame, leaving room for a crossfade
+// of crossfadeFrames before the loop start. Pure; any thread.
+LoopSearch FindLoop(const std::vector<std::vector<double>>& channels, int sampleRate, std::size_t noteOffFrame,
                     std::size_t crossfadeFrames);
 
 // What the report says of a take's loop.
 struct TakeLoop {
   bool found = false;
-  std::size_t start = 0;      // the first frame of the loop
-  std::size_t end = 0;        // its last frame, as the sampler chunk has it (inclusive)
-  double wrapStep = 0.0;      // the step across the wrap, in times the median movement around it
-  double wrapStepOfPeak = 0.0;  // the same step as a fraction of the local peak
+  std::size_t start = 0;           // the first frame of the loop
+  std::size_t end = 0;             // its last frame, as the sampler chunk has it (inclusive)
+  double wrapStep = 0.0;           // the step across the wrap, in times the median movement around it
+  double wrapStepOfPeak = 0.0;     // the same step as a fraction of the local peak
   double levelDifferenceDb = 0.0;  // the level after the loop start against before the loop end
-  std::string refusal;        // why a take has no loop
+  std::string refusal;             // why a take has no loop
 };
 
 // Loops the take in `wav` (read from `file`) whose samples start
