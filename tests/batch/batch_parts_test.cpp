@@ -90,6 +90,8 @@ std::string Contents(std::FILE* file);
 // --make-instrument alone, on a folder: its files written and named, or an error that says why.
 TEST(MakeInstrument, WritesTheFilesOrSaysWhyNot) {
   EXPECT_EQ(ParseCommandLine({"--make-instrument", "/s/Piano"}).makeInstrument, "/s/Piano");
+  // How the regions play is the one setting it takes.
+  EXPECT_EQ(ParseCommandLine({"--make-instrument", "/s/Drums", "--set", "PlayMode=one-shot"}).overrides.size(), 1u);
   const char* make[] = {"NTR", "--make-instrument=/s/Piano"};
   EXPECT_TRUE(IsBatchCommandLine(2, make));
   for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
