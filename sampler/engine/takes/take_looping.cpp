@@ -152,12 +152,14 @@ LoopSearch FindLoop(const Channels& channels, int sampleRate, std::size_t noteOf
   const double driftPerSecond = Slope(levels, first, last) * 100.0;
   const std::size_t steadyFrom = first * block;
   const std::size_t steadyTo = last * block;
-  if (steadyTo - steadyFrom < shortest + 2 * block || std::fabs(driftPerSecond) > kSteadiestDriftDbPerSecond) {
+  const double drift = std::fabs(driftPerSecond) * static_cast<double>(steadyTo - steadyFrom) / sampleRate;
+  const bool drifts = std::fabs(driftPerSecond) > kSteadiestDriftDbPerSecond || drift > kMostDriftDb;
+  if (steadyTo - steadyFrom < shortest + 2 * block || drifts) {
     const double fall = peak - held;
     if (fall > kSteadyToleranceDb) {
       return {std::nullopt, "the level falls " + Rounded(fall, 1) + " dB while the key is held (no steady part)"};
     }
-    if (std::fabs(driftPerSecond) > kSteadiestDriftDbPerSecond) {
+    if (drifts) {
       return {std::nullopt,
               "the level drifts " + Rounded(driftPerSecond, 1) + " dB/s while the key is held (no steady part)"};
     }

@@ -35,8 +35,11 @@ namespace ntr {
 
 inline constexpr double kShortestLoopSeconds = 0.2;
 inline constexpr double kSteadyToleranceDb = 3.0;
-// A held level that falls (or rises) faster than this is no steady part.
+// A held level that falls (or rises) faster than this, or by more than
+// kMostDriftDb over the steady part (the jump a wrap would make), is no
+// steady part.
 inline constexpr double kSteadiestDriftDbPerSecond = 3.0;
+inline constexpr double kMostDriftDb = 2.0;
 inline constexpr int kLoopGuardFrames = 8;
 inline constexpr int kDefaultLoopCrossfadeMs = 10;
 
