@@ -12,6 +12,7 @@
 #include "batch/device_listing.h"
 #include "batch/exit_codes.h"
 #include "batch/make_instrument.h"
+#include "session/instrument_files_after_run.h"
 #include "instrument/instrument_check.h"
 #include "session/setting_keys.h"
 #include "session/settings_store.h"
@@ -62,7 +63,18 @@ int BatchMain(int argc, char** argv) {
     return kExitDone;
   }
   if (line.listDevices) return ListDevices();
-  if (line.makeInstrument) return MakeInstrument(*line.makeInstrument, stdout, stderr);
+  if (line.makeInstrument) {
+    // Only --set PlayMode and Normalize come with it (the command line refuses the rest).
+    session::SessionSettings chosen;
+    for (const KeyValue& override : line.overrides) {
+      try {
+        session::ApplyOverride(chosen, override.key, override.value);
+      } catch (const session::SettingError& error) {
+        throw BatchError(kExitUsage, error.what());
+      }
+    }
+    return MakeInstrument(*line.makeInstrument, session::InstrumentFileOptionsOf(chosen.options), stdout, stderr);
+  }
   if (line.checkInstrument) {
     return CheckInstrument(*line.checkInstrument, line.toleranceCents.value_or(instrument::kDefaultToleranceCents),
                            stdout);

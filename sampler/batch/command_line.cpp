@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "batch/command_line.h"
 
+#include <algorithm>
+#include <cctype>
 #include <exception>
 #include <string>
 #include <string_view>
@@ -22,13 +24,25 @@ bool IsOption(std::string_view argument, std::string_view name) {
   return argument == name || StartsWith(argument, std::string(name) + "=");
 }
 
+// The settings --make-instrument reads: how its regions play, and their gain.
+bool IsInstrumentFileKey(const std::string& key) {
+  std::string lower;
+  for (const char c : key) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return lower == "playmode" || lower == "instrument/playmode" || lower == "normalize" ||
+         lower == "instrument/normalize";
+}
+
 // --list-devices and --make-instrument each do their job alone: another
-// option (--help aside) would be ignored without a word, so it is refused.
+// option (--help aside, and --set PlayMode and Normalize for --make-instrument) would be
+// ignored without a word, so it is refused.
 void RefuseOtherOptions(const CommandLine& line, std::string_view option) {
   const bool both = static_cast<int>(line.listDevices) + static_cast<int>(line.makeInstrument.has_value()) +
                         static_cast<int>(line.checkInstrument.has_value()) >
                     1;
-  if (both || line.batch || line.settingsFile || !line.overrides.empty() || line.resume || line.force) {
+  const bool onlyFileKeys = line.makeInstrument && std::all_of(line.overrides.begin(), line.overrides.end(),
+                                                               [](const auto& o) { return IsInstrumentFileKey(o.key); });
+  if (both || line.batch || line.settingsFile || !(line.overrides.empty() || onlyFileKeys) || line.resume ||
+      line.force) {
     throw BatchError(kExitUsage, std::string(option) + " takes no other option (NTR --help lists the options)");
   }
 }
@@ -163,7 +177,8 @@ std::string UsageText() {
       "the takes in its PATCH_<program> folders: <instrument>_PATCH_<program>.sfz\n"
       "(SFZ) and .dspreset (DecentSampler) for each program, and <instrument>.sf2\n"
       "(SoundFont 2, one preset per program). The setting WriteInstrumentFiles does\n"
-      "the same after every run.\n"
+      "the same after every run. --set PlayMode=... and --set Normalize=... may\n"
+      "come with it.\n"
       "\n"
       "--check-instrument FOLDER plays the folder's <instrument>.sf2 in FluidSynth,\n"
       "every key from the lowest to the highest sampled one at each layer's velocity,\n"

@@ -8,10 +8,11 @@
 
 namespace ntr::batch {
 
-int MakeInstrument(const std::string& instrumentFolder, std::FILE* out, std::FILE* err) {
+int MakeInstrument(const std::string& instrumentFolder, const instrument::InstrumentFileOptions& options, std::FILE* out,
+                   std::FILE* err) {
   instrument::InstrumentFiles files;
   try {
-    files = instrument::MakeInstrumentFiles(instrumentFolder);
+    files = instrument::MakeInstrumentFiles(instrumentFolder, options);
   } catch (const instrument::InstrumentError& error) {
     const bool noTakes = error.GetKind() == instrument::InstrumentError::Kind::NoTakes;
     throw BatchError(noTakes ? kExitNoTakes : kExitFolder, error.what());

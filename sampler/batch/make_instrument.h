@@ -6,11 +6,14 @@
 #include <cstdio>
 #include <string>
 
+#include "instrument/instrument_files.h"
+
 namespace ntr::batch {
 
 // Writes the files, prints each one written on `out` and the takes left out
 // on `err`. Returns kExitDone; throws BatchError (kExitFolder: the folder is
 // missing or a file cannot be written; kExitNoTakes: it holds no takes).
-int MakeInstrument(const std::string& instrumentFolder, std::FILE* out, std::FILE* err);
+int MakeInstrument(const std::string& instrumentFolder, const instrument::InstrumentFileOptions& options, std::FILE* out,
+                   std::FILE* err);
 
 }  // namespace ntr::batch

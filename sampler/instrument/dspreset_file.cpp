@@ -37,9 +37,15 @@ std::string Decimals(double value, int places) {
 
 std::string Attribute(const char* name, int value) { return std::string(" ") + name + "=\"" + std::to_string(value) + "\""; }
 
+std::string Seconds(const char* name, double seconds) {
+  char text[64];
+  std::snprintf(text, sizeof text, " %s=\"%.3f\"", name, seconds);
+  return text;
+}
+
 }  // namespace
 
-std::string DspresetText(const std::string& title, const std::vector<Region>& regions) {
+std::string DspresetText(const std::string& title, const std::vector<Region>& regions, PlayMode mode) {
   const int turns = MostRounds(regions);
   std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!-- " + CommentText(title) +
                      ". Made by NTR from its takes; the sample paths are relative to this file. -->\n"
@@ -57,6 +63,13 @@ std::string DspresetText(const std::string& title, const std::vector<Region>& re
       // DecentSampler tunes in semitones and takes its volume in dB with the unit.
       if (std::lround(region.TuneCents()) != 0) text += " tuning=\"" + Decimals(region.TuneCents() / 100.0, 2) + "\"";
       if (region.gainDb != 0.0) text += " volume=\"" + Decimals(region.gainDb, 2) + "dB\"";
+      text += Seconds("release", ReleaseSeconds(region, mode));
+      if (Loops(region, mode)) {
+        text += " loopEnabled=\"true\"" + Attribute("loopStart", region.take->loop->start) +
+                Attribute("loopEnd", region.take->loop->end);
+      } else if (region.take->loop) {
+        text += " loopEnabled=\"false\"";
+      }
       text += "/>\n";
     }
     text += "    </group>\n";

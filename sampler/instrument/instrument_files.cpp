@@ -87,6 +87,7 @@ InstrumentFiles MakeInstrumentFiles(const std::string& instrumentFolder, const I
   }
 
   const double gainDb = options.normalize ? NormalizingGainDb(scan) : 0.0;
+  const PlayMode mode = options.playMode;
   const std::string name = InstrumentNameOf(instrumentFolder);
   InstrumentFiles result;
   result.warnings = scan.warnings;
@@ -96,13 +97,14 @@ InstrumentFiles MakeInstrumentFiles(const std::string& instrumentFolder, const I
     for (Region& region : regions) region.gainDb = gainDb;
     const std::string stem = name + "_PATCH_" + program.tag;
     const std::string title = name + ", program " + program.tag + " (" + std::to_string(regions.size()) + " takes)";
-    for (const auto& [extension, text] : {std::pair{".sfz", SfzText(title, regions)},
-                                          std::pair{".dspreset", DspresetText(title, regions)}}) {
+    for (const auto& [extension, text] : {std::pair{".sfz", SfzText(title, regions, mode)},
+                                          std::pair{".dspreset", DspresetText(title, regions, mode)}}) {
       const fs::path path = folder / PathFromUtf8(stem + extension);
       WriteTextFile(path, text);
       result.written.push_back(Utf8FromPath(path));
     }
-    soundFontPrograms.push_back({program.tag, PresetOf(program.tag, scan.programs), program.tag + " " + name, regions});
+    soundFontPrograms.push_back(
+        {program.tag, PresetOf(program.tag, scan.programs), program.tag + " " + name, regions, mode});
     ++result.programs;
     result.takes += static_cast<int>(regions.size());
   }

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "instrument/key_layout.h"
+
 namespace ntr::instrument {
 
 // Why no files were made; the message names the folder and what is wrong.
@@ -37,6 +39,8 @@ struct InstrumentFileOptions {
   // One gain for every region brings the loudest take to -1 dBFS (into the
   // SoundFont's own sample data; the takes on disk stay as they are).
   bool normalize = false;
+  // How every region plays (sustain, or one-shot for drums).
+  PlayMode playMode = PlayMode::Sustain;
 };
 
 // Scans the folder and writes every file. Throws InstrumentError when the

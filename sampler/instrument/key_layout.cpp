@@ -48,6 +48,14 @@ std::vector<Region> LayOutRegions(const ProgramTakes& program) {
   return regions;
 }
 
+double ReleaseSeconds(const Region& region, PlayMode mode) {
+  const double release =
+      mode == PlayMode::OneShot ? region.take->seconds * kOneShotReleaseTakes : region.take->releaseSeconds;
+  return std::min(release, kLongestReleaseSeconds);
+}
+
+bool Loops(const Region& region, PlayMode mode) { return mode == PlayMode::Sustain && region.take->loop.has_value(); }
+
 int MostRounds(const std::vector<Region>& regions) {
   int most = 1;
   for (const Region& region : regions) most = std::max(most, region.rounds);

@@ -32,6 +32,21 @@ struct Region {
 // One region per take, in the order of program.takes (by layer, key, round).
 std::vector<Region> LayOutRegions(const ProgramTakes& program);
 
+// How a region plays, the same in every file: Sustain, while the key is down
+// (looping where the take has a loop), then the take's recorded release;
+// OneShot (drums, percussion), the whole take however short the press, never
+// looping.
+enum class PlayMode { Sustain, OneShot };
+
+// A one-shot region's release is this many times its take, so the envelope
+// (which falls some 96 dB over the release) takes 6 dB off the take's end.
+inline constexpr double kOneShotReleaseTakes = 16.0;
+inline constexpr double kLongestReleaseSeconds = 100.0;
+
+// The region's release (seconds) and whether it loops.
+double ReleaseSeconds(const Region& region, PlayMode mode);
+bool Loops(const Region& region, PlayMode mode);
+
 // The most rounds of any key and layer (1 without round robins).
 int MostRounds(const std::vector<Region>& regions);
 

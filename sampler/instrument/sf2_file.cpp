@@ -87,11 +87,26 @@ std::vector<IpatchSF2Sample*> AddSamples(IpatchSF2* soundFont, const Region& reg
     g_object_set(sample, "name", name.c_str(), "root-note", region.take->key, "fine-tune",
                  static_cast<int>(std::lround(region.TuneCents())), nullptr);
     if (region.gainDb != 0.0) ApplyGain(sample, region.gainDb);
+    if (region.take->loop) {
+      g_object_set(sample, "loop-start", static_cast<guint>(region.take->loop->start), "loop-end",
+                   static_cast<guint>(region.take->loop->end + 1), nullptr);
+    }
     ipatch_container_append(IPATCH_CONTAINER(soundFont), IPATCH_ITEM(sample));
     samples.push_back(sample);
   }
   g_list_free_full(converted, g_object_unref);  // the SoundFont holds them now
   return samples;
+}
+
+void SetAmount(IpatchSF2Zone* zone, guint generator, int value) {
+  IpatchSF2GenAmount amount{};
+  amount.sword = static_cast<gint16>(value);
+  ipatch_sf2_gen_item_set_amount(IPATCH_SF2_GEN_ITEM(zone), generator, &amount);
+}
+
+// Seconds as timecents, within what the volume envelope's release takes.
+int Timecents(double seconds) {
+  return static_cast<int>(std::clamp(std::lround(1200.0 * std::log2(std::max(seconds, 0.001))), -12000L, 8000L));
 }
 
 void AddProgram(IpatchSF2* soundFont, const Sf2Program& program, std::vector<std::string>& leftOut) {
@@ -112,6 +127,11 @@ void AddProgram(IpatchSF2* soundFont, const Sf2Program& program, std::vector<std
       ipatch_sf2_zone_set_link_item(IPATCH_SF2_ZONE(zone.get()), IPATCH_ITEM(samples[i]));
       SetRange(IPATCH_SF2_ZONE(zone.get()), IPATCH_SF2_GEN_NOTE_RANGE, region.loKey, region.hiKey);
       SetRange(IPATCH_SF2_ZONE(zone.get()), IPATCH_SF2_GEN_VELOCITY_RANGE, region.loVelocity, region.hiVelocity);
+      SetAmount(IPATCH_SF2_ZONE(zone.get()), IPATCH_SF2_GEN_VOL_ENV_RELEASE,
+                Timecents(ReleaseSeconds(region, program.mode)));
+      SetAmount(
+          IPATCH_SF2_ZONE(zone.get()), IPATCH_SF2_GEN_SAMPLE_MODES,
+          Loops(region, program.mode) ? IPATCH_SF2_GEN_SAMPLE_MODE_LOOP_RELEASE : IPATCH_SF2_GEN_SAMPLE_MODE_NOLOOP);
       if (samples.size() == 2) {  // a stereo pair: left and right, each panned to its side
         IpatchSF2GenAmount pan{};
         pan.sword = i == 0 ? -500 : 500;

@@ -5,6 +5,11 @@
 // round (a SoundFont has no round robins), keys and velocities as the SFZ
 // file has them, each sample's root key the take's key. Stereo takes become
 // a linked left and right sample. The samples are copied into the file.
+// Each zone has its take's release (the volume envelope's); a take's loop
+// becomes its sample's loop points (the end exclusive, as SoundFont has it)
+// and the zone plays in sample mode 3: looping while the key is down, then on
+// through the recorded tail. One-shot zones never loop and release slowly
+// enough for the whole take to play.
 
 #include <stdexcept>
 #include <string>
@@ -19,6 +24,7 @@ struct Sf2Program {
   int preset = 0;               // its number in bank 0
   std::string name;             // the preset's name (cut to 20 characters)
   std::vector<Region> regions;  // regions of turns other than the first are left out
+  PlayMode mode = PlayMode::Sustain;
 };
 
 // Writes the file at path (UTF-8), replacing one of that name only once the

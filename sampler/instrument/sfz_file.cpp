@@ -14,9 +14,15 @@ std::string Decimals(double value, int places) {
   return text;
 }
 
+std::string Seconds(double seconds) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.3f", seconds);
+  return text;
+}
+
 }  // namespace
 
-std::string SfzText(const std::string& title, const std::vector<Region>& regions) {
+std::string SfzText(const std::string& title, const std::vector<Region>& regions, PlayMode mode) {
   std::string text = "// " + title + "\n// Made by NTR from its takes; the sample paths are relative to this file.\n\n";
   for (const Region& region : regions) {
     text += "<region> lokey=" + std::to_string(region.loKey) + " hikey=" + std::to_string(region.hiKey) +
@@ -27,6 +33,13 @@ std::string SfzText(const std::string& title, const std::vector<Region>& regions
     }
     if (std::lround(region.TuneCents()) != 0) text += " tune=" + std::to_string(std::lround(region.TuneCents()));
     if (region.gainDb != 0.0) text += " volume=" + Decimals(region.gainDb, 2);
+    text += " ampeg_release=" + Seconds(ReleaseSeconds(region, mode));
+    if (mode == PlayMode::OneShot) {
+      text += " loop_mode=one_shot";
+    } else if (Loops(region, mode)) {
+      text += " loop_mode=loop_sustain loop_start=" + std::to_string(region.take->loop->start) +
+              " loop_end=" + std::to_string(region.take->loop->end);
+    }
     // Last on the line: a sample's path runs to the end of it.
     text += " sample=" + region.take->file + "\n";
   }

@@ -10,6 +10,8 @@
 
 #include "engine/takes/sample_paths.h"
 #include "engine/takes/take_pitch.h"
+#include "engine/takes/take_analysis.h"
+#include "instrument/take_release.h"
 #include "quendal/wav.h"
 
 namespace ntr::instrument {
@@ -20,14 +22,31 @@ namespace {
 
 constexpr std::string_view kProgramFolderPrefix = "PATCH_";
 
-// The take's key and tuning, or nullopt when it has no sampler chunk. Throws when it is no WAV file.
-std::optional<KeyPitch> SamplerPitch(const std::string& path) {
+// Reads what the instrument files need of a take: its key and tuning (the
+// unity note and pitch fraction of its sampler chunk, else the note of its
+// name), its loop, its length and
+// its release. Throws when it is no WAV file.
+void ReadTake(Take& take) {
   quendal::Wav wav;
-  if (wav.GetWavFile(path) != 0) throw std::runtime_error("not a WAV file");
-  if (wav.SmplChunk->ChunkId != "smpl") return std::nullopt;
-  const KeyPitch pitch = KeyPitchOf(wav.SmplChunk->MIDIUnityNote, wav.SmplChunk->MIDIPitchFraction);
-  if (pitch.key < 0 || pitch.key > 127) return std::nullopt;
-  return pitch;
+  if (wav.GetWavFile(take.path) != 0) throw std::runtime_error("not a WAV file");
+  const quendal::WavSmpl& smpl = *wav.SmplChunk;
+  if (smpl.ChunkId == "smpl") {
+    const KeyPitch pitch = KeyPitchOf(smpl.MIDIUnityNote, smpl.MIDIPitchFraction);
+    if (pitch.key >= 0 && pitch.key <= 127) take.key = pitch.key, take.pitchCents = pitch.cents;
+    for (int32_t i = 1; i <= smpl.WavSmplLoops->Count(); ++i) {
+      const quendal::WavSmplLoop& loop = *smpl.WavSmplLoops->Item(i);
+      if (loop.LoopType == 0 && loop.LoopStart >= 0 && loop.LoopEnd > loop.LoopStart) {
+        take.loop = SampleLoop{loop.LoopStart, loop.LoopEnd};
+        break;
+      }
+    }
+  }
+  const TakeSamples samples = SamplesOf(wav, take.path);
+  if (take.loop && static_cast<std::size_t>(take.loop->end) >= samples.Frames()) take.loop.reset();
+  const TakeTiming timing =
+      MeasureTiming(samples, take.loop ? std::optional<std::size_t>(take.loop->end + 1) : std::nullopt);
+  take.seconds = timing.seconds;
+  take.releaseSeconds = timing.releaseSeconds;
 }
 
 // A take without a velocity plays at every velocity; a velocity of 0 counts as 1.
@@ -76,8 +95,7 @@ FolderScan ScanInstrumentFolder(const std::string& instrumentFolder) {
       if (!name || name->programTag != tag || !file.is_regular_file(error)) continue;
       Take take{folderName + "/" + fileName, Utf8FromPath(file.path()), *name, name->note};
       try {
-        const std::optional<KeyPitch> pitch = SamplerPitch(take.path);
-        if (pitch) take.key = pitch->key, take.pitchCents = pitch->cents;
+        ReadTake(take);
       } catch (const std::exception& problem) {
         scan.warnings.push_back(take.file + ": left out, it cannot be read (" + problem.what() + ")");
         continue;

@@ -4,7 +4,9 @@
 // and every take in those whose name says it belongs there (take_names.h).
 // The key of a take is the unity note of its sampler chunk ("smpl") when it
 // has one (the nearest key to the unity note and its pitch fraction),
-// otherwise the note of its name. Plain C++; any thread.
+// otherwise the note of its name; its loop is the chunk's, as the
+// run found it (never searched again, so the files made from a folder are the
+// same every time). Plain C++; any thread.
 
 #include <optional>
 #include <string>
@@ -14,12 +16,22 @@
 
 namespace ntr::instrument {
 
+// A take's sustain loop as its sampler chunk holds it: frames from the
+// first, `end` the loop's last frame (inclusive).
+struct SampleLoop {
+  int start = 0;
+  int end = 0;
+};
+
 struct Take {
   std::string file;  // relative to the instrument's folder, "/" between parts
   std::string path;  // the whole path (UTF-8), for reading the take
   TakeName name;
-  int key = 0;              // the key that plays the take at its own pitch
-  double pitchCents = 0.0;  // how far the take lies off its key (from its sampler chunk's pitch fraction)
+  int key = 0;                       // the key that plays the take at its own pitch
+  double pitchCents = 0.0;           // how far the take lies off its key (its sampler chunk's pitch fraction)
+  std::optional<SampleLoop> loop{};  // the first forward loop of its sampler chunk
+  double seconds = 0.0;              // its length
+  double releaseSeconds = 0.0;       // its recorded release (take_release.h)
 };
 
 struct ProgramTakes {

@@ -11,8 +11,8 @@ InstrumentFilesAfterRun::InstrumentFilesAfterRun(std::function<SessionSettings()
     : settings_(std::move(settings)) {}
 
 void InstrumentFilesAfterRun::RunStarted(const RunStart& start) {
-  wanted_ = settings_().options.writeInstrumentFiles;
-  normalize_ = settings_().options.normalize == "instrument";
+  options_ = settings_().options;
+  wanted_ = options_.writeInstrumentFiles;
   check_.clear();
   instrumentPath_ = start.instrumentPath;
   where_.clear();
@@ -22,7 +22,7 @@ void InstrumentFilesAfterRun::RunFinished(const RunResult& /*result*/) {
   // RunStarted comes only for a run that got past its checks and played; a
   // run refused before that leaves wanted_ false (reset at every run's end).
   const InstrumentFilesNote note =
-      wanted_ ? WriteInstrumentFilesOf(instrumentPath_, normalize_) : InstrumentFilesNote{};
+      wanted_ ? WriteInstrumentFilesOf(instrumentPath_, options_) : InstrumentFilesNote{};
   where_ = note.text;
   wanted_ = false;
   if (!note.written) return;
@@ -36,9 +36,17 @@ void InstrumentFilesAfterRun::RunFinished(const RunResult& /*result*/) {
   where_ += ".\n" + check_.substr(0, check_.find('\n'));
 }
 
-InstrumentFilesNote WriteInstrumentFilesOf(const std::string& instrumentFolder, bool normalize) {
+instrument::InstrumentFileOptions InstrumentFileOptionsOf(const RunOptions& options) {
+  instrument::InstrumentFileOptions files;
+  files.normalize = options.normalize == "instrument";
+  files.playMode = options.playMode == "one-shot" ? instrument::PlayMode::OneShot : instrument::PlayMode::Sustain;
+  return files;
+}
+
+InstrumentFilesNote WriteInstrumentFilesOf(const std::string& instrumentFolder, const RunOptions& options) {
   try {
-    const instrument::InstrumentFiles files = instrument::MakeInstrumentFiles(instrumentFolder, {normalize});
+    const instrument::InstrumentFiles files =
+        instrument::MakeInstrumentFiles(instrumentFolder, InstrumentFileOptionsOf(options));
     std::string text = "Instrument files: " + std::to_string(files.written.size()) + " written in " +
                        instrumentFolder + " (" + Plural(files.programs, "program") + ", " +
                        Plural(files.takes, "take") + ")";

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "engine/run/run_state.h"
+#include "instrument/instrument_files.h"
 #include "session/session_settings.h"
 
 namespace ntr::session {
@@ -32,11 +33,14 @@ class InstrumentFilesAfterRun : public RunObserver {
  private:
   std::function<SessionSettings()> settings_;
   bool wanted_ = false;  // the setting as the run started
-  bool normalize_ = false;
+  RunOptions options_;   // the options as the run started
   std::string instrumentPath_;
   std::string where_;
   std::string check_;
 };
+
+// What the instrument files take from a run's options (PlayMode, Normalize).
+instrument::InstrumentFileOptions InstrumentFileOptionsOf(const RunOptions& options);
 
 struct InstrumentFilesNote {
   bool written = false;
@@ -45,7 +49,7 @@ struct InstrumentFilesNote {
 
 // Writes the instrument files of a folder and says how it went (for the
 // window's File menu and after a run).
-// Normalize=instrument gives the files one gain for the whole instrument.
-InstrumentFilesNote WriteInstrumentFilesOf(const std::string& instrumentFolder, bool normalize = false);
+// The options' PlayMode and Normalize say how the regions play and their gain.
+InstrumentFilesNote WriteInstrumentFilesOf(const std::string& instrumentFolder, const RunOptions& options);
 
 }  // namespace ntr::session

@@ -49,6 +49,22 @@ QJsonObject LevelsObject(const TakeLevels& levels) {
   return object;
 }
 
+// A looped take's loop (frames, the end inclusive as the sampler chunk has
+// it) and its wrap; a take without a steady part says why it has none.
+QJsonObject LoopObject(const TakeLoop& loop) {
+  QJsonObject object;
+  if (!loop.found) {
+    object[QStringLiteral("none")] = Text(loop.refusal);
+    return object;
+  }
+  object[QStringLiteral("start")] = static_cast<qint64>(loop.start);
+  object[QStringLiteral("end")] = static_cast<qint64>(loop.end);
+  object[QStringLiteral("wrapStepTimesMedian")] = std::round(loop.wrapStep * 100.0) / 100.0;
+  object[QStringLiteral("wrapStepOfPeak")] = std::round(loop.wrapStepOfPeak * 10000.0) / 10000.0;
+  object[QStringLiteral("wrapLevelDb")] = std::round(loop.levelDifferenceDb * 100.0) / 100.0;
+  return object;
+}
+
 }  // namespace
 
 const char* TakeStatusName(TakeStatus status) {
@@ -152,6 +168,7 @@ void RunReport::AddTake(const SavedTake& take) {
   object[QStringLiteral("pitchCents")] = take.levels && take.levels->pitchCents
                                              ? QJsonValue(std::round(*take.levels->pitchCents * 10.0) / 10.0)
                                              : QJsonValue();
+  if (take.loop) object[QStringLiteral("loop")] = LoopObject(*take.loop);
   object[QStringLiteral("retakes")] = take.retakes;
   QJsonArray warnings;
   for (const std::string& warning : take.warnings) warnings.append(Text(warning));

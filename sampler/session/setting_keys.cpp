@@ -362,6 +362,20 @@ std::vector<SettingKey> MakeKeys() {
                                    &RunOptions::normalize, std::string("off")),
                          [](const std::string& value) { return value == "off" || value == "instrument"; }));
 
+  keys.push_back(Checked(OptionKey(kInstrumentGroup, "Loops",
+                                   "off (the default) or auto (every take gets a sustain loop where its sound is "
+                                   "steady while the key is held)",
+                                   &RunOptions::loops, std::string("off")),
+                         [](const std::string& value) { return value == "off" || value == "auto"; }));
+  keys.push_back(OptionKey(kInstrumentGroup, "LoopCrossfadeMs",
+                           "milliseconds of the crossfade mixed in before a loop's end, 0 to 1000",
+                           &RunOptions::loopCrossfadeMs, 10, 0, 1000));
+  keys.push_back(Checked(OptionKey(kInstrumentGroup, "PlayMode",
+                                   "sustain (the default: a take plays while the key is down, then its recorded "
+                                   "release) or one-shot (the whole take plays however short the press; no loops)",
+                                   &RunOptions::playMode, std::string("sustain")),
+                         [](const std::string& value) { return value == "sustain" || value == "one-shot"; }));
+
   // The "Instrument Options" dialog's headings, and examples for its lists.
   const auto place = [&keys](std::string_view name, std::string_view heading, std::string_view example = {}) {
     for (SettingKey& key : keys) {
@@ -376,6 +390,9 @@ std::vector<SettingKey> MakeKeys() {
   place("Trim", "Trimming");
   place("PreRollMs", "Trimming");
   place("FadeOutMs", "Trimming");
+  place("Loops", "Loops and release");
+  place("LoopCrossfadeMs", "Loops and release");
+  place("PlayMode", "Loops and release");
   place("TuneCorrection", "Tuning");
   place("WriteInstrumentFiles", "Files");
   place("Normalize", "Files");

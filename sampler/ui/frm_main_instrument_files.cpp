@@ -19,8 +19,7 @@ void frmMain::MakeInstrumentFiles() {
   const std::optional<std::string> folder =
       parts_.dialogs.ChooseInstrumentFolder(InstrumentPath(run.saveFolder, run.instrumentName));
   if (!folder) return;
-  const session::InstrumentFilesNote note =
-      session::WriteInstrumentFilesOf(*folder, CurrentSettings().options.normalize == "instrument");
+  const session::InstrumentFilesNote note = session::WriteInstrumentFilesOf(*folder, CurrentSettings().options);
   parts_.dialogs.ShowMessage(kAppTitle, note.text + ".",
                              note.written ? MessageIcon::Information : MessageIcon::Critical);
 }

@@ -90,6 +90,8 @@ std::string Contents(std::FILE* file);
 // --make-instrument alone, on a folder: its files written and named, or an error that says why.
 TEST(MakeInstrument, WritesTheFilesOrSaysWhyNot) {
   EXPECT_EQ(ParseCommandLine({"--make-instrument", "/s/Piano"}).makeInstrument, "/s/Piano");
+  // How the regions play is the one setting it takes.
+  EXPECT_EQ(ParseCommandLine({"--make-instrument", "/s/Drums", "--set", "PlayMode=one-shot"}).overrides.size(), 1u);
   const char* make[] = {"NTR", "--make-instrument=/s/Piano"};
   EXPECT_TRUE(IsBatchCommandLine(2, make));
   for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
@@ -103,7 +105,7 @@ TEST(MakeInstrument, WritesTheFilesOrSaysWhyNot) {
   std::FILE* out = std::tmpfile();
   auto failure = [&](int expected, const char* says) {
     try {
-      MakeInstrument(instrument, out, out);
+      MakeInstrument(instrument, {}, out, out);
       ADD_FAILURE() << "no error";
     } catch (const BatchError& error) {
       EXPECT_EQ(error.ExitCode(), expected);
@@ -115,7 +117,7 @@ TEST(MakeInstrument, WritesTheFilesOrSaysWhyNot) {
   failure(kExitNoTakes, "no takes");
 
   quendal::SavePcmWav(instrument + "/PATCH_XXX/PATCHXXX_A5.WAV", {44100, 16, 1}, std::string(2000, '\x10'));
-  EXPECT_EQ(MakeInstrument(instrument, out, out), kExitDone);
+  EXPECT_EQ(MakeInstrument(instrument, {}, out, out), kExitDone);
   const std::string printed = Contents(out);
   for (const char* file : {"/Piano_PATCH_XXX.sfz", "/Piano_PATCH_XXX.dspreset", "/Piano.sf2"}) {
     EXPECT_NE(printed.find("Wrote " + instrument + file + "\n"), std::string::npos) << printed;

@@ -79,6 +79,8 @@ TEST_F(Settings, EveryKeyTakesItsFormatWithoutRegardToCase) {
   Set("mididev", "9");
   Set("velocitylayers", "40, 127");
   Set("Instrument/RoundRobins", "8");
+  Set("loops", "auto");
+  Set("PlayMode", "one-shot");
 
   const StoredSettings& s = settings_.stored;
   EXPECT_TRUE(s.notes[11]);
@@ -88,6 +90,8 @@ TEST_F(Settings, EveryKeyTakesItsFormatWithoutRegardToCase) {
   EXPECT_EQ(s.channels, "Mono");
   EXPECT_EQ(s.knobTops, (std::array<int, 3>{4260, 5415, 5000}));
   EXPECT_EQ(settings_.midiDevice, 9);
+  EXPECT_EQ(settings_.options.loops, "auto");
+  EXPECT_EQ(settings_.options.playMode, "one-shot");
 
   const EventSelection selection = SelectionOf(settings_);
   EXPECT_EQ(selection.programList, " 1,,5-7 ");
@@ -147,6 +151,8 @@ TEST_F(Settings, ValuesOutsideTheirFormatAreRefusedAndChangeNothing) {
   EXPECT_TRUE(Refused("VelocityLayers", "40;80"));
   EXPECT_TRUE(Refused("Instrument/RoundRobins", "9"));
   EXPECT_TRUE(Refused("RoundRobins", "0"));
+  EXPECT_TRUE(Refused("Loops", "on"));
+  EXPECT_TRUE(Refused("Instrument/PlayMode", "oneshot"));
   EXPECT_EQ(settings_.stored, before.stored);
   EXPECT_EQ(settings_.midiDevice, before.midiDevice);
   EXPECT_EQ(settings_.options, before.options);

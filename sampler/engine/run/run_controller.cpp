@@ -456,6 +456,9 @@ RunController::PassEnd RunController::RunPass(const RunPlan& plan, const std::st
     CaptureRequest request{event, plan.instrumentPath, programTag, settings_.Format(), embedNote_,
                            trim,  noiseFloorDbfs_};
     request.tuneCorrection = options_.tuneCorrection;
+    if (options_.loops == "auto" && options_.playMode != "one-shot") {
+      request.loop = LoopSettings{options_.loopCrossfadeMs, 0.0};
+    }
     try {
       midi_.SetChannelAndVelocity(runChannel_, velocity);
       const CapturedTake take = capture_.CaptureEvent(request);
@@ -464,6 +467,7 @@ RunController::PassEnd RunController::RunPass(const RunPlan& plan, const std::st
       saved.tagged = take.tagged;
       saved.retakes = take.retakes;
       saved.levels = take.levels;
+      saved.loop = take.loop;
       saved.warnings = take.warnings;
       const double decay = static_cast<double>(WholeNumberInRange(event.Decay, 0, 32000).value_or(0)) / 1000.0;
       const PassEnd end = AfterTake(plan, programTag, saved, take.note, decay);

@@ -60,6 +60,14 @@ struct RunOptions {
   // "off", or "instrument": one gain for the whole instrument's files brings
   // its loudest take to -1 dBFS; the takes on disk are not touched.
   std::string normalize = "off";
+  // "auto": every take gets a sustain loop where its sound is steady while
+  // the key is held (take_looping.h), crossfaded over loopCrossfadeMs;
+  // "off": no loop search. playMode "one-shot" (drums, percussion): the whole
+  // take plays however short the press, and no take is looped; "sustain":
+  // the take plays while the key is down, then its recorded release.
+  std::string loops = "off";
+  int loopCrossfadeMs = 10;
+  std::string playMode = "sustain";
 
   bool operator==(const RunOptions&) const = default;
 };

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/takes/take_analysis.h"
+#include "engine/takes/take_looping.h"
 
 namespace ntr {
 
@@ -102,6 +103,7 @@ struct SavedTake {
   bool tagged = false;     // carries its unity note
   TakeStatus status = TakeStatus::Saved;
   std::optional<TakeLevels> levels;   // none when the take could not be measured
+  std::optional<TakeLoop> loop;       // none when the run does not loop its takes
   double noiseFloorDbfs = kSilenceFloorDbfs;  // of the program's level check (digital silence without one)
   int retakes = 0;                    // made again after lost audio
   std::vector<std::string> warnings;  // what went wrong after it was saved

@@ -187,9 +187,12 @@ CapturedTake EventCapture::CaptureEvent(const CaptureRequest& request) {
 
   FinishingRequest finishing{midiNote, request.embedNote, request.trim, request.noiseFloorDbfs};
   finishing.tuneCorrection = request.tuneCorrection;
+  finishing.loop = request.loop;
+  if (finishing.loop) finishing.loop->noteOffSeconds = static_cast<double>(*holdMillis) / 1000.0;
   FinishedTake finished = FinishTake(target, finishing);
   captured.tagged = finished.tagged;
   captured.levels = finished.levels;
+  captured.loop = finished.loop;
   captured.warnings = std::move(finished.warnings);
   return captured;
 }

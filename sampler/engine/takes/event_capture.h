@@ -21,6 +21,7 @@
 
 #include "engine/events/event_row.h"
 #include "engine/ports.h"
+#include "engine/takes/take_looping.h"
 #include "engine/takes/take_trimming.h"
 
 namespace ntr {
@@ -72,6 +73,8 @@ struct CaptureRequest {
   std::optional<TrimSettings> trim;
   double noiseFloorDbfs = kSilenceFloorDbfs;  // the level check's: the take is measured against it
   bool tuneCorrection = false;                // the sampler chunk carries the measured pitch (FinishingRequest)
+  // A sustain loop is searched for (none: no loop); its note-off is the row's duration.
+  std::optional<LoopSettings> loop{};
 };
 
 struct CapturedTake {
@@ -80,6 +83,7 @@ struct CapturedTake {
   bool tagged = false;
   int retakes = 0;  // tries made again after lost audio
   std::optional<TakeLevels> levels;  // as finished; none when it could not be measured
+  std::optional<TakeLoop> loop;      // the loop search's answer, when one was asked for
   // What went wrong after the take was safely in its file (it could not be
   // trimmed, measured or tagged): the run goes on.
   std::vector<std::string> warnings;

@@ -48,6 +48,7 @@ FinishedTake FinishTake(const std::string& file, const FinishingRequest& request
   const std::optional<double> cents = take.levels ? take.levels->pitchCents : std::nullopt;
   // Only a tuning is corrected; a wrong note is left as it was played.
   const bool tune = request.tuneCorrection && cents && std::fabs(*cents) <= kWrongNoteCents;
+  finished.loop = take.loop;
 
   bool tagged = false;
   if (request.embedNote || tune) {

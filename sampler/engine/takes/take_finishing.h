@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "engine/takes/take_analysis.h"
+#include "engine/takes/take_looping.h"
 #include "engine/takes/take_trimming.h"
 
 namespace quendal {
@@ -31,6 +32,7 @@ struct FinishingRequest {
   // The sampler chunk carries the measured pitch (the unity note and the
   // fraction of a semitone above it), so samplers play the take in tune.
   bool tuneCorrection = false;
+  std::optional<LoopSettings> loop{};         // give it a sustain loop (none: no loop search)
 };
 
 // One take while it is finished: its model (samples included) and what the
@@ -41,6 +43,8 @@ struct TakeBeingFinished {
   quendal::Wav& wav;
   bool changed = false;               // the samples or chunks differ from the file's
   std::optional<TakeLevels> levels{};  // set by the measuring
+  long long framesCut = 0;             // frames the trimming took off the front (less the silence it put there)
+  std::optional<TakeLoop> loop{};      // set by the loop search
 };
 
 // A finishing step: a plain function over the take. Throws std::exception
@@ -56,6 +60,7 @@ const std::vector<FinishingStep>& FinishingSteps();
 struct FinishedTake {
   bool tagged = false;                // the file carries its sampler chunk
   std::optional<TakeLevels> levels;   // none when the take could not be measured
+  std::optional<TakeLoop> loop;       // none when no loop was asked for
   std::vector<std::string> warnings;  // what could not be done; the take is in its file all the same
 };
 

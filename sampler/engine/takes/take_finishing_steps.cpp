@@ -6,12 +6,14 @@
 namespace ntr {
 
 void TrimStep(TakeBeingFinished& take);
+void LoopStep(TakeBeingFinished& take);
 void MeasureStep(TakeBeingFinished& take);
 void PitchStep(TakeBeingFinished& take);
 
 const std::vector<FinishingStep>& FinishingSteps() {
   static const std::vector<FinishingStep> steps{
       {"the take could not be trimmed (it was saved as recorded): ", TrimStep},
+      {"the take could not be looped: ", LoopStep},
       {"the take could not be measured: ", MeasureStep},
       {"the take's pitch could not be measured: ", PitchStep},
   };

@@ -69,10 +69,13 @@ std::optional<TrimSpan> PlanTrim(const TakeSamples& take, const TrimSettings& se
   return span;
 }
 
-bool TrimTake(quendal::Wav& wav, const std::string& file, const TrimSettings& settings) {
+namespace {
+
+// Trims the take; the span it kept, none for a silent take (left as it was).
+std::optional<TrimSpan> TrimTakeTo(quendal::Wav& wav, const std::string& file, const TrimSettings& settings) {
   const TakeSamples take = SamplesOf(wav, file);
   const std::optional<TrimSpan> span = PlanTrim(take, settings);
-  if (!span) return false;
+  if (!span) return span;
 
   const std::size_t frameBytes = take.FrameBytes();
   const std::size_t keptFrames = span->leadFrames + span->end - span->first;
@@ -105,12 +108,22 @@ bool TrimTake(quendal::Wav& wav, const std::string& file, const TrimSettings& se
     loop.LoopStart = std::clamp(loop.LoopStart - cut, 0, std::max(length - 1, 0));
     loop.LoopEnd = std::clamp(loop.LoopEnd - cut, 0, std::max(length - 1, 0));
   }
-  return true;
+  return span;
+}
+
+}  // namespace
+
+bool TrimTake(quendal::Wav& wav, const std::string& file, const TrimSettings& settings) {
+  return TrimTakeTo(wav, file, settings).has_value();
 }
 
 // The finishing step.
 void TrimStep(TakeBeingFinished& take) {
-  if (take.request.trim && TrimTake(take.wav, take.file, *take.request.trim)) take.changed = true;
+  if (!take.request.trim) return;
+  if (const std::optional<TrimSpan> span = TrimTakeTo(take.wav, take.file, *take.request.trim)) {
+    take.changed = true;
+    take.framesCut = static_cast<long long>(span->first) - static_cast<long long>(span->leadFrames);
+  }
 }
 
 }  // namespace ntr
