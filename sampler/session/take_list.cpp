@@ -42,16 +42,20 @@ TakeFigures FiguresFromReport(const QJsonObject& take) {
   figures.rmsDbfs = levels[QStringLiteral("rmsDbfs")].toDouble(kSilenceFloorDbfs);
   figures.onsetMs = Number(levels[QStringLiteral("onsetMs")]);
   figures.clipped = levels[QStringLiteral("clipped")].toBool();
-  figures.cents = Number(take[QStringLiteral("cents")]);
+  figures.cents = Number(take[QStringLiteral("pitchCents")]);
   const QJsonValue loop = take[QStringLiteral("loop")];
   if (loop.isObject()) {
+    // "start-end, wrap 1.5x": where it loops and how its wrap steps against
+    // the movement around it; or why the take has none.
     const QJsonObject object = loop.toObject();
-    QStringList parts;
-    for (auto it = object.begin(); it != object.end(); ++it) {
-      parts << it.key() + QLatin1Char(' ') +
-                   (it->isDouble() ? QString::number(it->toDouble()) : it->toVariant().toString());
+    if (object.contains(QStringLiteral("none"))) {
+      figures.loop = ("none: " + object[QStringLiteral("none")].toString()).toStdString();
+    } else {
+      figures.loop = (QString::number(object[QStringLiteral("start")].toInteger()) + QLatin1Char('-') +
+                      QString::number(object[QStringLiteral("end")].toInteger()) + QStringLiteral(", wrap ") +
+                      QString::number(object[QStringLiteral("wrapStepTimesMedian")].toDouble()) + QLatin1Char('x'))
+                         .toStdString();
     }
-    figures.loop = parts.join(QStringLiteral(", ")).toStdString();
   } else if (loop.isString()) {
     figures.loop = loop.toString().toStdString();
   }
