@@ -25,7 +25,8 @@ TEST(Resume, OnlyMissingOrUnfinishedTakesAreMadeAndLeftoversGo) {
   // for a killed run's temporary take (and a user's file of a similar name).
   const std::string folder1 = rig.InstrumentFolder() + "/PATCH_001", folder2 = rig.InstrumentFolder() + "/PATCH_002";
   std::filesystem::remove(folder1 + "/PATCH001_C5.WAV");
-  std::filesystem::resize_file(folder1 + "/PATCH001_D5.WAV", std::filesystem::file_size(folder1 + "/PATCH001_D5.WAV") - 10);
+  std::filesystem::resize_file(folder1 + "/PATCH001_D5.WAV",
+                               std::filesystem::file_size(folder1 + "/PATCH001_D5.WAV") - 10);
   const std::string leftover = TemporaryRecordingPath(folder2 + "/PATCH002_C5.WAV");
   std::ofstream(leftover) << "half a take";
   const auto halfFinished = quendal::TemporaryPathBeside(folder2 + "/PATCH002_D5.WAV");  // killed while finishing
