@@ -55,9 +55,12 @@ BatchRun::BatchRun(const session::SessionSettings& settings, bool force)
       view_(stdout, IsTerminal(stdout), TerminalColumns(stdout), clock_),
       messages_(view_, force),
       devices_(clock_),
-      session_({devices_.Midi(), devices_.Recorder(), clock_, messages_, mixer_}, [this] { return settings_; },
-               [this] { return session::RunDevices{deviceCaption_, RecordingSource()}; },
-               [this](const std::string& line) { view_.Line(stderr, "NTR: " + line); }),
+      session_(
+          {devices_.Midi(), devices_.Recorder(), clock_, messages_, mixer_}, [this] { return settings_; },
+          [this] {
+            return session::RunDevices{deviceCaption_, RecordingSource()};
+          },
+          [this](const std::string& line) { view_.Line(stderr, "NTR: " + line); }),
       controller_(session_.Controller()) {
   // After the session's report: a take the terminal calls saved is already in it, even if the run is killed then.
   controller_.AddObserver(&view_);

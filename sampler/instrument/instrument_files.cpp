@@ -28,7 +28,8 @@ void WriteTextFile(const fs::path& path, const std::string& text) {
   try {
     quendal::WriteFileAtomically(path, text);
   } catch (const std::exception& error) {
-    throw InstrumentError(InstrumentError::Kind::NotWritten, "cannot write " + Utf8FromPath(path) + ": " + error.what());
+    throw InstrumentError(InstrumentError::Kind::NotWritten,
+                          "cannot write " + Utf8FromPath(path) + ": " + error.what());
   }
 }
 

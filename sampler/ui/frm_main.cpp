@@ -44,8 +44,9 @@ bool ModalDialogsAllowed(RunState state) { return state == RunState::Idle || sta
 frmMain::frmMain(const MainWindowParts& parts, QWidget* parent)
     : QMainWindow(parent),
       parts_(parts),
-      session_({parts.midi, parts.recorder, parts.clock, parts.dialogs, parts.mixer}, [this] { return CurrentSettings(); },
-               [this] { return DevicesOfRun(); }),
+      session_(
+          {parts.midi, parts.recorder, parts.clock, parts.dialogs, parts.mixer}, [this] { return CurrentSettings(); },
+          [this] { return DevicesOfRun(); }),
       controller_(session_.Controller()),
       scale_(96.0) {
   setObjectName(QStringLiteral("frmMain"));

@@ -3,6 +3,7 @@
 // the estimate counts what is left, and a killed run's leftovers go.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -25,7 +26,8 @@ TEST(Resume, OnlyMissingOrUnfinishedTakesAreMadeAndLeftoversGo) {
   // for a killed run's temporary take (and a user's file of a similar name).
   const std::string folder1 = rig.InstrumentFolder() + "/PATCH_001", folder2 = rig.InstrumentFolder() + "/PATCH_002";
   std::filesystem::remove(folder1 + "/PATCH001_C5.WAV");
-  std::filesystem::resize_file(folder1 + "/PATCH001_D5.WAV", std::filesystem::file_size(folder1 + "/PATCH001_D5.WAV") - 10);
+  std::filesystem::resize_file(folder1 + "/PATCH001_D5.WAV",
+                               std::filesystem::file_size(folder1 + "/PATCH001_D5.WAV") - 10);
   const std::string leftover = TemporaryRecordingPath(folder2 + "/PATCH002_C5.WAV");
   std::ofstream(leftover) << "half a take";
   const auto halfFinished = quendal::TemporaryPathBeside(folder2 + "/PATCH002_D5.WAV");  // killed while finishing
@@ -54,6 +56,24 @@ TEST(Resume, OnlyMissingOrUnfinishedTakesAreMadeAndLeftoversGo) {
   rig.settings.format.samplesPerSec = 44100;
   rig.Start();
   EXPECT_EQ(rig.NotesOn().size(), 6u);
+}
+
+TEST(Resume, ARunWithoutProgramsWhoseTakesAreAllMadePlaysNoTestNoteEither) {
+  testing::Rig rig;
+  rig.AddRows({60, 62});
+  rig.settings.options.testNotes = true;
+  // An instrument that sounds in a recording where a note starts.
+  rig.recorder.sounds = [&rig](double start, double stop) {
+    return std::any_of(rig.midi.sent.begin(), rig.midi.sent.end(), [=](const auto& m) {
+      return (midi::StatusByte(m.message) & 0xF0) == 0x90 && m.time >= start && m.time < stop;
+    });
+  };
+  rig.Start();
+  ASSERT_EQ(rig.observer.takes.size(), 2u) << rig.observer.results.back().message;
+  rig.settings.options.skipTakesAlreadyMade = true;
+  rig.midi.sent.clear();
+  rig.Start();
+  EXPECT_TRUE(rig.midi.sent.empty());
 }
 
 }  // namespace

@@ -105,8 +105,8 @@ void WriteFileAtomically(const fs::path& target, std::string_view content) {
     const bool written = std::fwrite(content.data(), 1, content.size(), file) == content.size();
     const int writeError = errno;
     if (std::fclose(file) != 0 || !written) {
-      throw FileAccessError("cannot write \"" + target.string() + "\": " +
-                            std::generic_category().message(written ? errno : writeError));
+      throw FileAccessError("cannot write \"" + target.string() +
+                            "\": " + std::generic_category().message(written ? errno : writeError));
     }
   });
 }

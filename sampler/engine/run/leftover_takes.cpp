@@ -8,9 +8,9 @@
 #include "quendal/atomic_file.h"
 
 #ifndef _WIN32
+#include <unistd.h>
 #include <cerrno>
 #include <csignal>
-#include <unistd.h>
 #endif
 
 namespace ntr {

@@ -269,6 +269,10 @@ RunController::PassEnd RunController::PlayPrograms(const RunPlan& plan) {
     runVelocity_ = VelocityOf(settings_.VelocityText());
     midi_.SetChannelAndVelocity(runChannel_, runVelocity_);
     if (plan.singlePass) {
+      // A pass whose every take is already made plays nothing, test notes neither.
+      if (!plan.alreadyMade.empty() && !HasTakesLeft(runEvents, std::string(kSinglePassTag), plan.alreadyMade)) {
+        return end;
+      }
       end = CheckProgram(plan, std::string(kSinglePassTag));
       if (end == PassEnd::Finished && !stopRequested_) end = RunPass(plan, std::string(kSinglePassTag));
       return end;
