@@ -14,7 +14,7 @@ _ntr() {
       compopt -o nospace 2>/dev/null
       mapfile -t COMPREPLY < <(compgen -S = -W "$("${COMP_WORDS[0]}" --setting-names 2>/dev/null)" -- "$cur")
       return ;;
-    --make-instrument|--check-instrument)
+    --make-instrument|--check-instrument|--takes)
       compopt -o filenames 2>/dev/null
       mapfile -t COMPREPLY < <(compgen -d -- "$cur")
       return ;;
@@ -25,6 +25,6 @@ _ntr() {
   esac
   [[ $cur == -* ]] || return 0
   mapfile -t COMPREPLY < <(compgen -W "--batch --settings --set --fast --resume --force --list-devices
-                                        --make-instrument --check-instrument --tolerance-cents --help --version" -- "$cur")
+                                        --make-instrument --check-instrument --tolerance-cents --takes --help --version" -- "$cur")
 }
 complete -F _ntr ntr NTR
