@@ -184,6 +184,13 @@ void RunReport::AddTake(const SavedTake& take) {
   }
   object[QStringLiteral("warnings")] = warnings;
   if (take.status == TakeStatus::Failed) object[QStringLiteral("cause")] = Text(take.cause);
+  if (retake_ && take.status == TakeStatus::Failed) {
+    // A retake that failed left the old take in place: its entry stays, the failure is the retake's.
+    QJsonArray failed = retakeRun_[QStringLiteral("failedTakes")].toArray();
+    failed.append(object);
+    retakeRun_[QStringLiteral("failedTakes")] = failed;
+    return;
+  }
   if (retake_) {
     object[QStringLiteral("retaken")] = true;
     for (qsizetype i = takes_.size() - 1; i >= 0; --i) {
