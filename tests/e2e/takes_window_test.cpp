@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QPushButton>
 #include <QTest>
 #include <algorithm>
 #include <cmath>
@@ -135,15 +136,22 @@ TEST(TakesWindow, RetakeReplacesOneTakeAndMarksItInTheReport) {
         return session::RunDevices{"built-in", "its output"};
       },
       [&] { return runActive; });
-  EXPECT_TRUE(retaker.Retake(folder, {e4}).refused);  // the devices are the run's
+  // The browser hands its selection to the retaker, which refuses while the devices are the run's.
+  ui::frmTakes browser(session::ListTakeFolder(folder), nullptr, nullptr, &retaker);
+  browser.show();
+  browser.SelectRow(1);
+  auto* retake = browser.findChild<QPushButton*>(QStringLiteral("cbRetake"));
+  ASSERT_NE(retake, nullptr);
+  EXPECT_FALSE(retake->isEnabled());
+  EXPECT_TRUE(retaker.Retake(folder, {e4}).refused);
   EXPECT_EQ(Bytes(e4.path), old[e4.file]);
 
   runActive = false;
-  const session::RetakeResult result = retaker.Retake(folder, {e4});
-  ASSERT_FALSE(result.refused) << result.message;
-  ASSERT_EQ(result.runs.size(), 1u);
-  EXPECT_EQ(result.runs[0].outcome, RunOutcome::Completed) << result.message;
+  browser.UpdateRetakeButton();
+  ASSERT_TRUE(retake->isEnabled());
+  retake->click();
   EXPECT_TRUE(messages.texts.empty()) << messages.texts.front();
+  EXPECT_EQ(browser.Model().Take(1).status, "retaken");
 
   const session::TakeFolder after = session::ListTakeFolder(folder);
   ASSERT_EQ(after.takes.size(), 3u);
