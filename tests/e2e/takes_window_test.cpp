@@ -7,6 +7,9 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QPushButton>
 #include <QTest>
 #include <algorithm>
@@ -166,6 +169,12 @@ TEST(TakesWindow, RetakeReplacesOneTakeAndMarksItInTheReport) {
       EXPECT_EQ(Bytes(take.path), old[take.file]);
     }
   }
+  // The report is still the run's, with the retake beside it.
+  const QJsonObject report =
+      QJsonDocument::fromJson(QByteArray::fromStdString(Bytes(folder + "/ntr-run.json"))).object();
+  EXPECT_EQ(report[QStringLiteral("outcome")].toString(), QStringLiteral("completed"));
+  EXPECT_EQ(report[QStringLiteral("takes")].toArray().size(), 3);
+  EXPECT_EQ(report[QStringLiteral("retakeRuns")].toArray().size(), 1);
   std::set<std::string> files;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
     if (entry.is_regular_file()) files.insert(entry.path().lexically_relative(temp.File("samples")).generic_string());
