@@ -7,8 +7,8 @@
 #include <cmath>
 
 #include "engine/events/note_names.h"
-#include "engine/takes/take_pitch.h"
 #include "engine/takes/sample_paths.h"
+#include "engine/takes/take_pitch.h"
 #include "quendal/atomic_file.h"
 #include "session/setting_keys.h"
 
@@ -81,9 +81,9 @@ std::string RunSummary(const RunResult& result) {
   const auto count = [](std::int64_t n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
   };
-  std::string text = count(result.takesSaved, "take", "takes") + " saved (" +
-                     std::to_string(result.takesClipped) + " marked clipped, " + std::to_string(result.takesSilent) +
-                     " silent), " + std::to_string(result.takesFailed) + " failed";
+  std::string text = count(result.takesSaved, "take", "takes") + " saved (" + std::to_string(result.takesClipped) +
+                     " marked clipped, " + std::to_string(result.takesSilent) + " silent), " +
+                     std::to_string(result.takesFailed) + " failed";
   if (result.warnings > 0) text += "; " + count(result.warnings, "take has", "takes have") + " a warning";
   // Takes the run went on past (a protected file): the first says which and why.
   if (!result.failedTakes.empty()) {
@@ -110,6 +110,10 @@ void RunReport::RunStarted(const RunStart& start) {
   checks_ = {};
   takes_ = {};
   report_ = {};
+  if (retake_) {
+    StartRetake(start);
+    return;
+  }
 
   QJsonObject stored;
   for (const SettingKey& key : SettingKeys()) {
@@ -131,8 +135,21 @@ void RunReport::RunStarted(const RunStart& start) {
   report_[QStringLiteral("settings")] = stored;
   report_[QStringLiteral("devices")] = deviceObject;
   // The journal first: from here on it is the run's report, whatever ntr-run.json still holds.
-  const bool journalStarted = journal_.Start(QDir(Text(start.instrumentPath)).filePath(QLatin1String(kRunJournalName)),
-                                             Whole());
+  const bool journalStarted =
+      journal_.Start(QDir(Text(start.instrumentPath)).filePath(QLatin1String(kRunJournalName)), Whole());
+  if (Write() && !journalStarted) writeError_ = journal_.Error();
+}
+
+void RunReport::StartRetake(const RunStart& start) {
+  report_ = ReadRunReport(Text(start.instrumentPath));
+  checks_ = report_.take(QStringLiteral("levelChecks")).toArray();
+  takes_ = report_.take(QStringLiteral("takes")).toArray();
+  if (report_.isEmpty()) report_[QStringLiteral("outcome")] = QStringLiteral("unknown");  // takes of no report
+  retakeRun_ = {};
+  retakeRun_[QStringLiteral("started")] = Now();
+  retakeRun_[QStringLiteral("eventsPlanned")] = static_cast<double>(start.eventsTotal);
+  const bool journalStarted =
+      journal_.Start(QDir(Text(start.instrumentPath)).filePath(QLatin1String(kRunJournalName)), Whole());
   if (Write() && !journalStarted) writeError_ = journal_.Error();
 }
 
@@ -140,7 +157,8 @@ void RunReport::LevelChecked(const LevelCheckReport& check) {
   QJsonObject object;
   object[QStringLiteral("program")] = Text(check.programTag);
   object[QStringLiteral("noiseFloorDbfs")] = Db(check.noiseFloorDbfs);
-  object[QStringLiteral("testNote")] = check.soundingNote ? QJsonValue(Text(NoteName(*check.soundingNote))) : QJsonValue();
+  object[QStringLiteral("testNote")] =
+      check.soundingNote ? QJsonValue(Text(NoteName(*check.soundingNote))) : QJsonValue();
   object[QStringLiteral("testNoteLevels")] =
       check.soundingLevels ? QJsonValue(LevelsObject(*check.soundingLevels)) : QJsonValue();
   QJsonArray silent;
@@ -183,6 +201,19 @@ void RunReport::AddTake(const SavedTake& take) {
   }
   object[QStringLiteral("warnings")] = warnings;
   if (take.status == TakeStatus::Failed) object[QStringLiteral("cause")] = Text(take.cause);
+  if (retake_ && take.status == TakeStatus::Failed) {
+    // A retake that failed left the old take in place: its entry stays, the failure is the retake's.
+    QJsonArray failed = retakeRun_[QStringLiteral("failedTakes")].toArray();
+    failed.append(object);
+    retakeRun_[QStringLiteral("failedTakes")] = failed;
+    return;
+  }
+  if (retake_) {
+    object[QStringLiteral("retaken")] = true;
+    for (qsizetype i = takes_.size() - 1; i >= 0; --i) {
+      if (takes_.at(i).toObject()[QStringLiteral("file")] == object[QStringLiteral("file")]) takes_.removeAt(i);
+    }
+  }
   takes_.append(object);
   Journal(QStringLiteral("takes"), object);
 }
@@ -202,16 +233,20 @@ void RunReport::RunFinished(const RunResult& result) {
     writeError_.clear();
     return;
   }
-  report_[QStringLiteral("finished")] = Now();
-  report_[QStringLiteral("outcome")] = QLatin1String(OutcomeName(result.outcome));
   QJsonObject summary;
   summary[QStringLiteral("saved")] = static_cast<double>(result.takesSaved);
   summary[QStringLiteral("clipped")] = static_cast<double>(result.takesClipped);
   summary[QStringLiteral("silent")] = static_cast<double>(result.takesSilent);
   summary[QStringLiteral("failed")] = static_cast<double>(result.takesFailed);
   summary[QStringLiteral("withWarnings")] = static_cast<double>(result.warnings);
-  report_[QStringLiteral("summary")] = summary;
-  if (!result.message.empty()) report_[QStringLiteral("message")] = Text(result.message);
+  if (retake_) {
+    FinishRetake(summary, result);
+  } else {
+    report_[QStringLiteral("finished")] = Now();
+    report_[QStringLiteral("outcome")] = QLatin1String(OutcomeName(result.outcome));
+    report_[QStringLiteral("summary")] = summary;
+    if (!result.message.empty()) report_[QStringLiteral("message")] = Text(result.message);
+  }
   if (instrumentCheck_ && !instrumentCheck_().empty()) {
     QJsonArray lines;
     for (const QString& line : Text(instrumentCheck_()).split(QLatin1Char('\n'))) lines.append(line);
@@ -220,6 +255,17 @@ void RunReport::RunFinished(const RunResult& result) {
   // The journal goes only once the whole report is in place: until then it is the report.
   if (Write()) journal_.Remove();
   report_ = {};
+}
+
+// The run's own figures stay those of the run that made the folder; the retake adds its own.
+void RunReport::FinishRetake(const QJsonObject& summary, const RunResult& result) {
+  retakeRun_[QStringLiteral("finished")] = Now();
+  retakeRun_[QStringLiteral("outcome")] = QLatin1String(OutcomeName(result.outcome));
+  retakeRun_[QStringLiteral("summary")] = summary;
+  if (!result.message.empty()) retakeRun_[QStringLiteral("message")] = Text(result.message);
+  QJsonArray runs = report_[QStringLiteral("retakeRuns")].toArray();
+  runs.append(retakeRun_);
+  report_[QStringLiteral("retakeRuns")] = runs;
 }
 
 QJsonObject RunReport::Whole() const {

@@ -41,6 +41,12 @@ class RunReport : public RunObserver {
   // problem), written as "instrumentCheck" when it is not "".
   void SetInstrumentCheck(std::function<std::string()> check) { instrumentCheck_ = std::move(check); }
 
+  // A retake's report: the folder's report (ReadRunReport) is kept with
+  // every take in it; each take made again replaces its entry, marked
+  // "retaken", and the retake itself is added to "retakeRuns". Set before
+  // RunStarted; a run that is no retake starts a report of its own.
+  void SetRetake(bool retake) { retake_ = retake; }
+
   // The report of the last run ("" before any, and after a run refused
   // before it began, which writes none), and why it could not be written
   // last time ("" when it was).
@@ -51,6 +57,8 @@ class RunReport : public RunObserver {
 
  private:
   void AddTake(const SavedTake& take);
+  void StartRetake(const RunStart& start);
+  void FinishRetake(const QJsonObject& summary, const RunResult& result);
   void Journal(const QString& list, const QJsonObject& item);
   QJsonObject Whole() const;
   bool Write();
@@ -64,6 +72,8 @@ class RunReport : public RunObserver {
   QJsonArray checks_;
   QJsonArray takes_;
   RunJournal journal_;
+  bool retake_ = false;
+  QJsonObject retakeRun_;  // this retake's own entry of "retakeRuns"
 };
 
 // "saved", "silent", "clipped", "failed".

@@ -23,6 +23,7 @@
 #include "ui/event_grid_model.h"
 #include "ui/frm_about.h"
 #include "ui/frm_edit.h"
+#include "ui/frm_takes.h"
 #include "ui/piano_keys.h"
 #include "ui/user_dialogs.h"
 
@@ -48,6 +49,8 @@ frmMain::frmMain(const MainWindowParts& parts, QWidget* parent)
           {parts.midi, parts.recorder, parts.clock, parts.dialogs, parts.mixer}, [this] { return CurrentSettings(); },
           [this] { return DevicesOfRun(); }),
       controller_(session_.Controller()),
+      retaker_({parts.midi, parts.recorder, parts.clock, parts.dialogs}, [this] { return CurrentSettings(); },
+               [this] { return DevicesOfRun(); }, [this] { return controller_.RunActive(); }),
       scale_(96.0) {
   setObjectName(QStringLiteral("frmMain"));
   // The layout follows the screen's logical DPI (twips are physical units).
@@ -124,7 +127,7 @@ void frmMain::Load() {
 void frmMain::closeEvent(QCloseEvent* event) {
   // While a run is on the stack (also a stopped one finishing its event) the
   // devices are in use: closing is refused.
-  if (controller_.RunActive()) {
+  if (controller_.RunActive() || retaker_.Active()) {
     parts_.dialogs.Beep();
     event->ignore();
     return;
@@ -262,6 +265,11 @@ void frmMain::ShowAbout() {
 // ---- the run -------------------------------------------------------------------------
 
 void frmMain::OnStartClicked() {
+  // A retake holds the devices until it returns.
+  if (retaker_.Active()) {
+    parts_.dialogs.Beep();
+    return;
+  }
   // START returns when the run has ended; SUSPEND at once.
   if (controller_.StartOrSuspend() == RunController::StartResult::Refused) parts_.dialogs.Beep();
 }
@@ -288,6 +296,7 @@ void frmMain::RunStateChanged(RunState state) {
   EnableDialogItems(state);
   // The row beside "Now playing" is empty after a run, the last take's peak too.
   if (state == RunState::Idle) lbPeak_->clear();
+  for (frmTakes* browser : findChildren<frmTakes*>()) browser->UpdateRetakeButton();
   if (state == RunState::Idle && pendingMidiDevice_) {
     parts_.midiDevices.SelectMidiDevice(*pendingMidiDevice_);
     pendingMidiDevice_.reset();

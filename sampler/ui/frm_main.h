@@ -31,6 +31,7 @@
 #include "session/run_report.h"
 #include "session/sampling_session.h"
 #include "session/session_settings.h"
+#include "session/take_retake.h"
 #include "session/settings_store.h"
 #include "ui/level_slider.h"
 #include "ui/twips.h"
@@ -177,6 +178,8 @@ class frmMain : public QMainWindow, private RunObserver {
   RunOptions options_;  // the settings of groups of their own, as loaded or chosen
   session::SamplingSession session_;
   RunController& controller_;
+  // The take browsers' retakes, on this window's devices and settings; never while its run is active.
+  session::TakeRetaker retaker_;
   TwipScale scale_;
   KnobDrag knobDrag_;
   // A device picked during a run is handed to the devices when the run has

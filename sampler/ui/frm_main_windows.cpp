@@ -93,7 +93,7 @@ void frmMain::OpenTakesOf(const std::string& folder) {
     parts_.dialogs.ShowMessage(kAppTitle, e.what(), MessageIcon::Critical);
     return;
   }
-  auto* browser = new frmTakes(std::move(takes), player_, this);
+  auto* browser = new frmTakes(std::move(takes), player_, this, &retaker_);
   browser->setAttribute(Qt::WA_DeleteOnClose);
   browser->show();
 }

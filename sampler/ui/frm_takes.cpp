@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/frm_takes.h"
 
+#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -11,6 +12,7 @@
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "engine/ports.h"
 #include "ui/take_table_model.h"
@@ -36,8 +38,8 @@ QString FolderLine(const session::TakeFolder& folder) {
 
 }  // namespace
 
-frmTakes::frmTakes(session::TakeFolder folder, PlayerPort* player, QWidget* parent)
-    : QWidget(parent, Qt::Window), folder_(std::move(folder)), player_(player) {
+frmTakes::frmTakes(session::TakeFolder folder, PlayerPort* player, QWidget* parent, session::TakeRetaker* retaker)
+    : QWidget(parent, Qt::Window), folder_(std::move(folder)), player_(player), retaker_(retaker) {
   setObjectName(QStringLiteral("frmTakes"));
   setWindowTitle(QStringLiteral("Takes - ") + QString::fromStdString(folder_.instrument));
   const std::size_t count = folder_.takes.size();
@@ -63,6 +65,8 @@ frmTakes::frmTakes(session::TakeFolder folder, PlayerPort* player, QWidget* pare
   waveform_ = new WaveformView(this);
   cbPlay_ = new QPushButton(QStringLiteral("Play"), this);
   cbPlay_->setObjectName(QStringLiteral("cbPlay"));
+  cbRetake_ = new QPushButton(QStringLiteral("Retake"), this);
+  cbRetake_->setObjectName(QStringLiteral("cbRetake"));
   lbTake_ = new QLabel(this);
   lbTake_->setObjectName(QStringLiteral("lbTake"));
   lbTake_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -82,6 +86,7 @@ frmTakes::frmTakes(session::TakeFolder folder, PlayerPort* player, QWidget* pare
   lowerLayout->addWidget(waveform_, 1);
   auto* controls = new QHBoxLayout;
   controls->addWidget(cbPlay_);
+  controls->addWidget(cbRetake_);
   controls->addWidget(lbTake_, 1);
   controls->addWidget(legend);
   lowerLayout->addLayout(controls);
@@ -105,6 +110,9 @@ frmTakes::frmTakes(session::TakeFolder folder, PlayerPort* player, QWidget* pare
   cbPlay_->installEventFilter(this);
   connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& current) { ShowRow(current.row()); });
+  connect(cbRetake_, &QPushButton::clicked, this, &frmTakes::RetakeSelected);
+  connect(table_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &frmTakes::UpdateRetakeButton);
+  UpdateRetakeButton();
 
   const std::string why = player_ ? player_->Unavailable() : std::string(kNoPlayerTip);
   if (!why.empty()) {
@@ -236,6 +244,66 @@ void frmTakes::UpdatePlayButton() {
   } else {
     playTimer_->stop();
   }
+}
+
+void frmTakes::closeEvent(QCloseEvent* event) {
+  // The retake runs under this window's call: it closes once the retake has returned.
+  if (retaking_) {
+    event->ignore();
+    return;
+  }
+  QWidget::closeEvent(event);
+}
+
+void frmTakes::UpdateRetakeButton() {
+  const bool selected = table_->selectionModel()->hasSelection();
+  const bool free = retaker_ && retaker_->Available();
+  cbRetake_->setEnabled(selected && free);
+  cbRetake_->setToolTip(!retaker_ ? QString::fromLatin1(kNoRetakeTip)
+                        : !free   ? QString::fromLatin1(kRunActiveTip)
+                                  : QStringLiteral("Records the selected takes again with the main window's settings"));
+}
+
+void frmTakes::RetakeSelected() {
+  if (!retaker_ || !cbRetake_->isEnabled()) return;
+  std::vector<int> rows;
+  std::vector<session::TakeEntry> takes;
+  for (const QModelIndex& index : table_->selectionModel()->selectedRows()) {
+    rows.push_back(index.row());
+    takes.push_back(model_->Take(index.row()));
+  }
+  if (player_) player_->Stop();
+  retaking_ = true;
+  cbRetake_->setEnabled(false);
+  const session::RetakeResult result = retaker_->Retake(folder_.folder, takes);
+  retaking_ = false;
+  ReloadTakes(rows);
+  lbFolder_->setText(FolderLine(folder_) + QStringLiteral(". ") + QString::fromStdString(result.message));
+  UpdateRetakeButton();
+}
+
+// The retaken rows as the folder lists them now, their waveforms read again.
+void frmTakes::ReloadTakes(const std::vector<int>& rows) {
+  session::TakeFolder now;
+  try {
+    now = session::ListTakeFolder(folder_.folder);
+  } catch (const std::exception&) {
+    return;  // the rows stay as they were
+  }
+  for (const int row : rows) {
+    const auto index = static_cast<std::size_t>(row);
+    const auto found = std::find_if(now.takes.begin(), now.takes.end(), [&](const session::TakeEntry& take) {
+      return take.file == folder_.takes[index].file;
+    });
+    if (found == now.takes.end()) continue;
+    folder_.takes[index] = *found;
+    model_->SetTake(row, *found);
+    overviews_[index].reset();
+    problems_[index].clear();
+    requested_[index] = kNotRequested;
+    built_[index] = false;
+  }
+  if (CurrentRow() >= 0) ShowRow(CurrentRow());
 }
 
 }  // namespace ntr::ui

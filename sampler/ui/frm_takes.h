@@ -8,7 +8,9 @@
 //
 // The window samples nothing and owns no device: it lists through the session
 // layer and plays through the PlayerPort it is given (none: Play is disabled,
-// its tool tip says why). User-interface thread, but for the workers' jobs.
+// its tool tip says why); Retake hands the selected takes to the retaker it
+// is given (none, or while a run is active: Retake is disabled).
+// User-interface thread, but for the workers' jobs.
 
 #include <QThreadPool>
 #include <QWidget>
@@ -19,6 +21,7 @@
 #include "engine/player_port.h"
 #include "session/take_list.h"
 #include "session/take_overview.h"
+#include "session/take_retake.h"
 
 class QLabel;
 class QPushButton;
@@ -31,16 +34,24 @@ class TakeTableModel;
 class WaveformView;
 
 inline constexpr const char* kNoPlayerTip = "No audio output: nothing can be played.";
+inline constexpr const char* kNoRetakeTip = "Takes are retaken from the main window's File > \"Takes...\".";
+inline constexpr const char* kRunActiveTip = "A run is active: takes are retaken when it has ended.";
 
 class frmTakes : public QWidget {
   Q_OBJECT
  public:
-  frmTakes(session::TakeFolder folder, PlayerPort* player, QWidget* parent = nullptr);
+  frmTakes(session::TakeFolder folder, PlayerPort* player, QWidget* parent = nullptr,
+           session::TakeRetaker* retaker = nullptr);
   ~frmTakes() override;
 
   int CurrentRow() const;
   void SelectRow(int row);
   void TogglePlay();
+  // Records the selected takes again and shows them as they are now.
+  void RetakeSelected();
+  // Retake is enabled while takes are selected and the retaker is free (the main window calls it as its run starts and
+  // ends).
+  void UpdateRetakeButton();
 
   TakeTableModel& Model() { return *model_; }
   WaveformView& Waveform() { return *waveform_; }
@@ -48,6 +59,7 @@ class frmTakes : public QWidget {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void ShowRow(int row);
@@ -55,13 +67,17 @@ class frmTakes : public QWidget {
   void Request(int row, int priority);
   void OverviewBuilt(int row, std::shared_ptr<const session::TakeOverview> overview, const QString& problem);
   void UpdatePlayButton();
+  void ReloadTakes(const std::vector<int>& rows);
 
   session::TakeFolder folder_;
   PlayerPort* player_;
+  session::TakeRetaker* retaker_;
+  bool retaking_ = false;  // the retake is on the stack: the window stays open
   TakeTableModel* model_ = nullptr;
   QTableView* table_ = nullptr;
   WaveformView* waveform_ = nullptr;
   QPushButton* cbPlay_ = nullptr;
+  QPushButton* cbRetake_ = nullptr;
   QLabel* lbTake_ = nullptr;
   QLabel* lbFolder_ = nullptr;
   QTimer* playTimer_ = nullptr;

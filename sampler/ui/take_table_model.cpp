@@ -80,4 +80,9 @@ void TakeTableModel::SetMeasured(int row, const TakeLevels& levels) {
   emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
 }
 
+void TakeTableModel::SetTake(int row, session::TakeEntry take) {
+  takes_.at(static_cast<std::size_t>(row)) = std::move(take);
+  emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
+}
+
 }  // namespace ntr::ui

@@ -25,6 +25,8 @@ class TakeTableModel : public QAbstractTableModel {
   const session::TakeEntry& Take(int row) const { return takes_.at(static_cast<std::size_t>(row)); }
   // A take the report did not know, once it was measured.
   void SetMeasured(int row, const TakeLevels& levels);
+  // A take as it was listed again (after a retake).
+  void SetTake(int row, session::TakeEntry take);
 
  private:
   std::vector<session::TakeEntry> takes_;
