@@ -10,9 +10,7 @@
 #include "app/window_command_line.h"
 #include "app/window_with_devices.h"
 #include "batch/batch_mode.h"
-#include "devices/playback/rtaudio_player.h"
 #include "session/take_list.h"
-#include "ui/frm_takes.h"
 #include "ui/qt_user_dialogs.h"
 
 int main(int argc, char* argv[]) {
@@ -28,25 +26,26 @@ int main(int argc, char* argv[]) {
   QApplication::setDesktopFileName(QStringLiteral(NTR_DESKTOP_ID));
   QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(NTR_DESKTOP_ID)));
 
-  // --takes FOLDER: the take browser alone.
-  if (const std::optional<std::string> folder = ntr::app::TakesFolderOf(argc, argv)) {
-    ntr::session::TakeFolder takes;
+  // --takes FOLDER: the take browser without the main window, which stays
+  // hidden but lends it its devices and settings (to play and to retake).
+  const std::optional<std::string> takesFolder = ntr::app::TakesFolderOf(argc, argv);
+  if (takesFolder) {
     try {
-      takes = ntr::session::ListTakeFolder(*folder);
+      ntr::session::ListTakeFolder(*takesFolder);
     } catch (const std::exception& e) {
       std::fprintf(stderr, "NTR: %s\n", e.what());
       return 1;
     }
-    ntr::RtAudioPlayer player;
-    ntr::ui::frmTakes browser(std::move(takes), &player);
-    browser.show();
-    return app.exec();
   }
 
   ntr::ui::QtUserDialogs dialogs;
   ntr::app::WindowWithDevices program(ntr::session::SettingsStore::OpenUserSettings(), dialogs);
   dialogs.SetParent(&program.Window());
   program.Window().Load();
-  program.Window().show();
+  if (takesFolder) {
+    program.Window().OpenTakesOf(*takesFolder);
+  } else {
+    program.Window().show();
+  }
   return app.exec();
 }
