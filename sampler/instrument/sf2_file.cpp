@@ -12,17 +12,12 @@
 #include <system_error>
 
 #include "engine/takes/sample_paths.h"
+#include "instrument/gobject_ref.h"
 #include "quendal/atomic_file.h"
 
 namespace ntr::instrument {
 
 namespace {
-
-struct Unref {
-  void operator()(gpointer object) const { g_object_unref(object); }
-};
-template <typename T>
-using Ref = std::unique_ptr<T, Unref>;
 
 std::string Message(GError* error, const std::string& what) {
   std::string text = what + (error ? std::string(": ") + error->message : std::string());

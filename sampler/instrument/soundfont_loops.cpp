@@ -8,15 +8,11 @@
 #include <mutex>
 #include <stdexcept>
 
+#include "instrument/gobject_ref.h"
+
 namespace ntr::instrument {
 
 namespace {
-
-struct Unref {
-  void operator()(gpointer object) const { g_object_unref(object); }
-};
-template <typename T>
-using Ref = std::unique_ptr<T, Unref>;
 
 IpatchSF2GenAmount Amount(IpatchSF2Zone* zone, guint generator) {
   IpatchSF2GenAmount amount{};

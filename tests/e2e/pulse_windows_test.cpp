@@ -193,10 +193,3 @@ TEST_F(PulseWindows, MeterReadsTheDefaultInputWithinOneDecibel) {
 
 }  // namespace
 }  // namespace ntr::e2e
-
-int main(int argc, char** argv) {
-  ::testing::InitGoogleTest(&argc, argv);
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  return RUN_ALL_TESTS();
-}
