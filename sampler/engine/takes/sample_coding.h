@@ -19,7 +19,7 @@ struct SampleCoding {
   int bits = 16;
   bool isFloat = false;  // 32-bit IEEE float
 
-  std::size_t Bytes() const { return static_cast<std::size_t>(bits / 8); }
+  constexpr std::size_t Bytes() const { return static_cast<std::size_t>(bits / 8); }
   bool operator==(const SampleCoding&) const = default;
 };
 

@@ -20,13 +20,15 @@ double Dbfs(double amplitude) {
 
 // The first frame where a sample of any channel reaches `amplitude`.
 std::optional<std::size_t> FirstFrameAbove(const TakeSamples& take, double amplitude) {
-  for (std::size_t frame = 0; frame < take.Frames(); ++frame) {
-    for (std::size_t c = 0; c < take.channels; ++c) {
-      bool atFullScale = false;
-      if (std::fabs(take.At(frame, c, atFullScale)) >= amplitude) return frame;
+  return WithFixedCoding(take.coding, [&](auto fixed) -> std::optional<std::size_t> {
+    for (std::size_t frame = 0; frame < take.Frames(); ++frame) {
+      for (std::size_t c = 0; c < take.channels; ++c) {
+        bool atFullScale = false;
+        if (std::fabs(take.At(frame, c, atFullScale, fixed)) >= amplitude) return frame;
+      }
     }
-  }
-  return std::nullopt;
+    return std::nullopt;
+  });
 }
 
 }  // namespace
@@ -66,20 +68,22 @@ TakeLevels MeasureTake(const TakeSamples& take, std::optional<double> noiseFloor
   const std::size_t endFrom = frames > endWindow ? frames - endWindow : 0;
   double energy = 0.0;
   std::vector<int> fullScaleRun(channels, 0);
-  for (std::size_t frame = 0; frame < frames; ++frame) {
-    for (std::size_t c = 0; c < channels; ++c) {
-      bool atFullScale = false;
-      const double v = take.At(frame, c, atFullScale);
-      if (std::fabs(v) > peak) {
-        peak = std::fabs(v);
-        peakFrame = frame;
+  WithFixedCoding(take.coding, [&](auto fixed) {
+    for (std::size_t frame = 0; frame < frames; ++frame) {
+      for (std::size_t c = 0; c < channels; ++c) {
+        bool atFullScale = false;
+        const double v = take.At(frame, c, atFullScale, fixed);
+        if (std::fabs(v) > peak) {
+          peak = std::fabs(v);
+          peakFrame = frame;
+        }
+        if (frame >= endFrom) endPeak = std::max(endPeak, std::fabs(v));
+        energy += v * v;
+        fullScaleRun[c] = atFullScale ? fullScaleRun[c] + 1 : 0;
+        if (fullScaleRun[c] >= kClippedRun) levels.clipped = true;
       }
-      if (frame >= endFrom) endPeak = std::max(endPeak, std::fabs(v));
-      energy += v * v;
-      fullScaleRun[c] = atFullScale ? fullScaleRun[c] + 1 : 0;
-      if (fullScaleRun[c] >= kClippedRun) levels.clipped = true;
     }
-  }
+  });
   levels.peakDbfs = Dbfs(peak);
   levels.peakSeconds = static_cast<double>(peakFrame) / take.sampleRate;
   levels.endPeakDbfs = Dbfs(endPeak);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/takes/autocorrelation.h"
 #include "engine/takes/take_analysis.h"
 #include "engine/takes/take_finishing.h"
 
@@ -23,14 +24,29 @@ constexpr double kLeastRefinedPeak = 0.5;
 
 // The normalised autocorrelation of the first n samples at `lag`: 1 where
 // the signal repeats exactly after lag samples, whatever its level.
+// Four sums side by side, so that the processor keeps four additions in flight.
 double Curve(const std::vector<float>& x, std::size_t n, std::size_t lag) {
-  double product = 0.0, energy = 0.0;
-  for (std::size_t i = 0; i + lag < n; ++i) {
-    const double a = x[i], b = x[i + lag];
-    product += a * b;
-    energy += a * a + b * b;
+  constexpr std::size_t kLanes = 4;
+  double product[kLanes] = {}, energy[kLanes] = {};
+  const std::size_t count = n > lag ? n - lag : 0;
+  const float* a = x.data();
+  const float* b = x.data() + lag;
+  std::size_t i = 0;
+  for (; i + kLanes <= count; i += kLanes) {
+    for (std::size_t k = 0; k < kLanes; ++k) {
+      const double p = a[i + k], q = b[i + k];
+      product[k] += p * q;
+      energy[k] += p * p + q * q;
+    }
   }
-  return energy > 0.0 ? 2.0 * product / energy : 0.0;
+  for (; i < count; ++i) {
+    const double p = a[i], q = b[i];
+    product[0] += p * q;
+    energy[0] += p * p + q * q;
+  }
+  const double productSum = (product[0] + product[1]) + (product[2] + product[3]);
+  const double energySum = (energy[0] + energy[1]) + (energy[2] + energy[3]);
+  return energySum > 0.0 ? 2.0 * productSum / energySum : 0.0;
 }
 
 // The offset (-0.5..0.5) of the top of the parabola through three equally spaced values.
@@ -42,8 +58,7 @@ double ParabolaTop(double before, double at, double after) {
 // The period (samples) from the first strong peak of the curve over lags up to maxLag.
 std::optional<double> CoarsePeriod(const std::vector<float>& x, std::size_t window, std::size_t minLag,
                                    std::size_t maxLag) {
-  std::vector<double> curve(maxLag + 2);
-  for (std::size_t lag = 0; lag < curve.size(); ++lag) curve[lag] = Curve(x, window, lag);
+  const std::vector<double> curve = NormalisedAutocorrelation(x, window, maxLag + 1);
 
   // The peaks of the positive lobes after the one around lag 0.
   std::vector<std::size_t> peaks;
@@ -70,11 +85,13 @@ std::optional<double> CoarsePeriod(const std::vector<float>& x, std::size_t wind
   return static_cast<double>(lag) + ParabolaTop(curve[lag - 1], curve[lag], curve[lag + 1]);
 }
 
-// The period refined at 2, 4, 8... times itself while half the samples still
-// overlap: the lag's error is shared out over the periods it spans.
+// The period refined at 4, 16, 64... times itself while half the samples still
+// overlap: the lag's error is shared out over the periods it spans. Steps of
+// four do half the work of steps of two, and each climb still starts on the
+// slope of its own peak.
 double RefinedPeriod(const std::vector<float>& x, double period) {
   const std::size_t n = x.size();
-  for (double times = 2.0;; times *= 2.0) {
+  for (double times = 4.0;; times *= 4.0) {
     const double target = times * period;
     if (target + 2.0 > static_cast<double>(n) / 2.0) break;
     auto lag = static_cast<std::size_t>(std::lround(target));
@@ -137,18 +154,30 @@ std::optional<double> CentsFromNote(const std::vector<float>& samples, int sampl
   return 1200.0 * std::log2(*found / hz);
 }
 
-std::vector<float> HeldPart(const TakeSamples& take) {
-  const std::size_t frames = take.Frames();
-  const std::size_t block = std::max<std::size_t>(1, static_cast<std::size_t>(take.sampleRate) / 100);  // 10 ms
-  std::vector<float> mono(frames);
-  for (std::size_t frame = 0; frame < frames; ++frame) {
-    double sum = 0.0;
-    for (std::size_t c = 0; c < take.channels; ++c) {
-      bool atFullScale = false;
-      sum += take.At(frame, c, atFullScale);
+namespace {
+
+// The channels' mean, frame by frame.
+std::vector<float> MonoOf(const TakeSamples& take) {
+  return WithFixedCoding(take.coding, [&take](auto fixed) {
+    std::vector<float> mono(take.Frames());
+    for (std::size_t frame = 0; frame < mono.size(); ++frame) {
+      double sum = 0.0;
+      for (std::size_t c = 0; c < take.channels; ++c) {
+        bool atFullScale = false;
+        sum += take.At(frame, c, atFullScale, fixed);
+      }
+      mono[frame] = static_cast<float>(sum / static_cast<double>(take.channels));
     }
-    mono[frame] = static_cast<float>(sum / static_cast<double>(take.channels));
-  }
+    return mono;
+  });
+}
+
+}  // namespace
+
+std::vector<float> HeldPart(const TakeSamples& take) {
+  const std::size_t block = std::max<std::size_t>(1, static_cast<std::size_t>(take.sampleRate) / 100);  // 10 ms
+  const std::vector<float> mono = MonoOf(take);
+  const std::size_t frames = mono.size();
   std::vector<double> energy(frames / block);
   for (std::size_t b = 0; b < energy.size(); ++b) {
     for (std::size_t i = b * block; i < (b + 1) * block; ++i) energy[b] += static_cast<double>(mono[i]) * mono[i];
