@@ -10,6 +10,7 @@
 #include <iostream>
 #include <random>
 
+#include "engine/takes/autocorrelation.h"
 #include "engine/takes/take_pitch.h"
 
 namespace ntr {
@@ -78,6 +79,24 @@ TEST(TakePitch, KeepsToTheFundamentalOfStrongHarmonicsAndDetunedOscillators) {
 
 // The sampler chunk names a flat take by the note below and most of a semitone above it; read back, it is its key
 // again.
+// The FFT's curve is the sum it stands for, at every lag up to the last (no
+// lag wraps onto the start), on a stretch whose length is no power of two.
+TEST(TakePitch, AutocorrelationIsTheDirectSumAtEveryLag) {
+  std::mt19937 random(7);
+  const std::vector<float> x = Tone(97.0, {1.0, 0.6, 0.3}, random);
+  const std::size_t n = 1500, maxLag = 700;
+  const std::vector<double> curve = NormalisedAutocorrelation(x, n, maxLag);
+  ASSERT_EQ(curve.size(), maxLag + 1);
+  for (std::size_t lag = 0; lag <= maxLag; ++lag) {
+    double product = 0.0, energy = 0.0;
+    for (std::size_t i = 0; i + lag < n; ++i) {
+      product += static_cast<double>(x[i]) * x[i + lag];
+      energy += static_cast<double>(x[i]) * x[i] + static_cast<double>(x[i + lag]) * x[i + lag];
+    }
+    EXPECT_NEAR(curve[lag], 2.0 * product / energy, 1e-9) << "lag " << lag;
+  }
+}
+
 TEST(TakePitch, SamplerChunkPitchRoundTrips) {
   const SmplPitch flat = SmplPitchOf(60, -35.0);
   EXPECT_EQ(flat.unityNote, 59);
